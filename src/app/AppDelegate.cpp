@@ -1,0 +1,72 @@
+#include "app/AppDelegate.h"
+
+#include "platform/MainQueue.h"
+#include "platform/Platform.h"
+#include "platform/StatusItem.h"
+#include "settings/SettingsManager.h"
+
+#include <QCoreApplication>
+
+AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings, QObject* parent)
+    : QObject(parent)
+    , platform_(platform)
+    , settings_(settings) {}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::applicationDidFinishLaunching() {
+    // 1-2. The tray item; both buttons toggle the drawer.
+    statusItem_ = platform_.statusBar->statusItemWithLength(StatusItem::SquareLength);
+    if (statusItem_ && statusItem_->hasButton()) {
+        statusItem_->setImage(QStringLiteral("tray"), QStringLiteral("Hodgebin"));
+        statusItem_->setImageIsTemplate(true);
+        statusItem_->setAction(weakly(this, [](AppDelegate* self) { self->statusItemClicked(); }));
+        statusItem_->sendActionOn(StatusItem::LeftMouseUpMask | StatusItem::RightMouseUpMask);
+    }
+    // 3. The drawer.
+    setupPanel();
+    // 4. The notch overlay, when the user wants it.
+    if (settings_.showNotch()) {
+        createNotchWindow();
+    }
+    // 5. The global key.
+    setupHotkey();
+}
+
+void AppDelegate::statusItemClicked() {
+    togglePanel();
+}
+
+void AppDelegate::togglePanel() {
+    // The drawer window arrives with the panel presentation; until then there is nothing to
+    // show or hide.
+}
+
+void AppDelegate::openSettings() {
+    // Reaches the settings window once it exists.
+}
+
+void AppDelegate::setupPanel() {}
+
+void AppDelegate::createNotchWindow() {}
+
+void AppDelegate::setupHotkey() {}
+
+void AppDelegate::setNotchVisible(bool visible) {
+    if (visible) {
+        createNotchWindow();
+    }
+}
+
+StatusJson AppDelegate::status() const {
+    StatusJson settings;
+    settings.add(QStringLiteral("showNotch"), settings_.showNotch())
+        .add(QStringLiteral("soundsEnabled"), settings_.soundsEnabled())
+        .add(QStringLiteral("maxClipboardItems"), settings_.maxClipboardItems());
+
+    StatusJson status;
+    status.add(QStringLiteral("running"), true)
+        .add(QStringLiteral("pid"), QCoreApplication::applicationPid())
+        .add(QStringLiteral("settings"), settings);
+    return status;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/StatusJson.h"
+
+#include <QObject>
+
+#include <memory>
+
+class MainQueue;
+class NotificationCenter;
+class SettingsManager;
+class StatusBar;
+class StatusItem;
+class Timer;
+struct Platform;
+
+// Builds everything the user sees once the application has started, owns it for the whole run,
+// and answers what the running instance reports about itself.
+class AppDelegate final : public QObject {
+    Q_OBJECT
+public:
+    AppDelegate(const Platform& platform, SettingsManager& settings, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // The launch sequence.
+    void applicationDidFinishLaunching();
+
+    void statusItemClicked();
+    void togglePanel();
+    void openSettings();
+    void setupPanel();
+    void createNotchWindow();
+    void setupHotkey();
+    void setNotchVisible(bool visible);
+
+    // One line describing the running instance: counts and kinds, never contents.
+    StatusJson status() const;
+
+    StatusItem* statusItem() const { return statusItem_.get(); }
+    SettingsManager& settings() const { return settings_; }
+
+private:
+    const Platform& platform_;
+    std::unique_ptr<StatusItem> statusItem_;
+    SettingsManager& settings_;
+    std::shared_ptr<Timer> hoverHideTimer_;
+    bool panelOpenedViaHover_ = false;
+
+    static constexpr double hoverMargin = 15.0;
+    static constexpr double hoverHideDelay = 0.06;
+};

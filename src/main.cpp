@@ -1,0 +1,5 @@
+#include "app/HodgebinApp.h"
+
+int main(int argc, char** argv) {
+    return HodgebinApp::main(argc, argv);
+}

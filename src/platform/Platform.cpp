@@ -1,0 +1,18 @@
+#include "platform/Platform.h"
+
+#include <QtGlobal>
+
+namespace {
+Platform installed;
+bool isInstalled = false;
+} // namespace
+
+const Platform& Platform::current() {
+    Q_ASSERT_X(isInstalled, "Platform::current", "no platform installed");
+    return installed;
+}
+
+void Platform::install(const Platform& platform) {
+    installed = platform;
+    isInstalled = true;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+class MainQueue;
+class NotificationCenter;
+class StatusBar;
+class UserDefaults;
+
+// The platform services of this process. The real program installs its X11 implementation
+// once at start; the process-wide shared models take what they need from here, while tests
+// hand fakes to the models' constructors directly.
+struct Platform {
+    MainQueue* mainQueue = nullptr;
+    NotificationCenter* notificationCenter = nullptr;
+    UserDefaults* userDefaults = nullptr;
+    StatusBar* statusBar = nullptr;
+
+    static const Platform& current();
+    static void install(const Platform& platform);
+};

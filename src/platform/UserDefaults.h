@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+// The program's own key-value store. Reads of a value that cannot be read as the asked type
+// answer false, 0 or empty; writes are made durable at once.
+class UserDefaults {
+public:
+    virtual ~UserDefaults() = default;
+
+    // The stored value, or an invalid QVariant when the key was never written.
+    virtual QVariant objectForKey(const QString& key) const = 0;
+
+    virtual void setBool(const QString& key, bool value) = 0;
+    virtual void setInteger(const QString& key, qint64 value) = 0;
+    virtual void setString(const QString& key, const QString& value) = 0;
+    virtual void setData(const QString& key, const QByteArray& value) = 0;
+    virtual void removeObject(const QString& key) = 0;
+
+    bool boolForKey(const QString& key) const;
+    qint64 integerForKey(const QString& key) const;
+    QString stringForKey(const QString& key) const;
+    QByteArray dataForKey(const QString& key) const;
+};

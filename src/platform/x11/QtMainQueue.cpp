@@ -1,0 +1,100 @@
+#include "platform/x11/QtMainQueue.h"
+
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+int toMilliseconds(double seconds) {
+    if (!(seconds > 0)) {
+        return 0;
+    }
+    return int(std::min(std::lround(seconds * 1000.0), long(INT32_MAX)));
+}
+} // namespace
+
+class QtMainQueue::QtTimer final : public Timer {
+public:
+    QtTimer(QtMainQueue* queue, double interval, bool repeats, Work work)
+        : queue_(queue)
+        , work_(std::move(work))
+        , repeats_(repeats) {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setSingleShot(!repeats);
+        timer_.setInterval(toMilliseconds(interval));
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { fire(); });
+        timer_.start();
+    }
+
+    void invalidate() override {
+        if (!valid_) {
+            return;
+        }
+        valid_ = false;
+        timer_.stop();
+        queue_->release(this);
+    }
+
+    bool isValid() const override { return valid_; }
+
+private:
+    void fire() {
+        if (!valid_) {
+            return;
+        }
+        // A one-shot is spent before it runs, so the work may schedule or inspect freely.
+        Work work = work_;
+        if (!repeats_) {
+            invalidate();
+        }
+        work();
+    }
+
+    QtMainQueue* queue_;
+    Work work_;
+    QTimer timer_;
+    bool repeats_;
+    bool valid_ = true;
+};
+
+QtMainQueue::QtMainQueue(QObject* parent)
+    : QObject(parent) {
+    uptime_.start();
+}
+
+QtMainQueue::~QtMainQueue() = default;
+
+QDateTime QtMainQueue::now() const {
+    return QDateTime::currentDateTime();
+}
+
+double QtMainQueue::uptime() const {
+    return double(uptime_.nsecsElapsed()) / 1e9;
+}
+
+void QtMainQueue::async(Work work) {
+    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+}
+
+void QtMainQueue::asyncAfter(double seconds, Work work) {
+    QTimer::singleShot(toMilliseconds(seconds), Qt::PreciseTimer, this, std::move(work));
+}
+
+std::shared_ptr<Timer> QtMainQueue::scheduledTimer(double interval, bool repeats, Work work) {
+    auto timer = std::make_shared<QtTimer>(this, interval, repeats, std::move(work));
+    active_.insert(timer);
+    return timer;
+}
+
+void QtMainQueue::release(QtTimer* timer) {
+    // Defer the destruction: the timer may be releasing itself from inside its own callback.
+    for (auto it = active_.begin(); it != active_.end(); ++it) {
+        if (it->get() == timer) {
+            std::shared_ptr<QtTimer> keep = *it;
+            active_.erase(it);
+            QMetaObject::invokeMethod(
+                this, [keep] {}, Qt::QueuedConnection);
+            return;
+        }
+    }
+}

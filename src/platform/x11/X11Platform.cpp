@@ -1,0 +1,45 @@
+#include "platform/x11/X11Platform.h"
+
+#include "platform/NotificationCenter.h"
+#include "platform/x11/QtMainQueue.h"
+#include "platform/x11/SettingsFileDefaults.h"
+#include "platform/x11/TrayStatusItem.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+X11Platform::X11Platform()
+    : mainQueue_(std::make_unique<QtMainQueue>())
+    , notificationCenter_(std::make_unique<NotificationCenter>())
+    , defaults_(std::make_unique<SettingsFileDefaults>())
+    , statusBar_(std::make_unique<TrayStatusBar>()) {
+    services_.mainQueue = mainQueue_.get();
+    services_.notificationCenter = notificationCenter_.get();
+    services_.userDefaults = defaults_.get();
+    services_.statusBar = statusBar_.get();
+    Platform::install(services_);
+}
+
+X11Platform::~X11Platform() = default;
+
+bool X11Platform::canConnectToDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        return false;
+    }
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool ok = connection != nullptr && xcb_connection_has_error(connection) == 0;
+    if (connection != nullptr) {
+        xcb_disconnect(connection);
+    }
+    return ok;
+}
+
+void X11Platform::preferXcb() {
+    const char* chosen = std::getenv("QT_QPA_PLATFORM");
+    if (chosen == nullptr || *chosen == '\0' || std::strncmp(chosen, "wayland", 7) == 0) {
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+}

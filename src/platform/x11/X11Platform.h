@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <memory>
+
+class QtMainQueue;
+class NotificationCenter;
+class SettingsFileDefaults;
+class TrayStatusBar;
+
+// Owns the real platform services of the running program and installs them.
+class X11Platform {
+public:
+    X11Platform();
+    ~X11Platform();
+
+    const Platform& services() const { return services_; }
+    SettingsFileDefaults& settingsFile() { return *defaults_; }
+
+    // Whether an X server answers on $DISPLAY, asked without creating the GUI application.
+    static bool canConnectToDisplay();
+    // Makes Qt use X11 (directly or through XWayland) unless a platform was chosen on purpose.
+    static void preferXcb();
+
+private:
+    std::unique_ptr<QtMainQueue> mainQueue_;
+    std::unique_ptr<NotificationCenter> notificationCenter_;
+    std::unique_ptr<SettingsFileDefaults> defaults_;
+    std::unique_ptr<TrayStatusBar> statusBar_;
+    Platform services_;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+
+class UserDefaults;
+
+// The user's three preferences, kept in user defaults. A key already present is never
+// overwritten at load; every assignment of a boolean writes its key through, and only a change
+// notifies.
+class SettingsManager final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool showNotch READ showNotch WRITE setShowNotch NOTIFY showNotchChanged)
+    Q_PROPERTY(
+        bool soundsEnabled READ soundsEnabled WRITE setSoundsEnabled NOTIFY soundsEnabledChanged)
+    Q_PROPERTY(qint64 maxClipboardItems READ maxClipboardItems CONSTANT)
+
+public:
+    static inline const QString showNotchKey = QStringLiteral("replaceNotch");
+    static inline const QString soundsEnabledKey = QStringLiteral("soundsEnabled");
+    static inline const QString maxClipboardItemsKey = QStringLiteral("maxClipboardItems");
+
+    explicit SettingsManager(UserDefaults& defaults, QObject* parent = nullptr);
+
+    // The process-wide instance over the installed platform's defaults, created on first use.
+    static SettingsManager& shared();
+
+    bool showNotch() const { return showNotch_; }
+    void setShowNotch(bool value);
+
+    bool soundsEnabled() const { return soundsEnabled_; }
+    void setSoundsEnabled(bool value);
+
+    // Held but not used: the clipboard history keeps its own fixed bound.
+    qint64 maxClipboardItems() const { return maxClipboardItems_; }
+
+Q_SIGNALS:
+    void showNotchChanged(bool value);
+    void soundsEnabledChanged(bool value);
+
+private:
+    void assign(bool& field, bool value, const QString& key,
+                void (SettingsManager::*changed)(bool));
+
+    UserDefaults& defaults_;
+    bool showNotch_ = true;
+    bool soundsEnabled_ = true;
+    qint64 maxClipboardItems_ = 100;
+};

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// A throw-away desktop for one test: a virtual X server (with a window manager and a tray when
+// asked), a fresh HOME and XDG folders, and the real hodgebin binary. Everything it starts it
+// stops again, by PID, when it goes away. The test binary runs inside dbus-run-session, so the
+// session bus is its own too.
+class E2eSession {
+public:
+    struct Options {
+        bool windowManager = true;
+        bool tray = false;
+        bool compositor = false;
+        QString screen = QStringLiteral("1920x1080x24");
+    };
+
+    E2eSession();
+    explicit E2eSession(const Options& options);
+    ~E2eSession();
+
+    bool ok() const { return ok_; }
+    QString error() const { return error_; }
+
+    QString display() const { return display_; }
+    QString home() const;
+    QString configHome() const;
+    QString settingsFile() const;
+    QString picturesFolder() const;
+    QProcessEnvironment environment() const { return env_; }
+
+    // Starts `hodgebin` and waits until it answers --status; false when it never did.
+    bool startHodgebin(int timeoutMs = 15000);
+    QProcess* hodgebin() const { return hodgebin_; }
+    // Starts another `hodgebin` and waits for it to end; its exit code and output.
+    struct Result {
+        int exitCode = -1;
+        bool finished = false;
+        QByteArray out;
+        QByteArray err;
+    };
+    Result runHodgebin(const QStringList& args, int timeoutMs = 15000);
+    // The running instance's status, parsed.
+    std::optional<QJsonObject> status();
+    // Polls the status until the predicate holds or the time is up; the last status read.
+    std::optional<QJsonObject> waitForStatus(const std::function<bool(const QJsonObject&)>& pred,
+                                             int timeoutMs = 5000);
+
+    // Runs an X client (xclip, xdotool, ...) against this display.
+    Result run(const QString& program, const QStringList& args, const QByteArray& input = {},
+               int timeoutMs = 10000);
+    // Starts a long-lived X client that the session stops at the end.
+    QProcess* spawn(const QString& program, const QStringList& args);
+
+    static bool waitUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs = 50);
+
+private:
+    bool startServer(const Options& options);
+    void stop(QProcess* process);
+
+    QTemporaryDir root_;
+    QProcessEnvironment env_;
+    QString display_;
+    QProcess* xvfb_ = nullptr;
+    QProcess* hodgebin_ = nullptr;
+    std::vector<QProcess*> processes_;
+    bool ok_ = false;
+    QString error_;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "fakes/FakeStatusBar.h"
+#include "fakes/ManualMainQueue.h"
+#include "fakes/MemoryUserDefaults.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Platform.h"
+
+// Every fake platform service in one place, with the Platform bundle pointing at them.
+struct FakePlatform {
+    ManualMainQueue mainQueue;
+    NotificationCenter notificationCenter;
+    MemoryUserDefaults userDefaults;
+    FakeStatusBar statusBar;
+
+    Platform services() {
+        Platform p;
+        p.mainQueue = &mainQueue;
+        p.notificationCenter = &notificationCenter;
+        p.userDefaults = &userDefaults;
+        p.statusBar = &statusBar;
+        return p;
+    }
+};
