@@ -2,8 +2,10 @@
 
 class MainQueue;
 class NotificationCenter;
+class Pasteboard;
 class StatusBar;
 class UserDefaults;
+class Workspace;
 
 // The platform services of this process. The real program installs its X11 implementation
 // once at start; the process-wide shared models take what they need from here, while tests
@@ -13,6 +15,8 @@ struct Platform {
     NotificationCenter* notificationCenter = nullptr;
     UserDefaults* userDefaults = nullptr;
     StatusBar* statusBar = nullptr;
+    Pasteboard* pasteboard = nullptr;
+    Workspace* workspace = nullptr;
 
     static const Platform& current();
     static void install(const Platform& platform);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "fakes/FakePasteboard.h"
 #include "fakes/FakeStatusBar.h"
+#include "fakes/FakeWorkspace.h"
 #include "fakes/ManualMainQueue.h"
 #include "fakes/MemoryUserDefaults.h"
 #include "platform/NotificationCenter.h"
@@ -12,6 +14,8 @@ struct FakePlatform {
     NotificationCenter notificationCenter;
     MemoryUserDefaults userDefaults;
     FakeStatusBar statusBar;
+    FakePasteboard pasteboard;
+    FakeWorkspace workspace;
 
     Platform services() {
         Platform p;
@@ -19,6 +23,8 @@ struct FakePlatform {
         p.notificationCenter = &notificationCenter;
         p.userDefaults = &userDefaults;
         p.statusBar = &statusBar;
+        p.pasteboard = &pasteboard;
+        p.workspace = &workspace;
         return p;
     }
 };

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QIcon>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+// The desktop around the program: which application is in front, what files look like, and
+// the file manager and default applications.
+class Workspace {
+public:
+    virtual ~Workspace() = default;
+
+    // The name of the application whose window is active; nothing when it cannot be told.
+    virtual std::optional<QString> frontmostApplicationName() const = 0;
+    // The icon the desktop shows for a file of this kind.
+    virtual QIcon iconForFile(const QString& path) const = 0;
+    // The file's size in bytes; 0 when it cannot be read.
+    virtual qint64 fileSize(const QString& path) const = 0;
+    // Shows the files selected in the file manager (or at least their folder).
+    virtual void activateFileViewerSelectingURLs(const QList<QUrl>& urls) = 0;
+    // Opens the file with the user's default application.
+    virtual bool openURL(const QUrl& url) = 0;
+};

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "platform/Pasteboard.h"
+
+#include <QMap>
+#include <QSet>
+
+// An in-memory clipboard with a change count. `copy` stands for another program taking the
+// clipboard; failingTypes makes a type offered but unreadable (an owner that sends nothing).
+class FakePasteboard final : public Pasteboard {
+public:
+    qint64 changeCount() const override { return count; }
+    QList<QString> types() const override { return contents.keys(); }
+
+    std::optional<QByteArray> dataForType(const QString& type) const override {
+        ++reads;
+        if (!contents.contains(type) || failingTypes.contains(type)) {
+            return std::nullopt;
+        }
+        return contents.value(type);
+    }
+
+    std::optional<QString> stringForType(const QString& type) const override {
+        const auto data = dataForType(type);
+        if (!data) {
+            return std::nullopt;
+        }
+        return QString::fromUtf8(*data);
+    }
+
+    QList<QUrl> readFileURLs() const override {
+        QList<QUrl> urls;
+        const auto data = dataForType(PasteboardType::fileURL);
+        if (!data) {
+            return urls;
+        }
+        for (const QByteArray& line : data->split('\n')) {
+            const QByteArray trimmed = line.trimmed();
+            if (trimmed.isEmpty() || trimmed.startsWith('#')) {
+                continue;
+            }
+            const QUrl url(QString::fromUtf8(trimmed));
+            if (url.isLocalFile()) {
+                urls.append(url);
+            }
+        }
+        return urls;
+    }
+
+    qint64 clearContents() override {
+        contents.clear();
+        return ++count;
+    }
+
+    bool setString(const QString& string, const QString& type) override {
+        contents.insert(type, string.toUtf8());
+        return true;
+    }
+
+    bool setData(const QByteArray& data, const QString& type) override {
+        contents.insert(type, data);
+        return true;
+    }
+
+    bool writeFileURLs(const QList<QUrl>& urls) override {
+        QByteArray list;
+        for (const QUrl& url : urls) {
+            list += url.toEncoded() + "\r\n";
+        }
+        contents.insert(PasteboardType::fileURL, list);
+        return true;
+    }
+
+    // Another program copies: new contents, one change.
+    void copy(const QMap<QString, QByteArray>& newContents) {
+        contents = newContents;
+        ++count;
+    }
+    void copyText(const QString& text) { copy({{PasteboardType::string, text.toUtf8()}}); }
+
+    qint64 count = 0;
+    QMap<QString, QByteArray> contents;
+    QSet<QString> failingTypes;
+    mutable int reads = 0;
+};
