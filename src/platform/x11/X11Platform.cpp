@@ -4,6 +4,7 @@
 #include "platform/x11/QtMainQueue.h"
 #include "platform/x11/SettingsFileDefaults.h"
 #include "platform/x11/TrayStatusItem.h"
+#include "platform/x11/X11Workspace.h"
 
 #include <xcb/xcb.h>
 
@@ -14,11 +15,13 @@ X11Platform::X11Platform()
     : mainQueue_(std::make_unique<QtMainQueue>())
     , notificationCenter_(std::make_unique<NotificationCenter>())
     , defaults_(std::make_unique<SettingsFileDefaults>())
-    , statusBar_(std::make_unique<TrayStatusBar>()) {
+    , statusBar_(std::make_unique<TrayStatusBar>())
+    , workspace_(std::make_unique<X11Workspace>()) {
     services_.mainQueue = mainQueue_.get();
     services_.notificationCenter = notificationCenter_.get();
     services_.userDefaults = defaults_.get();
     services_.statusBar = statusBar_.get();
+    services_.workspace = workspace_.get();
     Platform::install(services_);
 }
 
