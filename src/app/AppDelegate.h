@@ -9,6 +9,7 @@
 class MainQueue;
 class NotificationCenter;
 class SettingsManager;
+class SettingsWindowController;
 class StatusBar;
 class StatusItem;
 class Timer;
@@ -19,7 +20,9 @@ struct Platform;
 class AppDelegate final : public QObject {
     Q_OBJECT
 public:
-    AppDelegate(const Platform& platform, SettingsManager& settings, QObject* parent = nullptr);
+    // Without a settings window controller the shared one is used.
+    AppDelegate(const Platform& platform, SettingsManager& settings,
+                SettingsWindowController* settingsWindow = nullptr, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     // The launch sequence.
@@ -43,6 +46,7 @@ private:
     const Platform& platform_;
     std::unique_ptr<StatusItem> statusItem_;
     SettingsManager& settings_;
+    SettingsWindowController* settingsWindow_;
     std::shared_ptr<Timer> hoverHideTimer_;
     bool panelOpenedViaHover_ = false;
 
