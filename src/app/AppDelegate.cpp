@@ -1,9 +1,9 @@
 #include "app/AppDelegate.h"
 
+#include "notes/NotesManager.h"
 #include "platform/MainQueue.h"
 #include "platform/Platform.h"
 #include "platform/StatusItem.h"
-#include "notes/NotesManager.h"
 #include "settings/SettingsManager.h"
 #include "shelf/FileShelfManager.h"
 

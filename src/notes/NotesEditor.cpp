@@ -4,8 +4,7 @@
 #include "panel/PanelState.h"
 #include "platform/MainQueue.h"
 
-NotesEditor::NotesEditor(NotesManager& notes, PanelState& panel, MainQueue& queue,
-                         QObject* parent)
+NotesEditor::NotesEditor(NotesManager& notes, PanelState& panel, MainQueue& queue, QObject* parent)
     : QObject(parent)
     , notes_(notes)
     , panel_(panel)

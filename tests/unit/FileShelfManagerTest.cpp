@@ -1,6 +1,6 @@
+#include "shelf/FileShelfManager.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualMainQueue.h"
-#include "shelf/FileShelfManager.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
+#include "notes/NotesEditor.h"
 #include "fakes/ManualMainQueue.h"
 #include "fakes/MemoryUserDefaults.h"
-#include "notes/NotesEditor.h"
 #include "notes/NotesManager.h"
 #include "panel/PanelState.h"
 

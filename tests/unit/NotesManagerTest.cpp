@@ -1,5 +1,5 @@
-#include "fakes/MemoryUserDefaults.h"
 #include "notes/NotesManager.h"
+#include "fakes/MemoryUserDefaults.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -243,8 +243,8 @@ TEST(NotesSaving, NotesOfAnyScriptComeBackUnchangedInAFreshManager) {
         notes.setItems({});
         qint64 indent = 0;
         for (const QString& text : samples) {
-            const QUuid id = notes.addItem(notes.items().isEmpty() ? QUuid()
-                                                                   : notes.items().last().id);
+            const QUuid id =
+                notes.addItem(notes.items().isEmpty() ? QUuid() : notes.items().last().id);
             notes.setText(id, text);
             notes.setDone(id, indent % 2 == 1);
             for (qint64 i = 0; i < indent % 5; ++i) {
@@ -316,8 +316,8 @@ TEST(NotesBackup, TextSplitIntoAListBySettingsFileQuotingIsKeptJoined) {
 }
 
 TEST(NotesBackup, ReadableOrEmptyStoredValuesNeedNoBackup) {
-    for (const QVariant& stored : {QVariant(QByteArray("[]")), QVariant(QByteArray()),
-                                   QVariant(QString())}) {
+    for (const QVariant& stored :
+         {QVariant(QByteArray("[]")), QVariant(QByteArray()), QVariant(QString())}) {
         MemoryUserDefaults defaults;
         defaults.values.insert(key, stored);
         NotesManager notes(defaults);

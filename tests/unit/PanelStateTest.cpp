@@ -1,7 +1,7 @@
+#include "panel/PanelState.h"
 #include "fakes/ManualMainQueue.h"
 #include "panel/DrawerTab.h"
 #include "panel/PanelNotifications.h"
-#include "panel/PanelState.h"
 #include "platform/NotificationCenter.h"
 
 #include <QSignalSpy>
