@@ -37,7 +37,8 @@ TEST(SettingsFileDefaults, EveryWriteIsOnDiskAtOnceAndReadsBackTyped) {
 TEST(SettingsFileDefaults, GarbageFileStartsWithDefaultsAndIsBackedUpBeforeBeingReplaced) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Hodgebin.conf"));
-    QByteArray garbage("\x00\xff\xfe[[[=\n\x01\x02 replaceNotch\n", 27);
+    static const char bytes[] = "\x00\xff\xfe[[[=\n\x01\x02 replaceNotch\n";
+    QByteArray garbage(bytes, sizeof(bytes) - 1);
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
