@@ -1,10 +1,12 @@
 #include "app/AppDelegate.h"
 
+#include "notes/NotesManager.h"
 #include "platform/MainQueue.h"
 #include "platform/Platform.h"
 #include "platform/StatusItem.h"
 #include "settings/SettingsManager.h"
 #include "settings/SettingsWindow.h"
+#include "shelf/FileShelfManager.h"
 
 #include <QCoreApplication>
 
@@ -68,6 +70,19 @@ void AppDelegate::setNotchVisible(bool visible) {
     }
 }
 
+FileShelfManager& AppDelegate::shelf() const {
+    return shelf_ != nullptr ? *shelf_ : FileShelfManager::shared();
+}
+
+NotesManager& AppDelegate::notes() const {
+    return notes_ != nullptr ? *notes_ : NotesManager::shared();
+}
+
+void AppDelegate::useModels(FileShelfManager* shelf, NotesManager* notes) {
+    shelf_ = shelf;
+    notes_ = notes;
+}
+
 StatusJson AppDelegate::status() const {
     StatusJson settings;
     settings.add(QStringLiteral("showNotch"), settings_.showNotch())
@@ -78,5 +93,9 @@ StatusJson AppDelegate::status() const {
     status.add(QStringLiteral("running"), true)
         .add(QStringLiteral("pid"), QCoreApplication::applicationPid())
         .add(QStringLiteral("settings"), settings);
+    status.add(QStringLiteral("shelf"),
+               StatusJson().add(QStringLiteral("count"), qint64(shelf().files().size())));
+    status.add(QStringLiteral("notes"),
+               StatusJson().add(QStringLiteral("count"), qint64(notes().items().size())));
     return status;
 }
