@@ -8,6 +8,8 @@ class QtMainQueue;
 class NotificationCenter;
 class SettingsFileDefaults;
 class TrayStatusBar;
+class InotifyDirectoryWatcher;
+class DesktopScreenCapture;
 
 // Owns the real platform services of the running program and installs them.
 class X11Platform {
@@ -28,5 +30,7 @@ private:
     std::unique_ptr<NotificationCenter> notificationCenter_;
     std::unique_ptr<SettingsFileDefaults> defaults_;
     std::unique_ptr<TrayStatusBar> statusBar_;
+    std::unique_ptr<InotifyDirectoryWatcher> directoryWatcher_;
+    std::unique_ptr<DesktopScreenCapture> screenCapture_;
     Platform services_;
 };
