@@ -3,6 +3,7 @@
 #include "platform/MainQueue.h"
 #include "platform/Platform.h"
 #include "platform/StatusItem.h"
+#include "screenshots/ScreenshotManager.h"
 #include "settings/SettingsManager.h"
 
 #include <QCoreApplication>
@@ -31,6 +32,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
     // 5. The global key.
     setupHotkey();
+    // 7. The screenshot list: scans the screenshot folder and starts watching it.
+    ScreenshotManager::shared();
 }
 
 void AppDelegate::statusItemClicked() {
@@ -68,5 +71,12 @@ StatusJson AppDelegate::status() const {
     status.add(QStringLiteral("running"), true)
         .add(QStringLiteral("pid"), QCoreApplication::applicationPid())
         .add(QStringLiteral("settings"), settings);
+
+    const ScreenshotManager& screenshots = ScreenshotManager::shared();
+    StatusJson shots;
+    shots.add(QStringLiteral("count"), qint64(screenshots.items().size()))
+        .add(QStringLiteral("unseen"), screenshots.unseenCount())
+        .add(QStringLiteral("folder"), screenshots.screenshotPath());
+    status.add(QStringLiteral("screenshots"), shots);
     return status;
 }

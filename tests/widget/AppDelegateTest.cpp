@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "fakes/FakePlatform.h"
+#include "screenshots/ScreenshotManager.h"
 #include "settings/SettingsManager.h"
 
 #include <gtest/gtest.h>
@@ -50,5 +51,22 @@ TEST(AppDelegate, StatusReportsSettingsButNothingElseAboutTheUser) {
         << status.toStdString();
     EXPECT_TRUE(status.contains(QStringLiteral(
         "\"settings\":{\"showNotch\":false,\"soundsEnabled\":true,\"maxClipboardItems\":7}")))
+        << status.toStdString();
+}
+
+TEST(AppDelegate, LaunchEndsByStartingTheScreenshotListWhichStatusReports) {
+    FakePlatform fake;
+    const Platform platform = fake.services();
+    SettingsManager settings(fake.userDefaults);
+    AppDelegate delegate(platform, settings);
+    delegate.applicationDidFinishLaunching();
+
+    // The shared list lives over the test run's own platform, watching its folder.
+    const ScreenshotManager& shared = ScreenshotManager::shared();
+    EXPECT_NE(shared.dirSource(), nullptr);
+    const QString status = delegate.status().toString();
+    EXPECT_TRUE(status.endsWith(QStringLiteral(",\"screenshots\":{\"count\":0,\"unseen\":0,"
+                                               "\"folder\":\"%1\"}}")
+                                    .arg(shared.screenshotPath())))
         << status.toStdString();
 }
