@@ -37,7 +37,7 @@ TEST(SettingsFileDefaults, EveryWriteIsOnDiskAtOnceAndReadsBackTyped) {
 TEST(SettingsFileDefaults, GarbageFileStartsWithDefaultsAndIsBackedUpBeforeBeingReplaced) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Hodgebin.conf"));
-    QByteArray garbage("\x00\xff\xfe[[[=\n\x01\x02 replaceNotch\n", 27);
+    QByteArray garbage("\x00\xff\xfe[[[=\n\x01\x02 replaceNotch\n", 24);
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
