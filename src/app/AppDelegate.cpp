@@ -4,6 +4,7 @@
 #include "platform/MainQueue.h"
 #include "platform/Platform.h"
 #include "platform/StatusItem.h"
+#include "screenshots/ScreenshotManager.h"
 #include "settings/SettingsManager.h"
 #include "settings/SettingsWindow.h"
 #include "shelf/FileShelfManager.h"
@@ -36,6 +37,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
     // 5. The global key.
     setupHotkey();
+    // 7. The screenshot list: scans the screenshot folder and starts watching it.
+    ScreenshotManager::shared();
 }
 
 void AppDelegate::statusItemClicked() {
@@ -97,5 +100,12 @@ StatusJson AppDelegate::status() const {
                StatusJson().add(QStringLiteral("count"), qint64(shelf().files().size())));
     status.add(QStringLiteral("notes"),
                StatusJson().add(QStringLiteral("count"), qint64(notes().items().size())));
+
+    const ScreenshotManager& screenshots = ScreenshotManager::shared();
+    StatusJson shots;
+    shots.add(QStringLiteral("count"), qint64(screenshots.items().size()))
+        .add(QStringLiteral("unseen"), screenshots.unseenCount())
+        .add(QStringLiteral("folder"), screenshots.screenshotPath());
+    status.add(QStringLiteral("screenshots"), shots);
     return status;
 }

@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "fakes/FakePlatform.h"
 #include "notes/NotesManager.h"
+#include "screenshots/ScreenshotManager.h"
 #include "settings/SettingsManager.h"
 #include "shelf/FileShelfManager.h"
 
@@ -75,7 +76,7 @@ TEST(AppDelegate, StatusCountsShelfFilesAndNotesButNeverShowsThem) {
     shelf.addFile(QUrl::fromLocalFile(QStringLiteral("/tmp/private-report.pdf")));
     const QString status = delegate.status().toString();
     EXPECT_TRUE(
-        status.endsWith(QStringLiteral(",\"shelf\":{\"count\":1},\"notes\":{\"count\":2}}")))
+        status.contains(QStringLiteral(",\"shelf\":{\"count\":1},\"notes\":{\"count\":2},")))
         << status.toStdString();
     EXPECT_FALSE(status.contains(QStringLiteral("secret")));
     EXPECT_FALSE(status.contains(QStringLiteral("private")));
@@ -84,4 +85,21 @@ TEST(AppDelegate, StatusCountsShelfFilesAndNotesButNeverShowsThem) {
     notes.setItems({});
     EXPECT_TRUE(delegate.status().toString().contains(
         QStringLiteral("\"shelf\":{\"count\":0},\"notes\":{\"count\":0}")));
+}
+
+TEST(AppDelegate, LaunchEndsByStartingTheScreenshotListWhichStatusReports) {
+    FakePlatform fake;
+    const Platform platform = fake.services();
+    SettingsManager settings(fake.userDefaults);
+    AppDelegate delegate(platform, settings);
+    delegate.applicationDidFinishLaunching();
+
+    // The shared list lives over the test run's own platform, watching its folder.
+    const ScreenshotManager& shared = ScreenshotManager::shared();
+    EXPECT_NE(shared.dirSource(), nullptr);
+    const QString status = delegate.status().toString();
+    EXPECT_TRUE(status.endsWith(QStringLiteral(",\"screenshots\":{\"count\":0,\"unseen\":0,"
+                                               "\"folder\":\"%1\"}}")
+                                    .arg(shared.screenshotPath())))
+        << status.toStdString();
 }

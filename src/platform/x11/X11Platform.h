@@ -9,6 +9,8 @@ class NotificationCenter;
 class SettingsFileDefaults;
 class TrayStatusBar;
 class X11Workspace;
+class InotifyDirectoryWatcher;
+class DesktopScreenCapture;
 
 // Owns the real platform services of the running program and installs them.
 class X11Platform {
@@ -30,5 +32,7 @@ private:
     std::unique_ptr<SettingsFileDefaults> defaults_;
     std::unique_ptr<TrayStatusBar> statusBar_;
     std::unique_ptr<X11Workspace> workspace_;
+    std::unique_ptr<InotifyDirectoryWatcher> directoryWatcher_;
+    std::unique_ptr<DesktopScreenCapture> screenCapture_;
     Platform services_;
 };
