@@ -5,6 +5,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <type_traits>
 
 // A timer scheduled on the main queue. The queue keeps it alive while it is scheduled, so a
 // caller may drop its handle; invalidating stops any further firing and may be repeated.
@@ -34,6 +36,16 @@ public:
     virtual void asyncAfter(double seconds, Work work) = 0;
     // Fires work every interval seconds (or once) until invalidated.
     virtual std::shared_ptr<Timer> scheduledTimer(double interval, bool repeats, Work work) = 0;
+
+    // Runs work on a worker thread and, once it has finished, completion on the main thread.
+    // The work must touch nothing the main thread uses: it reads only what it captured and hands
+    // its result over to the completion. Work handed over in turn may finish in any order.
+    virtual void runInBackground(Work work, Work completion) = 0;
+
+    // Runs work() on a worker thread, then done(owner, result) on the main thread; done is
+    // skipped when the owner is gone by then.
+    template <typename Owner, typename W, typename D>
+    void asyncBackground(Owner* owner, W work, D done);
 };
 
 // Wraps work so that it holds owner weakly and does nothing once the owner is gone.
@@ -43,4 +55,17 @@ template <typename Owner, typename F> MainQueue::Work weakly(Owner* owner, F&& f
             f(guard.data());
         }
     };
+}
+
+template <typename Owner, typename W, typename D>
+void MainQueue::asyncBackground(Owner* owner, W work, D done) {
+    using Result = std::invoke_result_t<W&>;
+    // Written by the worker before the completion is queued, read by the completion after.
+    auto result = std::make_shared<std::optional<Result>>();
+    runInBackground([result, work = std::move(work)]() mutable { result->emplace(work()); },
+                    weakly(owner, [result, done = std::move(done)](Owner* self) mutable {
+                        if (*result) {
+                            done(self, std::move(**result));
+                        }
+                    }));
 }

@@ -1,5 +1,7 @@
 #include "fakes/ManualMainQueue.h"
 
+#include <algorithm>
+
 class ManualMainQueue::ManualTimer final : public Timer {
 public:
     ManualTimer(double interval, bool repeats)
@@ -45,11 +47,36 @@ std::shared_ptr<Timer> ManualMainQueue::scheduledTimer(double interval, bool rep
     return timer;
 }
 
+void ManualMainQueue::runInBackground(Work work, Work completion) {
+    background_.emplace_back(std::move(work), std::move(completion));
+}
+
+void ManualMainQueue::runBackground() {
+    // Work handed over while this runs waits for the next call, as it would for a real worker.
+    std::deque<std::pair<Work, Work>> due;
+    due.swap(background_);
+    for (auto& [work, completion] : due) {
+        work();
+        async(std::move(completion));
+    }
+}
+
+void ManualMainQueue::runBackgroundInReverse() {
+    std::reverse(background_.begin(), background_.end());
+    runBackground();
+}
+
 void ManualMainQueue::advance(double seconds) {
     const double target = elapsed_ + std::max(0.0, seconds);
     // A tiny tolerance so that 0.1 + 0.2 style sums still reach work due "at" the target.
     const double epsilon = 1e-9;
-    while (!queue_.empty() && queue_.begin()->first.first <= target + epsilon) {
+    for (;;) {
+        if (!backgroundHeld_) {
+            runBackground();
+        }
+        if (queue_.empty() || queue_.begin()->first.first > target + epsilon) {
+            break;
+        }
         auto node = queue_.extract(queue_.begin());
         Entry entry = std::move(node.mapped());
         elapsed_ = std::max(elapsed_, node.key().first);
@@ -71,7 +98,7 @@ void ManualMainQueue::advance(double seconds) {
 }
 
 int ManualMainQueue::pendingCount() const {
-    int count = 0;
+    int count = int(background_.size());
     for (const auto& [key, entry] : queue_) {
         if (!entry.timer || entry.timer->valid) {
             ++count;

@@ -1,7 +1,9 @@
 #include "platform/x11/QtMainQueue.h"
 
+#include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -60,9 +62,16 @@ private:
 QtMainQueue::QtMainQueue(QObject* parent)
     : QObject(parent) {
     uptime_.start();
+    workers_.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 2));
+    workers_.setThreadPriority(QThread::LowPriority);
 }
 
-QtMainQueue::~QtMainQueue() = default;
+QtMainQueue::~QtMainQueue() {
+    // Work still waiting is dropped; the workers must be idle before this object goes, because
+    // they queue their completions on it.
+    workers_.clear();
+    workers_.waitForDone();
+}
 
 QDateTime QtMainQueue::now() const {
     return QDateTime::currentDateTime();
@@ -78,6 +87,15 @@ void QtMainQueue::async(Work work) {
 
 void QtMainQueue::asyncAfter(double seconds, Work work) {
     QTimer::singleShot(toMilliseconds(seconds), Qt::PreciseTimer, this, std::move(work));
+}
+
+void QtMainQueue::runInBackground(Work work, Work completion) {
+    workers_.start([this, work = std::move(work), completion = std::move(completion)]() mutable {
+        work();
+        // What the work captured is let go here, on the worker, before the hand-over.
+        work = nullptr;
+        QMetaObject::invokeMethod(this, std::move(completion), Qt::QueuedConnection);
+    });
 }
 
 std::shared_ptr<Timer> QtMainQueue::scheduledTimer(double interval, bool repeats, Work work) {

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QThreadPool>
 
 #include <set>
 
@@ -19,6 +20,10 @@ public:
     void async(Work work) override;
     void asyncAfter(double seconds, Work work) override;
     std::shared_ptr<Timer> scheduledTimer(double interval, bool repeats, Work work) override;
+    // On a small pool of its own (two threads at most, below normal priority, so the event loop
+    // keeps a core). Work not yet started when the queue goes away is dropped; the destructor
+    // waits for the work that has started, and completions still queued then never run.
+    void runInBackground(Work work, Work completion) override;
 
 private:
     class QtTimer;
@@ -28,4 +33,5 @@ private:
     QElapsedTimer uptime_;
     // Scheduled timers stay alive here until they are invalidated or, for one-shots, fired.
     std::set<std::shared_ptr<QtTimer>> active_;
+    QThreadPool workers_;
 };
