@@ -92,12 +92,56 @@ QList<ScreenshotManager::Candidate> ScreenshotManager::listScreenshots() const {
 
 void ScreenshotManager::loadExistingScreenshots() {
     const QList<Candidate> found = listScreenshots();
-    for (qsizetype i = 0; i < std::min<qsizetype>(found.size(), initialLimit); ++i) {
-        const QUrl url = QUrl::fromLocalFile(found[i].path);
-        if (auto item = ScreenshotItem::makeItem(url, mainQueue_.now())) {
-            items_.append(*item);
-            knownPaths_.insert(found[i].path);
+    const size_t count = size_t(std::min<qsizetype>(found.size(), initialLimit));
+    if (count == 0) {
+        return;
+    }
+    auto build = std::make_shared<StartupBuild>();
+    build->items.resize(count);
+    build->remaining = qsizetype(count);
+    startup_ = build;
+    const QDateTime now = mainQueue_.now();
+    for (size_t i = 0; i < count; ++i) {
+        const QUrl url = QUrl::fromLocalFile(found[qsizetype(i)].path);
+        mainQueue_.asyncBackground(
+            this, [url, now] { return ScreenshotItem::makeItem(url, now); },
+            [build, i](ScreenshotManager* self, std::optional<ScreenshotItem> item) {
+                self->startupItemBuilt(build, i, std::move(item));
+            });
+    }
+}
+
+void ScreenshotManager::startupItemBuilt(const std::shared_ptr<StartupBuild>& build, size_t index,
+                                         std::optional<ScreenshotItem> item) {
+    build->items[index] = std::move(item);
+    if (--build->remaining > 0) {
+        return;
+    }
+    startup_.reset();
+    // A file deleted while it was decoded gets no entry, as if it had been gone at the start.
+    QSet<QString> built;
+    for (const std::optional<ScreenshotItem>& entry : build->items) {
+        if (entry && QFileInfo::exists(entry->url().toLocalFile())) {
+            built.insert(entry->url().toLocalFile());
         }
+    }
+    if (!build->cleared) {
+        for (const std::optional<ScreenshotItem>& entry : build->items) {
+            if (entry && built.contains(entry->url().toLocalFile())) {
+                items_.append(*entry);
+            }
+        }
+        if (!built.isEmpty()) {
+            knownPaths_.unite(built);
+            Q_EMIT knownPathsChanged();
+            Q_EMIT itemsChanged();
+        }
+        built.clear();
+    }
+    if (checkAfterStartup_) {
+        checkAfterStartup_ = false;
+        // The change came before the clearing: what had been loaded by then was not new to it.
+        checkForNewScreenshots(built);
     }
 }
 
@@ -107,10 +151,17 @@ void ScreenshotManager::startWatching() {
                                 }));
 }
 
-void ScreenshotManager::checkForNewScreenshots() {
+void ScreenshotManager::checkForNewScreenshots(const QSet<QString>& alsoKnown) {
+    if (startup_) {
+        // Files still being built from the start are not new; a file they miss (one still being
+        // written, say) is looked for again once they are in.
+        checkAfterStartup_ = true;
+        return;
+    }
+    ++checks_;
     QList<Candidate> unknown;
     for (Candidate& candidate : listScreenshots()) {
-        if (!knownPaths_.contains(candidate.path)) {
+        if (!knownPaths_.contains(candidate.path) && !alsoKnown.contains(candidate.path)) {
             unknown.append(std::move(candidate));
         }
     }
@@ -121,27 +172,62 @@ void ScreenshotManager::checkForNewScreenshots() {
     const qsizetype count = std::min<qsizetype>(unknown.size(), checkLimit);
     for (qsizetype i = count - 1; i >= 0; --i) {
         const QUrl url = QUrl::fromLocalFile(unknown[i].path);
-        mainQueue_.asyncAfter(additionDelay, weakly(this, [url](ScreenshotManager* self) {
-                                  self->addScreenshot(url);
+        mainQueue_.asyncAfter(additionDelay,
+                              weakly(this, [url, check = checks_](ScreenshotManager* self) {
+                                  self->addScreenshot(url, check);
                               }));
     }
 }
 
-void ScreenshotManager::addScreenshot(const QUrl& url) {
+void ScreenshotManager::addScreenshot(const QUrl& url, quint64 check) {
     const QString path = url.toLocalFile();
     if (knownPaths_.contains(path)) {
         return;
     }
-    // A file still being written, gone, or not a picture gets no entry and stays unrecorded,
-    // so the next change in the folder tries it again.
-    std::optional<ScreenshotItem> item = ScreenshotItem::makeItem(url, mainQueue_.now());
-    if (!item) {
+    // A build of this file that started after the look that scheduled this addition reads the
+    // file as it is now; a second one would only decode it again.
+    const auto inFlight = building_.constFind(path);
+    if (inFlight != building_.cend() && *inFlight >= check) {
         return;
     }
-    knownPaths_.insert(path);
+    auto addition = std::make_shared<Addition>();
+    addition->path = path;
+    addition->stamp = checks_;
+    building_.insert(path, checks_);
+    additions_.push_back(addition);
+    mainQueue_.asyncBackground(
+        this, [url, now = mainQueue_.now()] { return ScreenshotItem::makeItem(url, now); },
+        [addition](ScreenshotManager* self, std::optional<ScreenshotItem> item) {
+            addition->item = std::move(item);
+            addition->built = true;
+            self->additionBuilt();
+        });
+}
+
+void ScreenshotManager::additionBuilt() {
+    while (!additions_.empty() && additions_.front()->built) {
+        const std::shared_ptr<Addition> addition = std::move(additions_.front());
+        additions_.pop_front();
+        const auto inFlight = building_.constFind(addition->path);
+        if (inFlight != building_.cend() && *inFlight == addition->stamp) {
+            building_.erase(inFlight);
+        }
+        land(*addition);
+    }
+}
+
+void ScreenshotManager::land(Addition& addition) {
+    // A file still being written, gone, or not a picture gets no entry and stays unrecorded,
+    // so the next change in the folder tries it again. Two changes close together may have
+    // built the same file twice: the first to land wins.
+    if (!addition.item || knownPaths_.contains(addition.path) ||
+        !QFileInfo::exists(addition.path)) {
+        return;
+    }
+    knownPaths_.insert(addition.path);
     Q_EMIT knownPathsChanged();
     setUnseenCount(unseenCount_ + 1);
-    items_.prepend(*item);
+    items_.prepend(std::move(*addition.item));
     Q_EMIT itemsChanged();
     Q_EMIT itemInserted(0);
 }
@@ -154,6 +240,9 @@ void ScreenshotManager::remove(const ScreenshotItem& item) {
 }
 
 void ScreenshotManager::clearAll() {
+    if (startup_) {
+        startup_->cleared = true;
+    }
     if (!knownPaths_.isEmpty()) {
         knownPaths_.clear();
         Q_EMIT knownPathsChanged();

@@ -2,13 +2,17 @@
 
 #include "screenshots/ScreenshotItem.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <QUrl>
 
+#include <deque>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class DirectorySource;
 class DirectoryWatcher;
@@ -17,6 +21,10 @@ class ScreenCapture;
 
 // The screenshots the desktop's screenshot tool saved: the newest ones found at start, and
 // every new one that appears in the folder while the program runs. The folder is only read.
+//
+// Decoding a screenshot for its thumbnail takes a tenth of a second or more, so it happens on
+// the main queue's workers; the list itself changes only on the main thread. The newest files
+// found at start arrive together, in one update, once all of them are built.
 class ScreenshotManager final : public QObject {
     Q_OBJECT
     Q_PROPERTY(qint64 unseenCount READ unseenCount WRITE setUnseenCount NOTIFY unseenCountChanged)
@@ -31,7 +39,7 @@ public:
     // How long a view takes, easing out, to show an entry arriving at the front.
     static constexpr double insertionAnimationDuration = 0.2;
 
-    // Resolves the folder, lists what is there and starts watching.
+    // Resolves the folder, lists what is there, starts building its thumbnails and watching.
     ScreenshotManager(MainQueue& mainQueue, DirectoryWatcher& watcher,
                       const ScreenCapture& screenCapture, QObject* parent = nullptr);
     ~ScreenshotManager() override;
@@ -44,6 +52,8 @@ public:
     static bool isScreenshot(const QString& fileName);
 
     const QList<ScreenshotItem>& items() const { return items_; }
+    // True while the screenshots found at start are still being built.
+    bool isLoading() const { return startup_ != nullptr; }
     // Entries the watcher added since the count was last set (views reset it to 0).
     qint64 unseenCount() const { return unseenCount_; }
     void setUnseenCount(qint64 value);
@@ -56,7 +66,8 @@ public:
 
     // Forgets the entry (the file stays on disk); a later change in the folder brings it back.
     void remove(const ScreenshotItem& item);
-    // Forgets every entry; the unseen count stays as it is.
+    // Forgets every entry, and the ones still being built from the start; the unseen count stays
+    // as it is.
     void clearAll();
 
 Q_SIGNALS:
@@ -72,12 +83,33 @@ private:
         QDateTime date;
     };
 
+    // The start-up thumbnails in flight: one slot per file, in list order.
+    struct StartupBuild {
+        std::vector<std::optional<ScreenshotItem>> items;
+        qsizetype remaining = 0;
+        // clearAll came while they were built: they are dropped when they arrive.
+        bool cleared = false;
+    };
+    // One addition's thumbnail in flight. Additions land in the order they were started, so a
+    // batch keeps the newest at the front however the workers finish.
+    struct Addition {
+        QString path;
+        quint64 stamp = 0;
+        bool built = false;
+        std::optional<ScreenshotItem> item;
+    };
+
     // The screenshots in the folder, newest first; files without a readable date come last.
     QList<Candidate> listScreenshots() const;
     void loadExistingScreenshots();
+    void startupItemBuilt(const std::shared_ptr<StartupBuild>& build, size_t index,
+                          std::optional<ScreenshotItem> item);
     void startWatching();
-    void checkForNewScreenshots();
-    void addScreenshot(const QUrl& url);
+    // Paths in `alsoKnown` count as having an entry.
+    void checkForNewScreenshots(const QSet<QString>& alsoKnown = {});
+    void addScreenshot(const QUrl& url, quint64 check);
+    void additionBuilt();
+    void land(Addition& addition);
 
     MainQueue& mainQueue_;
     DirectoryWatcher& watcher_;
@@ -86,4 +118,13 @@ private:
     std::unique_ptr<DirectorySource> dirSource_;
     QSet<QString> knownPaths_;
     QString screenshotPath_;
+
+    std::shared_ptr<StartupBuild> startup_;
+    // A folder change came while the start-up thumbnails were built; looked at when they land.
+    bool checkAfterStartup_ = false;
+    std::deque<std::shared_ptr<Addition>> additions_;
+    // Folder looks so far; a build started after look n has seen every change before it.
+    quint64 checks_ = 0;
+    // Path of each addition in flight -> the look count when its latest build started.
+    QHash<QString, quint64> building_;
 };

@@ -17,8 +17,15 @@ namespace {
 struct Fixture {
     Fixture() { capture.answer = dir.path(); }
 
-    ScreenshotManager& start() {
+    // The manager, its start-up thumbnails still being built.
+    ScreenshotManager& construct() {
         manager = std::make_unique<ScreenshotManager>(queue, watcher, capture);
+        return *manager;
+    }
+    // The manager once the screenshots found at start have landed.
+    ScreenshotManager& start() {
+        construct();
+        queue.runPending();
         return *manager;
     }
     // A change in the folder, and the half second after it.
@@ -287,4 +294,173 @@ TEST(ScreenshotManager, TenThousandFilesThatAreNotPicturesNeitherHangNorAddAnyth
     EXPECT_TRUE(m.items().isEmpty());
     EXPECT_EQ(m.unseenCount(), 0);
     EXPECT_EQ(f.queue.pendingCount(), 0);
+}
+
+TEST(ScreenshotManager, StartupThumbnailsArriveTogetherAndAChangeMeanwhileWaitsForThem) {
+    Fixture f;
+    writePicture(f.path("Screenshot a.png"));
+    writePicture(f.path("Screenshot b.png"));
+    f.queue.holdBackground(true);
+    ScreenshotManager& m = f.construct();
+    EXPECT_TRUE(m.isLoading());
+    EXPECT_TRUE(m.items().isEmpty());
+    EXPECT_TRUE(m.knownPaths().isEmpty());
+    QList<qsizetype> sizesSeen;
+    QObject::connect(&m, &ScreenshotManager::itemsChanged,
+                     [&] { sizesSeen.append(m.items().size()); });
+
+    // A change while the start is still being built decodes nothing of its own yet.
+    writePicture(f.path("Screenshot c.png"));
+    f.folderChanged();
+    EXPECT_EQ(f.queue.backgroundCount(), 2);
+    EXPECT_TRUE(m.items().isEmpty());
+
+    f.queue.runBackgroundInReverse();
+    f.queue.runPending();
+    EXPECT_FALSE(m.isLoading());
+    EXPECT_EQ(sizesSeen, QList<qsizetype>{2});
+    const QStringList loaded = f.names();
+    EXPECT_EQ(QSet<QString>(loaded.begin(), loaded.end()),
+              (QSet<QString>{"Screenshot a.png", "Screenshot b.png"}));
+    EXPECT_EQ(m.knownPaths().size(), 2);
+    EXPECT_EQ(m.unseenCount(), 0);
+
+    // The change is looked at once the start is in: only the new file is new.
+    f.queue.holdBackground(false);
+    f.queue.advance(ScreenshotManager::additionDelay);
+    ASSERT_EQ(m.items().size(), 3);
+    EXPECT_EQ(f.names().first(), QStringLiteral("Screenshot c.png"));
+    EXPECT_EQ(m.unseenCount(), 1);
+    EXPECT_EQ(m.knownPaths().size(), 3);
+}
+
+TEST(ScreenshotManager, ScreenshotDeletedWhileItsThumbnailIsBuiltGetsNoEntry) {
+    Fixture f;
+    writePicture(f.path("Screenshot a.png"));
+    writePicture(f.path("Screenshot b.png"));
+    ScreenshotManager& m = f.construct();
+    f.queue.runBackground();
+    QFile::remove(f.path("Screenshot a.png"));
+    f.queue.runPending();
+    EXPECT_EQ(f.names(), QStringList{"Screenshot b.png"});
+    EXPECT_FALSE(m.knownPaths().contains(f.path("Screenshot a.png")));
+
+    f.queue.holdBackground(true);
+    writePicture(f.path("Screenshot c.png"));
+    f.folderChanged();
+    ASSERT_EQ(f.queue.backgroundCount(), 1);
+    f.queue.runBackground();
+    QFile::remove(f.path("Screenshot c.png"));
+    f.queue.runPending();
+    EXPECT_EQ(f.names(), QStringList{"Screenshot b.png"});
+    EXPECT_FALSE(m.knownPaths().contains(f.path("Screenshot c.png")));
+    EXPECT_EQ(m.unseenCount(), 0);
+
+    // Unrecorded, so the file is taken when it comes back.
+    f.queue.holdBackground(false);
+    writePicture(f.path("Screenshot c.png"));
+    f.folderChanged();
+    EXPECT_EQ(f.names(), (QStringList{"Screenshot c.png", "Screenshot b.png"}));
+    EXPECT_EQ(m.unseenCount(), 1);
+}
+
+TEST(ScreenshotManager, ManagerDestroyedWhileThumbnailsAreBuiltLeavesTheWorkHarmless) {
+    Fixture f;
+    writePicture(f.path("Screenshot a.png"));
+    f.construct();
+    ASSERT_GT(f.queue.pendingCount(), 0);
+    f.manager.reset();
+    f.queue.runPending();
+    EXPECT_EQ(f.queue.pendingCount(), 0);
+
+    f.start();
+    f.queue.holdBackground(true);
+    writePicture(f.path("Screenshot b.png"));
+    f.folderChanged();
+    ASSERT_EQ(f.queue.backgroundCount(), 1);
+    f.queue.runBackground();
+    f.manager.reset();
+    f.queue.holdBackground(false);
+    f.queue.runPending();
+    EXPECT_EQ(f.queue.pendingCount(), 0);
+}
+
+TEST(ScreenshotManager,
+     ClearAllDuringTheStartDropsItsThumbnailsAndAChangeMeanwhileAddsOnlyNewFiles) {
+    Fixture f;
+    writePicture(f.path("Screenshot a.png"));
+    writePicture(f.path("Screenshot b.png"));
+    ScreenshotManager& m = f.construct();
+    writePicture(f.path("Screenshot c.png"));
+    f.watcher.fire(m.screenshotPath());
+    QSignalSpy changed(&m, &ScreenshotManager::itemsChanged);
+    m.clearAll();
+    f.queue.runPending();
+    EXPECT_TRUE(m.items().isEmpty());
+    EXPECT_TRUE(m.knownPaths().isEmpty());
+    EXPECT_EQ(changed.count(), 0);
+
+    f.queue.advance(ScreenshotManager::additionDelay);
+    EXPECT_EQ(f.names(), QStringList{"Screenshot c.png"});
+    EXPECT_EQ(m.unseenCount(), 1);
+    // As after any clearing, the next change brings back what was cleared.
+    f.folderChanged();
+    EXPECT_EQ(m.items().size(), 3);
+    EXPECT_EQ(m.unseenCount(), 3);
+}
+
+TEST(ScreenshotManager, ABatchOfAdditionsLandsNewestFirstHoweverTheWorkersFinish) {
+    Fixture f;
+    ScreenshotManager& m = f.start();
+    const QStringList names = numbered(QStringLiteral("Screenshot %1.png"), 0, 3);
+    for (const QString& name : names) {
+        writePicture(f.path(name));
+        waitForLaterFileDates(QDir(f.dir.path()), f.path(name));
+    }
+    QSignalSpy inserted(&m, &ScreenshotManager::itemInserted);
+    f.queue.holdBackground(true);
+    f.folderChanged();
+    ASSERT_EQ(f.queue.backgroundCount(), 3);
+    f.queue.runBackgroundInReverse();
+    f.queue.runPending();
+    EXPECT_EQ(f.names(), (QStringList{names[2], names[1], names[0]}));
+    EXPECT_EQ(inserted.count(), 3);
+    EXPECT_EQ(m.unseenCount(), 3);
+}
+
+TEST(ScreenshotManager, AFileIsDecodedAgainOnlyForAChangeThatCameAfterItsDecodeStarted) {
+    Fixture f;
+    ScreenshotManager& m = f.start();
+    QSignalSpy inserted(&m, &ScreenshotManager::itemInserted);
+    f.queue.holdBackground(true);
+    writePicture(f.path("Screenshot a.png"));
+    f.watcher.fire(m.screenshotPath());
+    f.queue.advance(0.1);
+    f.folderChanged();
+    // Both changes came before the decode started, which therefore sees the file as it is.
+    EXPECT_EQ(f.queue.backgroundCount(), 1);
+    f.folderChanged();
+    EXPECT_EQ(f.queue.backgroundCount(), 2);
+    f.queue.holdBackground(false);
+    f.queue.runPending();
+    EXPECT_EQ(f.names(), QStringList{"Screenshot a.png"});
+    EXPECT_EQ(inserted.count(), 1);
+    EXPECT_EQ(m.unseenCount(), 1);
+
+    // The decode that read the file half written fails; the one after the change that
+    // completed it brings the entry.
+    const QString path = f.path("Screenshot b.png");
+    const QByteArray bytes = pictureBytes(QSize(320, 200), "PNG");
+    f.queue.holdBackground(true);
+    writeBytes(path, bytes.left(bytes.size() / 2));
+    f.folderChanged();
+    f.queue.runBackground();
+    writeBytes(path, bytes);
+    f.folderChanged();
+    EXPECT_EQ(m.items().size(), 1);
+    EXPECT_FALSE(m.knownPaths().contains(path));
+    f.queue.holdBackground(false);
+    f.queue.runPending();
+    EXPECT_EQ(f.names(), (QStringList{"Screenshot b.png", "Screenshot a.png"}));
+    EXPECT_EQ(m.unseenCount(), 2);
 }
