@@ -63,7 +63,6 @@ QtMainQueue::QtMainQueue(QObject* parent)
     : QObject(parent) {
     uptime_.start();
     workers_.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 2));
-    workers_.setThreadPriority(QThread::LowPriority);
 }
 
 QtMainQueue::~QtMainQueue() {

@@ -20,9 +20,9 @@ public:
     void async(Work work) override;
     void asyncAfter(double seconds, Work work) override;
     std::shared_ptr<Timer> scheduledTimer(double interval, bool repeats, Work work) override;
-    // On a small pool of its own (two threads at most, below normal priority, so the event loop
-    // keeps a core). Work not yet started when the queue goes away is dropped; the destructor
-    // waits for the work that has started, and completions still queued then never run.
+    // On a small pool of its own, two threads at most. Work not yet started when the queue goes
+    // away is dropped; the destructor waits for the work that has started, and completions still
+    // queued then never run.
     void runInBackground(Work work, Work completion) override;
 
 private:
