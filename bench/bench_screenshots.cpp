@@ -1,5 +1,6 @@
 // Start-up cost of the screenshot list: a folder of 50 screenshots at 3840 x 2160, listed,
-// decoded into thumbnails and watched, as the program does at launch. Prints time and memory.
+// decoded into thumbnails and watched, as the program does at launch. Prints time and memory,
+// and how long the main thread's event loop is held up meanwhile.
 
 #include "platform/Pasteboard.h"
 #include "platform/ScreenCapture.h"
@@ -9,14 +10,18 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <malloc.h>
 
 namespace {
@@ -57,6 +62,42 @@ double cpuMs() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Processor time of the calling thread in ms.
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Runs the event loop until done answers true. A timer ticks every millisecond meanwhile; the
+// longest gap between ticks is the longest the loop could not turn (a click on the tray icon
+// would have waited that long). In ms.
+double longestStallUntil(const std::function<bool()>& done) {
+    double longest = 0;
+    QElapsedTimer sinceTick;
+    QEventLoop loop;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longest = std::max(longest, double(sinceTick.nsecsElapsed()) / 1e6);
+        sinceTick.restart();
+        if (done()) {
+            loop.quit();
+        }
+    });
+    sinceTick.start();
+    ticker.start();
+    if (!done()) {
+        loop.exec();
+    }
+    return longest;
+}
+
+double longestStallWhileLoading(const ScreenshotManager& manager) {
+    return longestStallUntil([&] { return !manager.isLoading(); });
 }
 
 // Starts a new peak: the kernel resets the peak resident size to the current one.
@@ -134,9 +175,13 @@ void measureStartup(const char* label, const QString& folder, QtMainQueue& queue
     QElapsedTimer timer;
     timer.start();
     const double cpuBefore = cpuMs();
+    const double mainCpuBefore = threadCpuMs();
     auto manager = std::make_unique<ScreenshotManager>(queue, watcher, capture);
+    const double constructionMs = timer.nsecsElapsed() / 1e6;
+    const double stallMs = longestStallWhileLoading(*manager);
     const double ms = timer.nsecsElapsed() / 1e6;
     const double cpu = cpuMs() - cpuBefore;
+    const double mainCpu = threadCpuMs() - mainCpuBefore;
     const auto [rssAfter, peakAfter] = residentKb();
     malloc_trim(0);
     const long rssTrimmed = residentKb().first;
@@ -152,6 +197,10 @@ void measureStartup(const char* label, const QString& folder, QtMainQueue& queue
     std::printf("  time to build all thumbnails  %.1f ms wall, %.1f ms processor (%.1f ms "
                 "processor per screenshot)\n",
                 ms, cpu, n > 0 ? cpu / double(n) : 0.0);
+    std::printf("  main thread blocked at start  %.1f ms in the constructor, then at most %.1f ms "
+                "at a time until all were in\n",
+                constructionMs, stallMs);
+    std::printf("  main thread processor         %.1f ms over the whole start\n", mainCpu);
     std::printf("  thumbnail pixels held         %.1f KB per screenshot\n",
                 n > 0 ? thumbnailBytes / 1024.0 / double(n) : 0.0);
     std::printf("  resident memory held          %+ld KB (%.1f KB per screenshot; %+ld KB "
@@ -193,6 +242,7 @@ int main(int argc, char** argv) {
         writeFolder(warm.path(), encoded(QImage(64, 36, QImage::Format_RGB32), "JPG"), "jpg");
         FixedScreenCapture capture(warm.path());
         ScreenshotManager manager(queue, watcher, capture);
+        longestStallWhileLoading(manager);
     }
 
     measureStartup("PNG screenshots", pngDir.path(), queue, watcher);
@@ -201,6 +251,23 @@ int main(int argc, char** argv) {
 
     FixedScreenCapture capture(pngDir.path());
     ScreenshotManager manager(queue, watcher, capture);
+    longestStallWhileLoading(manager);
+
+    {
+        std::printf("one new screenshot written into the watched folder\n");
+        const qsizetype before = manager.items().size();
+        QElapsedTimer sinceWritten;
+        sinceWritten.start();
+        QFile file(pngDir.filePath(QStringLiteral("Screenshot_new.png")));
+        file.open(QIODevice::WriteOnly);
+        file.write(png);
+        file.close();
+        const double stall = longestStallUntil([&] { return manager.items().size() > before; });
+        std::printf("  in the list after             %.1f ms (%.0f ms of it the set delay)\n",
+                    sinceWritten.nsecsElapsed() / 1e6, ScreenshotManager::additionDelay * 1e3);
+        std::printf("  main thread blocked           at most %.1f ms at a time\n", stall);
+    }
+
     MeasuringPasteboard pasteboard;
     QElapsedTimer timer;
     timer.start();
