@@ -140,7 +140,8 @@ void ScreenshotManager::startupItemBuilt(const std::shared_ptr<StartupBuild>& bu
     }
     if (checkAfterStartup_) {
         checkAfterStartup_ = false;
-        // The change came before the clearing: what had been loaded by then was not new to it.
+        // When the start was cleared, the change came before the clearing: what the start had
+        // loaded was not new to it.
         checkForNewScreenshots(built);
     }
 }
