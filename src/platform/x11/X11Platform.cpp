@@ -4,6 +4,9 @@
 #include "platform/x11/QtMainQueue.h"
 #include "platform/x11/SettingsFileDefaults.h"
 #include "platform/x11/TrayStatusItem.h"
+#include "platform/x11/X11Pasteboard.h"
+
+#include <QGuiApplication>
 
 #include <xcb/xcb.h>
 
@@ -14,11 +17,13 @@ X11Platform::X11Platform()
     : mainQueue_(std::make_unique<QtMainQueue>())
     , notificationCenter_(std::make_unique<NotificationCenter>())
     , defaults_(std::make_unique<SettingsFileDefaults>())
-    , statusBar_(std::make_unique<TrayStatusBar>()) {
+    , statusBar_(std::make_unique<TrayStatusBar>())
+    , pasteboard_(std::make_unique<X11Pasteboard>(QGuiApplication::clipboard())) {
     services_.mainQueue = mainQueue_.get();
     services_.notificationCenter = notificationCenter_.get();
     services_.userDefaults = defaults_.get();
     services_.statusBar = statusBar_.get();
+    services_.pasteboard = pasteboard_.get();
     Platform::install(services_);
 }
 

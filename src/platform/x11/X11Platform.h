@@ -8,6 +8,7 @@ class QtMainQueue;
 class NotificationCenter;
 class SettingsFileDefaults;
 class TrayStatusBar;
+class X11Pasteboard;
 
 // Owns the real platform services of the running program and installs them.
 class X11Platform {
@@ -28,5 +29,6 @@ private:
     std::unique_ptr<NotificationCenter> notificationCenter_;
     std::unique_ptr<SettingsFileDefaults> defaults_;
     std::unique_ptr<TrayStatusBar> statusBar_;
+    std::unique_ptr<X11Pasteboard> pasteboard_;
     Platform services_;
 };
