@@ -118,7 +118,7 @@ struct StackEntry {
 };
 
 // Distinct nested states beyond this are not plausible in a real document.
-constexpr size_t maxDistinctGroups = 1 << 16;
+constexpr size_t maxDistinctGroups = 1 << 20;
 
 class Parser {
 public:
