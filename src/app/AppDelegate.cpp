@@ -5,13 +5,16 @@
 #include "platform/Platform.h"
 #include "platform/StatusItem.h"
 #include "settings/SettingsManager.h"
+#include "settings/SettingsWindow.h"
 
 #include <QCoreApplication>
 
-AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings, QObject* parent)
+AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings,
+                         SettingsWindowController* settingsWindow, QObject* parent)
     : QObject(parent)
     , platform_(platform)
-    , settings_(settings) {}
+    , settings_(settings)
+    , settingsWindow_(settingsWindow) {}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -50,7 +53,14 @@ void AppDelegate::togglePanel() {
 }
 
 void AppDelegate::openSettings() {
-    // Reaches the settings window once it exists.
+    SettingsWindowController& controller =
+        settingsWindow_ != nullptr ? *settingsWindow_ : SettingsWindowController::shared();
+    QPointer<AppDelegate> self(this);
+    controller.show([self](bool visible) {
+        if (self) {
+            self->setNotchVisible(visible);
+        }
+    });
 }
 
 void AppDelegate::setupPanel() {}

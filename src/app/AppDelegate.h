@@ -10,6 +10,7 @@ class ClipboardManager;
 class MainQueue;
 class NotificationCenter;
 class SettingsManager;
+class SettingsWindowController;
 class StatusBar;
 class StatusItem;
 class Timer;
@@ -20,7 +21,9 @@ struct Platform;
 class AppDelegate final : public QObject {
     Q_OBJECT
 public:
-    AppDelegate(const Platform& platform, SettingsManager& settings, QObject* parent = nullptr);
+    // Without a settings window controller the shared one is used.
+    AppDelegate(const Platform& platform, SettingsManager& settings,
+                SettingsWindowController* settingsWindow = nullptr, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     // The launch sequence.
@@ -50,6 +53,7 @@ private:
     std::unique_ptr<StatusItem> statusItem_;
     SettingsManager& settings_;
     ClipboardManager* clipboard_ = nullptr;
+    SettingsWindowController* settingsWindow_;
     std::shared_ptr<Timer> hoverHideTimer_;
     bool panelOpenedViaHover_ = false;
 

@@ -12,15 +12,16 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <unistd.h>
 
 namespace {
 
-enum class Mode { Run, Status, Quit, Help, Version };
+enum class Mode { Run, Status, Quit, Settings, Help, Version };
 
 const char* usageText =
-    "Usage: hodgebin [--status | --quit | --help | --version]\n"
+    "Usage: hodgebin [--status | --quit | --settings | --help | --version]\n"
     "\n"
     "Hodgebin keeps a clipboard history, a file shelf, notes and recent screenshots\n"
     "in a drawer at the top of the screen.\n"
@@ -28,6 +29,7 @@ const char* usageText =
     "  (no option)  start Hodgebin, unless it is already running\n"
     "  --status     print one line of JSON describing the running instance\n"
     "  --quit       end the running instance\n"
+    "  --settings   open the settings window of the running instance\n"
     "  --help       show this help\n"
     "  --version    show the version\n";
 
@@ -46,6 +48,9 @@ std::optional<Mode> parse(int argc, char** argv) {
     if (std::strcmp(arg, "--quit") == 0) {
         return Mode::Quit;
     }
+    if (std::strcmp(arg, "--settings") == 0) {
+        return Mode::Settings;
+    }
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
         return Mode::Help;
     }
@@ -57,8 +62,12 @@ std::optional<Mode> parse(int argc, char** argv) {
 
 int runClient(Mode mode, int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QString command =
-        mode == Mode::Status ? QStringLiteral("status") : QStringLiteral("quit");
+    QString command = QStringLiteral("quit");
+    if (mode == Mode::Status) {
+        command = QStringLiteral("status");
+    } else if (mode == Mode::Settings) {
+        command = QStringLiteral("settings");
+    }
     const std::optional<QString> reply = InstanceClient::send(command);
     if (!reply) {
         std::fputs("hodgebin: Hodgebin is not running\n", stderr);
@@ -66,6 +75,9 @@ int runClient(Mode mode, int argc, char** argv) {
     }
     if (mode == Mode::Status) {
         std::printf("%s\n", reply->toUtf8().constData());
+        return 0;
+    }
+    if (mode == Mode::Settings) {
         return 0;
     }
     // Return only once the instance has really gone, so a new start right after succeeds.
@@ -78,16 +90,22 @@ int runClient(Mode mode, int argc, char** argv) {
 
 // SIGTERM and SIGINT end the event loop normally, so the instance lock is released.
 int signalPipe[2] = {-1, -1};
+pid_t instancePid = 0;
 
 void onTerminationSignal(int) {
+    // A child forked by a library inherits this handler; only the instance itself may quit.
+    if (getpid() != instancePid) {
+        return;
+    }
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 
 void quitOnTerminationSignals(QCoreApplication& app) {
-    if (::pipe(signalPipe) != 0) {
+    if (::pipe2(signalPipe, O_CLOEXEC) != 0) {
         return;
     }
+    instancePid = getpid();
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] { app.quit(); });
     struct sigaction action {};
@@ -128,6 +146,10 @@ int runInstance(int argc, char** argv) {
         if (command == QLatin1String("quit")) {
             return QStringLiteral("{\"quitting\":true}");
         }
+        if (command == QLatin1String("settings")) {
+            delegate.openSettings();
+            return QStringLiteral("{\"settings\":\"shown\"}");
+        }
         return QStringLiteral("{\"error\":\"unknown command\"}");
     });
     QObject::connect(&server, &InstanceServer::quitRequested, &app, &QCoreApplication::quit,
@@ -155,6 +177,7 @@ int HodgebinApp::main(int argc, char** argv) {
         return 0;
     case Mode::Status:
     case Mode::Quit:
+    case Mode::Settings:
         return runClient(*mode, argc, argv);
     case Mode::Run:
         break;

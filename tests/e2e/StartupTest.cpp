@@ -100,3 +100,26 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplayAndNonsenseIsRefused) {
     EXPECT_EQ(headless.first, 1);
     EXPECT_TRUE(headless.second.contains("display"));
 }
+
+TEST(Startup, SettingsCommandOpensTheSettingsWindowOfTheRunningInstance) {
+    E2eSession session;
+    ASSERT_TRUE(session.ok()) << session.error().toStdString();
+    ASSERT_TRUE(session.startHodgebin());
+
+    EXPECT_EQ(session.runHodgebin({QStringLiteral("--settings")}).exitCode, 0);
+    EXPECT_TRUE(E2eSession::waitUntil(
+        [&] {
+            return session
+                       .run(QStringLiteral("xdotool"),
+                            {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                             QStringLiteral("--name"), QStringLiteral("^Hodgebin Settings$")})
+                       .exitCode == 0;
+        },
+        5000));
+    // Asking again brings the same window back rather than a second one.
+    EXPECT_EQ(session.runHodgebin({QStringLiteral("--settings")}).exitCode, 0);
+    const auto windows =
+        session.run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
+                                                QStringLiteral("^Hodgebin Settings$")});
+    EXPECT_EQ(windows.out.trimmed().split('\n').size(), 1) << windows.out.toStdString();
+}

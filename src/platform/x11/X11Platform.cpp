@@ -5,6 +5,7 @@
 #include "platform/x11/SettingsFileDefaults.h"
 #include "platform/x11/TrayStatusItem.h"
 #include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11Workspace.h"
 
 #include <QGuiApplication>
 
@@ -18,12 +19,14 @@ X11Platform::X11Platform()
     , notificationCenter_(std::make_unique<NotificationCenter>())
     , defaults_(std::make_unique<SettingsFileDefaults>())
     , statusBar_(std::make_unique<TrayStatusBar>())
-    , pasteboard_(std::make_unique<X11Pasteboard>(QGuiApplication::clipboard())) {
+    , pasteboard_(std::make_unique<X11Pasteboard>(QGuiApplication::clipboard()))
+    , workspace_(std::make_unique<X11Workspace>()) {
     services_.mainQueue = mainQueue_.get();
     services_.notificationCenter = notificationCenter_.get();
     services_.userDefaults = defaults_.get();
     services_.statusBar = statusBar_.get();
     services_.pasteboard = pasteboard_.get();
+    services_.workspace = workspace_.get();
     Platform::install(services_);
 }
 

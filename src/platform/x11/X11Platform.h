@@ -9,6 +9,7 @@ class NotificationCenter;
 class SettingsFileDefaults;
 class TrayStatusBar;
 class X11Pasteboard;
+class X11Workspace;
 
 // Owns the real platform services of the running program and installs them.
 class X11Platform {
@@ -30,5 +31,6 @@ private:
     std::unique_ptr<SettingsFileDefaults> defaults_;
     std::unique_ptr<TrayStatusBar> statusBar_;
     std::unique_ptr<X11Pasteboard> pasteboard_;
+    std::unique_ptr<X11Workspace> workspace_;
     Platform services_;
 };

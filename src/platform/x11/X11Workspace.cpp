@@ -1,0 +1,137 @@
+#include "platform/x11/X11Workspace.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDesktopServices>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeDatabase>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter>;
+
+xcb_connection_t* x11Connection() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
+    XcbReply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+void openContainingFolders(const QList<QUrl>& urls) {
+    if (!urls.isEmpty()) {
+        QDesktopServices::openUrl(
+            QUrl::fromLocalFile(QFileInfo(urls.first().toLocalFile()).absolutePath()));
+    }
+}
+
+} // namespace
+
+X11Workspace::X11Workspace(QObject* parent)
+    : QObject(parent) {}
+
+std::optional<QString> X11Workspace::frontmostApplicationName() const {
+    xcb_connection_t* c = x11Connection();
+    if (c == nullptr) {
+        return std::nullopt;
+    }
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_atom_t activeAtom = internAtom(c, "_NET_ACTIVE_WINDOW");
+    if (screen == nullptr || activeAtom == XCB_ATOM_NONE) {
+        return std::nullopt;
+    }
+    XcbReply<xcb_get_property_reply_t> active(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, screen->root, activeAtom, XCB_ATOM_WINDOW, 0, 1), nullptr));
+    if (!active || active->type != XCB_ATOM_WINDOW ||
+        xcb_get_property_value_length(active.get()) < 4) {
+        return std::nullopt;
+    }
+    const xcb_window_t window = *static_cast<xcb_window_t*>(xcb_get_property_value(active.get()));
+    if (window == XCB_WINDOW_NONE) {
+        return std::nullopt;
+    }
+    // WM_CLASS holds two NUL-terminated strings: the instance name, then the class name.
+    XcbReply<xcb_get_property_reply_t> wmClass(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256), nullptr));
+    if (!wmClass) {
+        return std::nullopt;
+    }
+    const int length = xcb_get_property_value_length(wmClass.get());
+    const char* value = static_cast<const char*>(xcb_get_property_value(wmClass.get()));
+    const QList<QByteArray> parts = QByteArray(value, length).split('\0');
+    QString name;
+    if (parts.size() >= 2 && !parts.at(1).isEmpty()) {
+        name = QString::fromLocal8Bit(parts.at(1));
+    } else if (!parts.isEmpty()) {
+        name = QString::fromLocal8Bit(parts.at(0));
+    }
+    if (name.trimmed().isEmpty()) {
+        return std::nullopt;
+    }
+    return name;
+}
+
+QIcon X11Workspace::iconForFile(const QString& path) const {
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
+    QIcon icon = QIcon::fromTheme(type.iconName());
+    if (icon.isNull()) {
+        icon = QIcon::fromTheme(type.genericIconName());
+    }
+    if (icon.isNull()) {
+        // No icon theme: the style's own file and folder icons.
+        icon = QFileIconProvider().icon(QFileInfo(path));
+    }
+    return icon;
+}
+
+qint64 X11Workspace::fileSize(const QString& path) const {
+    const QFileInfo info(path);
+    return info.isFile() && info.isReadable() ? info.size() : 0;
+}
+
+void X11Workspace::activateFileViewerSelectingURLs(const QList<QUrl>& urls) {
+    if (urls.isEmpty()) {
+        return;
+    }
+    QStringList uris;
+    for (const QUrl& url : urls) {
+        uris << QString::fromUtf8(url.toEncoded());
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << uris << QString();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        openContainingFolders(urls);
+        return;
+    }
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, urls] {
+        if (watcher->isError()) {
+            openContainingFolders(urls);
+        }
+        watcher->deleteLater();
+    });
+}
+
+bool X11Workspace::openURL(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}

@@ -1,0 +1,49 @@
+#include "platform/x11/X11Workspace.h"
+#include "X11TestDesktop.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+TEST(X11Workspace, FrontmostApplicationIsTheActiveWindowsClass) {
+    E2eSession& desktop = x11TestDesktop();
+    X11Workspace workspace;
+    QProcess* window = desktop.spawn(QStringLiteral("xmessage"), {QStringLiteral("frontmost")});
+    ASSERT_TRUE(E2eSession::waitUntil(
+        [&] {
+            return desktop
+                       .run(QStringLiteral("xdotool"),
+                            {QStringLiteral("search"), QStringLiteral("--sync"),
+                             QStringLiteral("--class"), QStringLiteral("Xmessage"),
+                             QStringLiteral("windowactivate"), QStringLiteral("--sync")},
+                            {}, 3000)
+                       .exitCode == 0;
+        },
+        10000));
+    std::optional<QString> name;
+    E2eSession::waitUntil(
+        [&] {
+            name = workspace.frontmostApplicationName();
+            return name == QStringLiteral("Xmessage");
+        },
+        5000);
+    EXPECT_EQ(name.value_or(QStringLiteral("<none>")), QStringLiteral("Xmessage"));
+    window->kill();
+    window->waitForFinished(3000);
+}
+
+TEST(X11Workspace, FileSizeAndIconForReadableAndMissingFiles) {
+    X11Workspace workspace;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("notes.txt"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(1234, 'x'));
+    }
+    EXPECT_EQ(workspace.fileSize(path), 1234);
+    EXPECT_EQ(workspace.fileSize(dir.filePath(QStringLiteral("gone.txt"))), 0);
+    EXPECT_EQ(workspace.fileSize(dir.path()), 0);
+    EXPECT_FALSE(workspace.iconForFile(path).isNull());
+}
