@@ -38,7 +38,8 @@ public:
 
 protected:
     QVariant retrieveData(const QString& type, QMetaType metaType) const override {
-        if (QMimeData::hasFormat(type) || !isOfferedImageType(type)) {
+        // The base class's own list, not the widened one above.
+        if (QMimeData::formats().contains(type) || !isOfferedImageType(type)) {
             return QMimeData::retrieveData(type, metaType);
         }
         const std::optional<QString> source = imageSourceType();
@@ -124,7 +125,8 @@ std::optional<QString> X11Pasteboard::stringForType(const QString& type) const {
         return bytes ? std::optional<QString>(QString::fromUtf8(*bytes)) : std::nullopt;
     }
     const QMimeData* data = current();
-    if (data == nullptr || !data->hasText()) {
+    // Only text the owner really offers: QMimeData would also make text out of a URL list.
+    if (data == nullptr || !data->hasFormat(QStringLiteral("text/plain"))) {
         return std::nullopt;
     }
     QString text = data->text();
