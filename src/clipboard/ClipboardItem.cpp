@@ -5,6 +5,8 @@
 
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
+
 namespace {
 
 // Below U+0300 no two different strings are canonically equivalent (every decomposition
@@ -18,6 +20,104 @@ bool hasOnlyUnitsBelowCombiningMarks(const QString& s) {
     return true;
 }
 
+char32_t codePointAt(const QString& s, qsizetype i, int* length) {
+    const QChar c = s.at(i);
+    if (c.isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
+        *length = 2;
+        return QChar::surrogateToUcs4(c, s.at(i + 1));
+    }
+    *length = 1;
+    return c.unicode();
+}
+
+// Whether the canonical decomposition of c begins with a starter (combining class 0). Canonical
+// reordering never moves a mark across a starter, so text can be decomposed piecewise at such
+// characters.
+bool beginsSegment(char32_t c) {
+    if (c < 0x0300) {
+        return true;
+    }
+    while (true) {
+        if (QChar::combiningClass(c) != 0) {
+            return false;
+        }
+        if (QChar::decompositionTag(c) != QChar::Canonical) {
+            return true;
+        }
+        const QString d = QChar::decomposition(c);
+        if (d.isEmpty()) {
+            return true;
+        }
+        int length = 0;
+        c = codePointAt(d, 0, &length);
+    }
+}
+
+// Produces the canonical decomposition (NFD) of a text piece by piece, in linear time:
+// QString::normalized shifts the rest of the string for every character it decomposes, which
+// takes minutes on a large accented text.
+class Decomposer {
+public:
+    Decomposer(const QString& s, qsizetype from)
+        : s_(s)
+        , i_(from) {}
+
+    // Appends the next piece; false once the text is used up.
+    bool appendNext(QString& out) {
+        const qsizetype n = s_.size();
+        if (i_ >= n) {
+            return false;
+        }
+        // Characters below U+00C0 have no canonical decomposition: copied as a run, except a
+        // last one that carries combining marks.
+        qsizetype run = i_;
+        while (run < n && run - i_ < maxRun && s_.at(run).unicode() < 0x00C0) {
+            ++run;
+        }
+        if (run > i_) {
+            int length = 0;
+            const bool marksFollow = run < n && !beginsSegment(codePointAt(s_, run, &length));
+            const qsizetype plainEnd = marksFollow ? run - 1 : run;
+            if (plainEnd > i_) {
+                out.append(QStringView(s_).sliced(i_, plainEnd - i_));
+                i_ = plainEnd;
+                return true;
+            }
+        }
+        // One segment: a character and the marks that follow it.
+        int length = 0;
+        const char32_t first = codePointAt(s_, i_, &length);
+        qsizetype end = i_ + length;
+        while (end < n && !beginsSegment(codePointAt(s_, end, &length))) {
+            end += length;
+        }
+        const bool single = end == i_ + (QChar::requiresSurrogates(first) ? 2 : 1);
+        if (single && QChar::decompositionTag(first) != QChar::Canonical) {
+            out.append(QStringView(s_).sliced(i_, end - i_));
+        } else {
+            out.append(s_.sliced(i_, end - i_).normalized(QString::NormalizationForm_D));
+        }
+        i_ = end;
+        return true;
+    }
+
+private:
+    static constexpr qsizetype maxRun = 4096;
+    const QString& s_;
+    qsizetype i_;
+};
+
+bool isBoundary(const QString& s, qsizetype i) {
+    if (i >= s.size()) {
+        return true;
+    }
+    if (s.at(i).isLowSurrogate()) {
+        return false;
+    }
+    int length = 0;
+    return beginsSegment(codePointAt(s, i, &length));
+}
+
 bool canonicallyEqual(const QString& a, const QString& b) {
     if (a == b) {
         return true;
@@ -25,7 +125,42 @@ bool canonicallyEqual(const QString& a, const QString& b) {
     if (hasOnlyUnitsBelowCombiningMarks(a) && hasOnlyUnitsBelowCombiningMarks(b)) {
         return false;
     }
-    return a.normalized(QString::NormalizationForm_D) == b.normalized(QString::NormalizationForm_D);
+    // The common prefix needs no decomposing: start at the last boundary before the first
+    // difference, and stop at the first difference after decomposing.
+    const qsizetype common = std::min(a.size(), b.size());
+    qsizetype start = std::mismatch(a.begin(), a.begin() + common, b.begin()).first - a.begin();
+    while (start > 0 && !(isBoundary(a, start) && isBoundary(b, start))) {
+        --start;
+    }
+    Decomposer da(a, start);
+    Decomposer db(b, start);
+    QString pendingA;
+    QString pendingB;
+    qsizetype offsetA = 0;
+    qsizetype offsetB = 0;
+    while (true) {
+        if (offsetA == pendingA.size()) {
+            pendingA.clear();
+            offsetA = 0;
+            if (!da.appendNext(pendingA)) {
+                // a is used up: equal only if b has nothing left either.
+                return offsetB == pendingB.size() && !db.appendNext(pendingB);
+            }
+        }
+        if (offsetB == pendingB.size()) {
+            pendingB.clear();
+            offsetB = 0;
+            if (!db.appendNext(pendingB)) {
+                return false;
+            }
+        }
+        const qsizetype n = std::min(pendingA.size() - offsetA, pendingB.size() - offsetB);
+        if (QStringView(pendingA).sliced(offsetA, n) != QStringView(pendingB).sliced(offsetB, n)) {
+            return false;
+        }
+        offsetA += n;
+        offsetB += n;
+    }
 }
 
 // The end of the first `count` grapheme clusters of text, or -1 when text has no more than

@@ -4,7 +4,9 @@
 
 #include <cstring>
 #include <map>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -52,49 +54,44 @@ int codepageForCharset(int charset) {
 }
 
 // Destinations whose text is not part of what the reader sees.
-bool isSkippedDestination(const char* word) {
-    static const char* const names[] = {"fonttbl",      "colortbl",     "stylesheet",
-                                        "info",         "pict",         "object",
-                                        "objdata",      "header",       "headerl",
-                                        "headerr",      "headerf",      "footer",
-                                        "footerl",      "footerr",      "footerf",
-                                        "footnote",     "annotation",   "atnid",
-                                        "atnauthor",    "listtable",    "listoverridetable",
-                                        "revtbl",       "rsidtbl",      "generator",
-                                        "xmlnstbl",     "themedata",    "colorschememapping",
-                                        "latentstyles", "datastore",    "fldinst",
-                                        "filetbl",      "pgdsctbl",     "shpinst",
-                                        "nonshppict",   "bkmkstart",    "bkmkend",
-                                        "template",     "docvar",       "xe",
-                                        "tc",           "mmathPr",      "wgrffmtfilter",
-                                        "pnseclvl",     "pntxta",       "pntxtb",
-                                        "listpicture",  "passwordhash", "userprops",
-                                        "protusertbl",  "ftnsep",       "ftnsepc",
-                                        "ftncn",        "aftnsep",      "aftnsepc",
-                                        "aftncn",       "sp",           "do",
-                                        "blipuid",      "fldtype",      "datafield",
-                                        "formfield",    "private",      "ud"};
-    for (const char* name : names) {
-        if (std::strcmp(word, name) == 0) {
-            return true;
-        }
-    }
-    return false;
+bool isSkippedDestination(std::string_view word) {
+    static const std::unordered_set<std::string_view> names = {
+        "fonttbl",      "colortbl",     "stylesheet",
+        "info",         "pict",         "object",
+        "objdata",      "header",       "headerl",
+        "headerr",      "headerf",      "footer",
+        "footerl",      "footerr",      "footerf",
+        "footnote",     "annotation",   "atnid",
+        "atnauthor",    "listtable",    "listoverridetable",
+        "revtbl",       "rsidtbl",      "generator",
+        "xmlnstbl",     "themedata",    "colorschememapping",
+        "latentstyles", "datastore",    "fldinst",
+        "filetbl",      "pgdsctbl",     "shpinst",
+        "nonshppict",   "bkmkstart",    "bkmkend",
+        "template",     "docvar",       "xe",
+        "tc",           "mmathPr",      "wgrffmtfilter",
+        "pnseclvl",     "pntxta",       "pntxtb",
+        "listpicture",  "passwordhash", "userprops",
+        "protusertbl",  "ftnsep",       "ftnsepc",
+        "ftncn",        "aftnsep",      "aftnsepc",
+        "aftncn",       "sp",           "do",
+        "blipuid",      "fldtype",      "datafield",
+        "formfield",    "private",      "ud"};
+    return names.count(word) > 0;
 }
 
 // Control words that stand for a character of their own.
-std::optional<char16_t> characterWord(const char* w) {
-    static const std::map<std::string, char16_t> table = {
-        {"par", u'\n'},           {"line", u'\n'},          {"sect", u'\n'},
-        {"page", u'\n'},          {"row", u'\n'},           {"nestrow", u'\n'},
-        {"lbr", u'\n'},           {"tab", u'\t'},           {"cell", u'\t'},
-        {"nestcell", u'\t'},      {"emdash", u'\u2014'},    {"endash", u'\u2013'},
-        {"emspace", u'\u2003'},   {"enspace", u'\u2002'},   {"qmspace", u'\u2005'},
-        {"bullet", u'\u2022'},    {"lquote", u'\u2018'},    {"rquote", u'\u2019'},
-        {"ldblquote", u'\u201C'}, {"rdblquote", u'\u201D'}, {"zwj", u'\u200D'},
-        {"zwnj", u'\u200C'},      {"ltrmark", u'\u200E'},   {"rtlmark", u'\u200F'},
-        {"zwbo", u'\u200B'}};
-    const auto it = table.find(w);
+std::optional<char16_t> characterWord(std::string_view word) {
+    static const std::unordered_map<std::string_view, char16_t> table = {
+        {"par", u'\n'},           {"line", u'\n'},        {"sect", u'\n'},
+        {"page", u'\n'},          {"row", u'\n'},         {"nestrow", u'\n'},
+        {"tab", u'\t'},           {"cell", u'\t'},        {"nestcell", u'\t'},
+        {"emdash", u'\u2014'},    {"endash", u'\u2013'},  {"emspace", u'\u2003'},
+        {"enspace", u'\u2002'},   {"qmspace", u'\u2005'}, {"bullet", u'\u2022'},
+        {"lquote", u'\u2018'},    {"rquote", u'\u2019'},  {"ldblquote", u'\u201C'},
+        {"rdblquote", u'\u201D'}, {"zwj", u'\u200D'},     {"zwnj", u'\u200C'},
+        {"ltrmark", u'\u200E'},   {"rtlmark", u'\u200F'}, {"zwbo", u'\u200B'}};
+    const auto it = table.find(word);
     if (it == table.end()) {
         return std::nullopt;
     }

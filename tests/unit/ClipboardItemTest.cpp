@@ -16,6 +16,62 @@ TEST(ClipboardContent, TextIsEqualByCanonicalEquivalenceNotByCodeUnits) {
     EXPECT_FALSE(textContent(QStringLiteral("Abc")) == textContent(QStringLiteral("abc")));
 }
 
+TEST(ClipboardContent, CanonicalEquivalenceAgreesWithQtOnMixedScriptsAndMarkOrders) {
+    // Pieces whose decompositions and mark orders interact: precomposed and decomposed
+    // letters, marks in both orders, Hangul syllables and jamo, a mark that decomposes into
+    // two marks, a letter beyond the BMP.
+    const QStringList pieces = {QStringLiteral("a"),       QStringLiteral("\u00e9"),
+                                QStringLiteral("e\u0301"), QStringLiteral("\u0301"),
+                                QStringLiteral("\u0323"),  QStringLiteral("\u1ec7"),
+                                QStringLiteral("\ud55c"),  QStringLiteral("\u1112\u1161\u11ab"),
+                                QStringLiteral("\u0344"),  QStringLiteral("\u212b"),
+                                QStringLiteral("\u00c5"),  QStringLiteral("\U0001d15e"),
+                                QStringLiteral(" "),       QStringLiteral("\u0f73")};
+    quint32 seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7fff;
+    };
+    auto randomText = [&] {
+        QString s;
+        const int length = int(next() % 8);
+        for (int i = 0; i < length; ++i) {
+            s += pieces[int(next() % pieces.size())];
+        }
+        return s;
+    };
+    int equalPairs = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const QString a = randomText();
+        const QString b = randomText();
+        const bool expected = a.normalized(QString::NormalizationForm_D) ==
+                              b.normalized(QString::NormalizationForm_D);
+        equalPairs += expected ? 1 : 0;
+        ASSERT_EQ(textContent(a) == textContent(b), expected)
+            << a.toStdString() << " vs " << b.toStdString();
+        // The same pair behind a shared beginning, which is compared without decomposing.
+        const QString prefix = randomText();
+        ASSERT_EQ(textContent(prefix + a) == textContent(prefix + b), expected)
+            << (prefix + a).toStdString() << " vs " << (prefix + b).toStdString();
+        ASSERT_TRUE(textContent(a) == textContent(a.normalized(QString::NormalizationForm_C)));
+        ASSERT_TRUE(textContent(a) == textContent(a.normalized(QString::NormalizationForm_D)));
+    }
+    EXPECT_GT(equalPairs, 10);
+}
+
+TEST(ClipboardContent, LargeAccentedTextsCompareCanonically) {
+    QString composed;
+    for (int i = 0; i < 4000; ++i) {
+        composed += QStringLiteral("Fran\u00e7ois d\u00e9j\u00e0 vu \ud55c ");
+    }
+    const QString decomposed = composed.normalized(QString::NormalizationForm_D);
+    ASSERT_NE(composed, decomposed);
+    EXPECT_TRUE(textContent(composed) == textContent(decomposed));
+    QString changed = decomposed;
+    changed[changed.size() / 2 + 3] = QLatin1Char('#');
+    EXPECT_FALSE(textContent(composed) == textContent(changed));
+}
+
 TEST(ClipboardContent, RichTextComparesByPlainTextAndNeverEqualsPlainText) {
     const auto times = rtfContent("{\\rtf1{\\fonttbl{\\f0 Times;}}\\f0\\b Hello\\b0  world}");
     const auto courier =
