@@ -285,3 +285,14 @@ TEST_F(ClipboardManagerTest, PollingStopsDoingAnythingOnceTheManagerIsGone) {
     tick();
     EXPECT_EQ(pasteboard.reads, reads);
 }
+
+TEST_F(ClipboardManagerTest, AFiftyMegabyteTextIsRecordedWholeWithAShortPreview) {
+    start();
+    QByteArray huge(50 * 1024 * 1024, 'w');
+    huge[0] = '\n';
+    pasteboard.copy({{PasteboardType::string, huge}});
+    tick();
+    ASSERT_EQ(manager.items().size(), 1);
+    EXPECT_EQ(manager.items()[0].content.textValue().size(), huge.size());
+    EXPECT_EQ(manager.items()[0].preview(), QString(120, QLatin1Char('w')) + QChar(0x2026));
+}
