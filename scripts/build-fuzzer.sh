@@ -2,7 +2,9 @@
 # Builds the libFuzzer target for the RTF reader with clang (AddressSanitizer and UBSan on).
 # Not part of the normal build. Usage:
 #   scripts/build-fuzzer.sh                      # builds build-fuzz/rtf_fuzzer
-#   build-fuzz/rtf_fuzzer -max_total_time=600 fuzz/corpus/rtf
+#   mkdir -p build-fuzz/corpus
+#   build-fuzz/rtf_fuzzer -max_total_time=600 -dict=fuzz/rtf.dict build-fuzz/corpus fuzz/corpus/rtf
+# Needs Debian's clang (apt-get install clang).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=build-fuzz
