@@ -304,8 +304,12 @@ QString ClipboardItem::preview() const {
     }
     case ClipboardContent::Kind::image:
         return QStringLiteral("Image");
-    case ClipboardContent::Kind::fileURL:
-        return content.fileURLValue().fileName();
+    case ClipboardContent::Kind::fileURL: {
+        // A folder's URL may end in a slash; its name is still the last component.
+        const QUrl url = content.fileURLValue().adjusted(QUrl::StripTrailingSlash);
+        const QString name = url.fileName();
+        return name.isEmpty() ? url.path() : name;
+    }
     }
     return {};
 }

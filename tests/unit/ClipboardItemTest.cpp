@@ -167,6 +167,9 @@ TEST(ClipboardItem, PreviewOfOtherKinds) {
                      t0)
                   .preview(),
               QStringLiteral("Report final.pdf"));
+    EXPECT_EQ(itemAt(ClipboardContent::fileURL(QUrl(QStringLiteral("file:///home/u/Photos/"))), t0)
+                  .preview(),
+              QStringLiteral("Photos"));
     EXPECT_EQ(itemAt(rtfContent("{\\rtf1\\par\\par  Rich \\b words\\b0\\par}"), t0).preview(),
               QStringLiteral("Rich words"));
 }
