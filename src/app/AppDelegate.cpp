@@ -1,11 +1,14 @@
 #include "app/AppDelegate.h"
 
 #include "clipboard/ClipboardManager.h"
+#include "notes/NotesManager.h"
 #include "platform/MainQueue.h"
 #include "platform/Platform.h"
 #include "platform/StatusItem.h"
+#include "screenshots/ScreenshotManager.h"
 #include "settings/SettingsManager.h"
 #include "settings/SettingsWindow.h"
+#include "shelf/FileShelfManager.h"
 
 #include <QCoreApplication>
 
@@ -37,6 +40,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     setupHotkey();
     // 6. The clipboard history.
     clipboard().startPolling();
+    // 7. The screenshot list: scans the screenshot folder and starts watching it.
+    ScreenshotManager::shared();
 }
 
 ClipboardManager& AppDelegate::clipboard() const {
@@ -75,6 +80,19 @@ void AppDelegate::setNotchVisible(bool visible) {
     }
 }
 
+FileShelfManager& AppDelegate::shelf() const {
+    return shelf_ != nullptr ? *shelf_ : FileShelfManager::shared();
+}
+
+NotesManager& AppDelegate::notes() const {
+    return notes_ != nullptr ? *notes_ : NotesManager::shared();
+}
+
+void AppDelegate::useModels(FileShelfManager* shelf, NotesManager* notes) {
+    shelf_ = shelf;
+    notes_ = notes;
+}
+
 StatusJson AppDelegate::status() const {
     StatusJson settings;
     settings.add(QStringLiteral("showNotch"), settings_.showNotch())
@@ -99,5 +117,16 @@ StatusJson AppDelegate::status() const {
         .add(QStringLiteral("pid"), QCoreApplication::applicationPid())
         .add(QStringLiteral("settings"), settings)
         .add(QStringLiteral("clipboard"), clipboardStatus);
+    status.add(QStringLiteral("shelf"),
+               StatusJson().add(QStringLiteral("count"), qint64(shelf().files().size())));
+    status.add(QStringLiteral("notes"),
+               StatusJson().add(QStringLiteral("count"), qint64(notes().items().size())));
+
+    const ScreenshotManager& screenshots = ScreenshotManager::shared();
+    StatusJson shots;
+    shots.add(QStringLiteral("count"), qint64(screenshots.items().size()))
+        .add(QStringLiteral("unseen"), screenshots.unseenCount())
+        .add(QStringLiteral("folder"), screenshots.screenshotPath());
+    status.add(QStringLiteral("screenshots"), shots);
     return status;
 }

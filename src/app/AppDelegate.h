@@ -7,7 +7,9 @@
 #include <memory>
 
 class ClipboardManager;
+class FileShelfManager;
 class MainQueue;
+class NotesManager;
 class NotificationCenter;
 class SettingsManager;
 class SettingsWindowController;
@@ -41,6 +43,11 @@ public:
     StatusJson status() const;
 
     StatusItem* statusItem() const { return statusItem_.get(); }
+    // The shelf and notes come into being on first use; these are the shared ones unless a
+    // test handed in its own.
+    FileShelfManager& shelf() const;
+    NotesManager& notes() const;
+    void useModels(FileShelfManager* shelf, NotesManager* notes);
     SettingsManager& settings() const { return settings_; }
 
     // The clipboard history this delegate starts and reports on: the shared one unless another
@@ -56,6 +63,8 @@ private:
     SettingsWindowController* settingsWindow_;
     std::shared_ptr<Timer> hoverHideTimer_;
     bool panelOpenedViaHover_ = false;
+    FileShelfManager* shelf_ = nullptr;
+    NotesManager* notes_ = nullptr;
 
     static constexpr double hoverMargin = 15.0;
     static constexpr double hoverHideDelay = 0.06;

@@ -6,6 +6,8 @@ class Pasteboard;
 class StatusBar;
 class UserDefaults;
 class Workspace;
+class DirectoryWatcher;
+class ScreenCapture;
 
 // The platform services of this process. The real program installs its X11 implementation
 // once at start; the process-wide shared models take what they need from here, while tests
@@ -17,6 +19,8 @@ struct Platform {
     StatusBar* statusBar = nullptr;
     Pasteboard* pasteboard = nullptr;
     Workspace* workspace = nullptr;
+    DirectoryWatcher* directoryWatcher = nullptr;
+    ScreenCapture* screenCapture = nullptr;
 
     static const Platform& current();
     static void install(const Platform& platform);

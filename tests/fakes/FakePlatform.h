@@ -1,6 +1,8 @@
 #pragma once
 
+#include "fakes/FakeDirectoryWatcher.h"
 #include "fakes/FakePasteboard.h"
+#include "fakes/FakeScreenCapture.h"
 #include "fakes/FakeStatusBar.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualMainQueue.h"
@@ -16,6 +18,8 @@ struct FakePlatform {
     FakeStatusBar statusBar;
     FakePasteboard pasteboard;
     FakeWorkspace workspace;
+    FakeDirectoryWatcher directoryWatcher;
+    FakeScreenCapture screenCapture;
 
     Platform services() {
         Platform p;
@@ -25,6 +29,8 @@ struct FakePlatform {
         p.statusBar = &statusBar;
         p.pasteboard = &pasteboard;
         p.workspace = &workspace;
+        p.directoryWatcher = &directoryWatcher;
+        p.screenCapture = &screenCapture;
         return p;
     }
 };

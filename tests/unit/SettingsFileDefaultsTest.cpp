@@ -37,7 +37,8 @@ TEST(SettingsFileDefaults, EveryWriteIsOnDiskAtOnceAndReadsBackTyped) {
 TEST(SettingsFileDefaults, GarbageFileStartsWithDefaultsAndIsBackedUpBeforeBeingReplaced) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Hodgebin.conf"));
-    QByteArray garbage("\x00\xff\xfe[[[=\n\x01\x02 replaceNotch\n", 27);
+    static const char raw[] = "\x00\xff\xfe[[[=\n\x01\x02 replaceNotch\n";
+    const QByteArray garbage(raw, sizeof raw - 1);
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -47,9 +48,11 @@ TEST(SettingsFileDefaults, GarbageFileStartsWithDefaultsAndIsBackedUpBeforeBeing
     SettingsManager settings(defaults);
     EXPECT_EQ(settings.maxClipboardItems(),
               defaults.integerForKey(QStringLiteral("maxClipboardItems")));
-    if (!defaults.backupPath().isEmpty()) {
-        EXPECT_EQ(readAll(defaults.backupPath()), garbage);
-    }
+    ASSERT_FALSE(defaults.backupPath().isEmpty());
+    EXPECT_EQ(readAll(defaults.backupPath()), garbage);
+    // The program went on to persist its defaults in a fresh, readable file.
+    SettingsFileDefaults reread(path);
+    EXPECT_TRUE(reread.boolForKey(QStringLiteral("soundsEnabled")));
 }
 
 TEST(SettingsFileDefaults, UnwritableFolderLeavesTheProgramRunningOnValuesInMemory) {

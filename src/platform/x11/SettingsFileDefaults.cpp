@@ -17,6 +17,8 @@ SettingsFileDefaults::SettingsFileDefaults()
 SettingsFileDefaults::SettingsFileDefaults(const QString& filePath)
     : settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {
     settings_->setAtomicSyncRequired(true);
+    // The file is parsed on first access; its status is known only after that.
+    settings_->allKeys();
     if (settings_->status() == QSettings::FormatError) {
         preserveUnreadableFile(filePath);
     }

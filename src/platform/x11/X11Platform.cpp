@@ -1,6 +1,8 @@
 #include "platform/x11/X11Platform.h"
 
 #include "platform/NotificationCenter.h"
+#include "platform/x11/DesktopScreenCapture.h"
+#include "platform/x11/InotifyDirectoryWatcher.h"
 #include "platform/x11/QtMainQueue.h"
 #include "platform/x11/SettingsFileDefaults.h"
 #include "platform/x11/TrayStatusItem.h"
@@ -20,13 +22,17 @@ X11Platform::X11Platform()
     , defaults_(std::make_unique<SettingsFileDefaults>())
     , statusBar_(std::make_unique<TrayStatusBar>())
     , pasteboard_(std::make_unique<X11Pasteboard>(QGuiApplication::clipboard()))
-    , workspace_(std::make_unique<X11Workspace>()) {
+    , workspace_(std::make_unique<X11Workspace>())
+    , directoryWatcher_(std::make_unique<InotifyDirectoryWatcher>())
+    , screenCapture_(std::make_unique<DesktopScreenCapture>(*defaults_)) {
     services_.mainQueue = mainQueue_.get();
     services_.notificationCenter = notificationCenter_.get();
     services_.userDefaults = defaults_.get();
     services_.statusBar = statusBar_.get();
     services_.pasteboard = pasteboard_.get();
     services_.workspace = workspace_.get();
+    services_.directoryWatcher = directoryWatcher_.get();
+    services_.screenCapture = screenCapture_.get();
     Platform::install(services_);
 }
 

@@ -10,6 +10,8 @@ class SettingsFileDefaults;
 class TrayStatusBar;
 class X11Pasteboard;
 class X11Workspace;
+class InotifyDirectoryWatcher;
+class DesktopScreenCapture;
 
 // Owns the real platform services of the running program and installs them.
 class X11Platform {
@@ -32,5 +34,7 @@ private:
     std::unique_ptr<TrayStatusBar> statusBar_;
     std::unique_ptr<X11Pasteboard> pasteboard_;
     std::unique_ptr<X11Workspace> workspace_;
+    std::unique_ptr<InotifyDirectoryWatcher> directoryWatcher_;
+    std::unique_ptr<DesktopScreenCapture> screenCapture_;
     Platform services_;
 };

@@ -1,0 +1,213 @@
+// Start-up cost of the screenshot list: a folder of 50 screenshots at 3840 x 2160, listed,
+// decoded into thumbnails and watched, as the program does at launch. Prints time and memory.
+
+#include "platform/Pasteboard.h"
+#include "platform/ScreenCapture.h"
+#include "platform/x11/InotifyDirectoryWatcher.h"
+#include "platform/x11/QtMainQueue.h"
+#include "screenshots/ScreenshotManager.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <ctime>
+#include <malloc.h>
+
+namespace {
+
+constexpr int screenshotCount = 50;
+const QSize screenSize(3840, 2160);
+
+class FixedScreenCapture final : public ScreenCapture {
+public:
+    explicit FixedScreenCapture(QString path)
+        : path_(std::move(path)) {}
+    std::optional<QString> location() const override { return path_; }
+
+private:
+    QString path_;
+};
+
+// Counts what is offered, keeps nothing.
+class MeasuringPasteboard final : public Pasteboard {
+public:
+    qint64 changeCount() const override { return count; }
+    QList<QString> types() const override { return {}; }
+    std::optional<QByteArray> dataForType(const QString&) const override { return {}; }
+    std::optional<QString> stringForType(const QString&) const override { return {}; }
+    QList<QUrl> readFileURLs() const override { return {}; }
+    qint64 clearContents() override { return ++count; }
+    bool setString(const QString&, const QString&) override { return true; }
+    bool setData(const QByteArray& data, const QString& type) override {
+        std::printf("    offered %-10s %8.1f KB\n", qPrintable(type), data.size() / 1024.0);
+        return true;
+    }
+    bool writeFileURLs(const QList<QUrl>&) override { return true; }
+    qint64 count = 0;
+};
+
+// Processor time of this process in ms: the machine may be shared, so wall time alone misleads.
+double cpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Starts a new peak: the kernel resets the peak resident size to the current one.
+void resetPeak() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) {
+        clear.write("5");
+    }
+}
+
+// Resident and peak resident memory of this process, in KB.
+std::pair<long, long> residentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    long rss = 0;
+    long peak = 0;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:")) {
+                rss = line.mid(6).trimmed().split(' ').first().toLong();
+            } else if (line.startsWith("VmHWM:")) {
+                peak = line.mid(6).trimmed().split(' ').first().toLong();
+            }
+        }
+    }
+    return {rss, peak};
+}
+
+// Something like a desktop: a gradient, windows, and lines of "text".
+QImage screenLikePicture() {
+    QImage image(screenSize, QImage::Format_RGB32);
+    QPainter p(&image);
+    QLinearGradient background(0, 0, screenSize.width(), screenSize.height());
+    background.setColorAt(0, QColor(40, 60, 110));
+    background.setColorAt(1, QColor(120, 40, 90));
+    p.fillRect(image.rect(), background);
+    for (int w = 0; w < 6; ++w) {
+        const QRect window(200 + w * 500, 150 + w * 250, 1600, 1000);
+        p.fillRect(window, QColor(245, 245, 245));
+        p.fillRect(window.x(), window.y(), window.width(), 40, QColor(60, 60, 60));
+        for (int line = 0; line < 40; ++line) {
+            for (int word = 0; word < 20; ++word) {
+                p.fillRect(window.x() + 20 + word * 75, window.y() + 60 + line * 22,
+                           30 + (word * 37 + line * 11) % 40, 12, QColor(30, 30, 30));
+            }
+        }
+    }
+    return image;
+}
+
+QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+void writeFolder(const QString& dir, const QByteArray& bytes, const char* suffix) {
+    for (int i = 0; i < screenshotCount; ++i) {
+        QFile file(QStringLiteral("%1/Screenshot_%2.%3")
+                       .arg(dir)
+                       .arg(i, 2, 10, QLatin1Char('0'))
+                       .arg(QLatin1String(suffix)));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+    }
+}
+
+void measureStartup(const char* label, const QString& folder, QtMainQueue& queue,
+                    InotifyDirectoryWatcher& watcher) {
+    malloc_trim(0);
+    resetPeak();
+    const long rssBefore = residentKb().first;
+    FixedScreenCapture capture(folder);
+    QElapsedTimer timer;
+    timer.start();
+    const double cpuBefore = cpuMs();
+    auto manager = std::make_unique<ScreenshotManager>(queue, watcher, capture);
+    const double ms = timer.nsecsElapsed() / 1e6;
+    const double cpu = cpuMs() - cpuBefore;
+    const auto [rssAfter, peakAfter] = residentKb();
+    malloc_trim(0);
+    const long rssTrimmed = residentKb().first;
+
+    qint64 thumbnailBytes = 0;
+    for (const ScreenshotItem& item : manager->items()) {
+        thumbnailBytes += item.thumbnail().sizeInBytes();
+    }
+    const qsizetype n = manager->items().size();
+    const double fullKb = screenSize.width() * screenSize.height() * 4 / 1024.0;
+    std::printf("%s\n", label);
+    std::printf("  entries built                 %lld\n", static_cast<long long>(n));
+    std::printf("  time to build all thumbnails  %.1f ms wall, %.1f ms processor (%.1f ms "
+                "processor per screenshot)\n",
+                ms, cpu, n > 0 ? cpu / double(n) : 0.0);
+    std::printf("  thumbnail pixels held         %.1f KB per screenshot\n",
+                n > 0 ? thumbnailBytes / 1024.0 / double(n) : 0.0);
+    std::printf("  resident memory held          %+ld KB (%.1f KB per screenshot; %+ld KB "
+                "after malloc_trim)\n",
+                rssAfter - rssBefore, n > 0 ? (rssAfter - rssBefore) / double(n) : 0.0,
+                rssTrimmed - rssBefore);
+    std::printf("  one full picture would be     %.1f KB\n", fullKb);
+    std::printf("  peak resident while building  %+ld KB over the start\n", peakAfter - rssBefore);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QtMainQueue queue;
+    InotifyDirectoryWatcher watcher;
+
+    const QImage picture = screenLikePicture();
+    const QByteArray png = encoded(picture, "PNG");
+    const QByteArray jpeg = encoded(picture, "JPG");
+    QTemporaryDir pngDir;
+    QTemporaryDir jpegDir;
+    QTemporaryDir crowdedDir;
+    writeFolder(pngDir.path(), png, "png");
+    writeFolder(jpegDir.path(), jpeg, "jpg");
+    writeFolder(crowdedDir.path(), png, "png");
+    for (int i = 0; i < 10000; ++i) {
+        QFile other(QStringLiteral("%1/file %2.txt").arg(crowdedDir.path()).arg(i));
+        other.open(QIODevice::WriteOnly);
+    }
+    std::printf("bench_screenshots: %d screenshots of %dx%d (PNG %.0f KB, JPEG %.0f KB each)\n\n",
+                screenshotCount, screenSize.width(), screenSize.height(), png.size() / 1024.0,
+                jpeg.size() / 1024.0);
+
+    // Warm up: image plugins and the painter are loaded once per process.
+    {
+        QTemporaryDir warm;
+        writeFolder(warm.path(), encoded(QImage(64, 36, QImage::Format_RGB32), "JPG"), "jpg");
+        FixedScreenCapture capture(warm.path());
+        ScreenshotManager manager(queue, watcher, capture);
+    }
+
+    measureStartup("PNG screenshots", pngDir.path(), queue, watcher);
+    measureStartup("JPEG screenshots", jpegDir.path(), queue, watcher);
+    measureStartup("PNG screenshots among 10000 other files", crowdedDir.path(), queue, watcher);
+
+    FixedScreenCapture capture(pngDir.path());
+    ScreenshotManager manager(queue, watcher, capture);
+    MeasuringPasteboard pasteboard;
+    QElapsedTimer timer;
+    timer.start();
+    const double cpuBefore = cpuMs();
+    std::printf("copying one screenshot to the clipboard\n");
+    ScreenshotItem::copyImage(manager.items().first(), pasteboard);
+    std::printf("  time                          %.1f ms wall, %.1f ms processor\n",
+                timer.nsecsElapsed() / 1e6, cpuMs() - cpuBefore);
+    return 0;
+}

@@ -1,0 +1,172 @@
+#include "notes/NotesManager.h"
+
+#include "platform/Platform.h"
+#include "platform/UserDefaults.h"
+
+#include <QStringList>
+
+namespace {
+
+// The stored value as bytes, whatever type the settings file gave back. A text value with
+// unquoted commas comes back from an INI file as a list of strings; join it again so that a
+// backup holds what the user had.
+QByteArray storedBytes(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::QByteArray:
+        return value.toByteArray();
+    case QMetaType::QString:
+        return value.toString().toUtf8();
+    case QMetaType::QStringList:
+        return value.toStringList().join(QLatin1Char(',')).toUtf8();
+    default:
+        return value.toString().toUtf8();
+    }
+}
+
+} // namespace
+
+NotesManager::NotesManager(UserDefaults& defaults, QObject* parent)
+    : QObject(parent)
+    , defaults_(defaults) {
+    load();
+}
+
+NotesManager& NotesManager::shared() {
+    static NotesManager* instance = new NotesManager(*Platform::current().userDefaults);
+    return *instance;
+}
+
+void NotesManager::load() {
+    const QVariant stored = defaults_.objectForKey(storageKey);
+    if (stored.isValid()) {
+        const QByteArray data = storedBytes(stored);
+        if (std::optional<QList<NoteItem>> notes = decodeNotes(data)) {
+            items_ = std::move(*notes);
+            return;
+        }
+        if (!data.isEmpty()) {
+            unreadable_ = data;
+        }
+    }
+    // Nothing is written here: the stored value stays as it is until the first change.
+    items_ = {NoteItem::make()};
+}
+
+void NotesManager::keepUnreadableData() {
+    // Never replace an earlier backup with a different one: take the first key that is free or
+    // already holds these very bytes.
+    for (int n = 1;; ++n) {
+        const QString key = n == 1 ? backupKey : backupKey + QLatin1Char('-') + QString::number(n);
+        const QVariant existing = defaults_.objectForKey(key);
+        if (existing.isValid() && storedBytes(existing) != *unreadable_) {
+            continue;
+        }
+        if (!existing.isValid()) {
+            defaults_.setData(key, *unreadable_);
+        }
+        backupKeyUsed_ = key;
+        break;
+    }
+    unreadable_.reset();
+}
+
+void NotesManager::save() {
+    if (unreadable_) {
+        keepUnreadableData();
+    }
+    defaults_.setData(storageKey, encodeNotes(items_));
+}
+
+void NotesManager::setItems(const QList<NoteItem>& items) {
+    const bool differs = items_ != items;
+    items_ = items;
+    save();
+    if (differs) {
+        Q_EMIT itemsChanged();
+    }
+}
+
+std::optional<qsizetype> NotesManager::position(const QUuid& id) const {
+    for (qsizetype i = 0; i < items_.size(); ++i) {
+        if (items_[i].id == id) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+QUuid NotesManager::addItem(const QUuid& after) {
+    const std::optional<qsizetype> p = position(after);
+    const NoteItem note = NoteItem::make(p ? items_[*p].indent : 0);
+    if (p) {
+        items_.insert(*p + 1, note);
+    } else {
+        items_.append(note);
+    }
+    Q_EMIT itemsChanged();
+    save();
+    return note.id;
+}
+
+void NotesManager::indentItem(const QUuid& id) {
+    const std::optional<qsizetype> p = position(id);
+    if (!p || items_[*p].indent > maxIndent - 1) {
+        return;
+    }
+    items_[*p].indent += 1;
+    Q_EMIT itemsChanged();
+    save();
+}
+
+void NotesManager::outdentItem(const QUuid& id) {
+    const std::optional<qsizetype> p = position(id);
+    if (!p || items_[*p].indent <= 0) {
+        return;
+    }
+    items_[*p].indent -= 1;
+    Q_EMIT itemsChanged();
+    save();
+}
+
+std::optional<QUuid> NotesManager::backspaceEmptyItem(const QUuid& id) {
+    const std::optional<qsizetype> p = position(id);
+    if (!p || !items_[*p].text.isEmpty()) {
+        return std::nullopt;
+    }
+    if (items_[*p].indent > 0) {
+        items_[*p].indent -= 1;
+        Q_EMIT itemsChanged();
+        save();
+        return std::nullopt;
+    }
+    if (items_.size() < 2) {
+        return std::nullopt;
+    }
+    items_.removeAt(*p);
+    Q_EMIT itemsChanged();
+    save();
+    const qsizetype target = std::min(*p == 0 ? 0 : *p - 1, items_.size() - 1);
+    return items_[target].id;
+}
+
+template <typename Edit> void NotesManager::editItem(const QUuid& id, Edit edit) {
+    const std::optional<qsizetype> p = position(id);
+    if (!p) {
+        return;
+    }
+    const NoteItem before = items_[*p];
+    edit(items_[*p]);
+    // Written through like an assignment of the whole list: always saved, announced on change.
+    save();
+    if (items_[*p] != before) {
+        Q_EMIT itemsChanged();
+    }
+}
+
+void NotesManager::setText(const QUuid& id, const QString& text) {
+    editItem(id, [&text](NoteItem& note) { note.text = text; });
+}
+
+void NotesManager::setDone(const QUuid& id, bool done) {
+    editItem(id, [done](NoteItem& note) { note.done = done; });
+}

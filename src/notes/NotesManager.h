@@ -1,0 +1,70 @@
+#pragma once
+
+#include "notes/NoteItem.h"
+
+#include <QList>
+#include <QObject>
+
+#include <optional>
+
+class UserDefaults;
+
+// The notes, top to bottom, loaded once from user defaults and written back at every change.
+// Stored data that cannot be read leaves the user with one empty note; it is copied to a backup
+// key before the first save replaces it, so nothing the user wrote is lost.
+class NotesManager final : public QObject {
+    Q_OBJECT
+
+public:
+    static inline const QString storageKey = QStringLiteral("hodgebin.notes.v2");
+    static inline const QString backupKey = QStringLiteral("hodgebin.notes.v2.unreadable");
+    // Indenting stops at this level; outdenting at 0.
+    static constexpr qint64 maxIndent = 4;
+
+    explicit NotesManager(UserDefaults& defaults, QObject* parent = nullptr);
+
+    // The process-wide instance over the installed platform's defaults, created on first use.
+    static NotesManager& shared();
+
+    const QList<NoteItem>& items() const { return items_; }
+    // Replaces the whole list and saves it (also when it is equal; then nobody is notified).
+    void setItems(const QList<NoteItem>& items);
+    // Writes the list to user defaults.
+    void save();
+
+    // The index of the first note with this id.
+    std::optional<qsizetype> position(const QUuid& id) const;
+
+    // Adds an empty note directly below the given one, at its indent; at the end with indent 0
+    // when the id is unknown. Answers the new note's id.
+    QUuid addItem(const QUuid& after);
+    // One level deeper, up to maxIndent; nothing (and no save) otherwise.
+    void indentItem(const QUuid& id);
+    // One level shallower, down to 0; nothing (and no save) otherwise.
+    void outdentItem(const QUuid& id);
+    // Backspace in an empty line: an indented line moves one level out; an unindented one is
+    // deleted unless it is the last note left. Answers the note to focus after a deletion (the
+    // line above, or the new first line), and nothing when no line was deleted.
+    std::optional<QUuid> backspaceEmptyItem(const QUuid& id);
+
+    // Edits of one note, as a view writes them: each writes the list through, like setItems.
+    void setText(const QUuid& id, const QString& text);
+    void setDone(const QUuid& id, bool done);
+
+    // Where the unreadable stored notes were kept, once the first save has had to keep them.
+    std::optional<QString> backupKeyUsed() const { return backupKeyUsed_; }
+
+Q_SIGNALS:
+    void itemsChanged();
+
+private:
+    void load();
+    void keepUnreadableData();
+    template <typename Edit> void editItem(const QUuid& id, Edit edit);
+
+    UserDefaults& defaults_;
+    QList<NoteItem> items_;
+    // The stored bytes that could not be decoded, until they are backed up.
+    std::optional<QByteArray> unreadable_;
+    std::optional<QString> backupKeyUsed_;
+};

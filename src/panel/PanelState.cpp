@@ -1,0 +1,43 @@
+#include "panel/PanelState.h"
+
+#include "platform/MainQueue.h"
+#include "platform/Platform.h"
+
+PanelState::PanelState(MainQueue& queue, QObject* parent)
+    : QObject(parent)
+    , queue_(queue) {}
+
+PanelState& PanelState::shared() {
+    static PanelState* instance = new PanelState(*Platform::current().mainQueue);
+    return *instance;
+}
+
+void PanelState::setRequestedTab(std::optional<DrawerTab> tab) {
+    if (requestedTab_ == tab) {
+        return;
+    }
+    requestedTab_ = tab;
+    Q_EMIT requestedTabChanged();
+}
+
+void PanelState::setPendingNoteText(const std::optional<QString>& text) {
+    if (pendingNoteText_ == text) {
+        return;
+    }
+    pendingNoteText_ = text;
+    Q_EMIT pendingNoteTextChanged();
+}
+
+void PanelState::setCopyFlashVisible(bool visible) {
+    if (copyFlashVisible_ == visible) {
+        return;
+    }
+    copyFlashVisible_ = visible;
+    Q_EMIT copyFlashVisibleChanged(visible);
+}
+
+void PanelState::showCopyFlash() {
+    setCopyFlashVisible(true);
+    queue_.asyncAfter(copyFlashDuration,
+                      weakly(this, [](PanelState* self) { self->setCopyFlashVisible(false); }));
+}

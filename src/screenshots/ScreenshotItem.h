@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDateTime>
+#include <QImage>
+#include <QRectF>
+#include <QString>
+#include <QUrl>
+#include <QUuid>
+
+#include <memory>
+#include <optional>
+
+class Pasteboard;
+class QFileInfo;
+class QMimeData;
+class Workspace;
+
+// One screenshot file, as the screenshots tab shows it. An immutable value: two items built
+// from the same file are still two items, told apart by their id.
+class ScreenshotItem {
+public:
+    // The thumbnail's side in points.
+    static constexpr int thumbnailSide = 200;
+
+    ScreenshotItem(QUuid id, QUrl url, QImage thumbnail, QDateTime date, QString size);
+
+    const QUuid& id() const { return id_; }
+    const QUrl& url() const { return url_; }
+    // thumbnailSide square, the picture scaled to fit and centred, the margins transparent.
+    const QImage& thumbnail() const { return thumbnail_; }
+    // When the file was created (or, where the file system keeps no such date, last written);
+    // the moment the item was built when neither can be read.
+    const QDateTime& date() const { return date_; }
+    // The file size as display text; empty when it could not be read.
+    const QString& size() const { return size_; }
+
+    // An item for the picture in the file; nothing when the file holds no complete picture.
+    // `now` dates the item when the file's own date cannot be read.
+    static std::optional<ScreenshotItem> makeItem(const QUrl& url, const QDateTime& now);
+
+    // Where a picture of the given size is drawn inside the thumbnail square.
+    static QRectF thumbnailRect(const QSizeF& pictureSize);
+    // The file's creation date where the file system records one, else its modification date;
+    // invalid when neither can be read.
+    static QDateTime creationDate(const QFileInfo& info);
+    // "512 B", "3 KB", "1.5 MB"; empty when the size cannot be read.
+    static QString formattedSize(const QUrl& url);
+    // "now", "42s ago", "1m ago", "2h ago", "3d ago", counted from date to now.
+    static QString ageLabel(const QDateTime& date, const QDateTime& now);
+
+    // Puts the full picture, read from the file again, on the pasteboard as PNG and TIFF.
+    // When the file no longer holds a picture nothing is written and false is answered.
+    static bool copyImage(const ScreenshotItem& item, Pasteboard& pasteboard);
+    // Shows the file selected in the file manager.
+    static void reveal(const ScreenshotItem& item, Workspace& workspace);
+    // Opens the file in the user's default application for its type.
+    static void open(const ScreenshotItem& item, Workspace& workspace);
+    // What a drag of the item carries: the file's URL.
+    static std::unique_ptr<QMimeData> dragPayload(const ScreenshotItem& item);
+
+private:
+    QUuid id_;
+    QUrl url_;
+    QImage thumbnail_;
+    QDateTime date_;
+    QString size_;
+};

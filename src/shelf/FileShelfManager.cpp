@@ -1,0 +1,41 @@
+#include "shelf/FileShelfManager.h"
+
+#include "platform/MainQueue.h"
+#include "platform/Platform.h"
+
+#include <QThread>
+
+FileShelfManager::FileShelfManager(Workspace* workspace, MainQueue& queue, QObject* parent)
+    : QObject(parent)
+    , workspace_(workspace)
+    , queue_(queue) {}
+
+FileShelfManager::~FileShelfManager() {
+    Q_ASSERT(thread() == QThread::currentThread());
+}
+
+FileShelfManager& FileShelfManager::shared() {
+    static FileShelfManager* instance =
+        new FileShelfManager(Platform::current().workspace, *Platform::current().mainQueue);
+    return *instance;
+}
+
+void FileShelfManager::addFile(const QUrl& url) {
+    for (const ShelfFile& file : files_) {
+        if (file.url() == url) {
+            return;
+        }
+    }
+    files_.prepend(ShelfFile::make(url, workspace_, queue_.now()));
+    Q_EMIT filesChanged();
+}
+
+void FileShelfManager::removeFile(const QUuid& id) {
+    files_.removeIf([&id](const ShelfFile& file) { return file.id() == id; });
+    Q_EMIT filesChanged();
+}
+
+void FileShelfManager::clearAll() {
+    files_.clear();
+    Q_EMIT filesChanged();
+}

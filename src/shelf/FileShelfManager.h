@@ -1,0 +1,43 @@
+#pragma once
+
+#include "shelf/ShelfFile.h"
+
+#include <QList>
+#include <QObject>
+
+class MainQueue;
+class Workspace;
+
+// The files dropped on the notch or the drawer, newest first. The shelf only points at files
+// where they lie (it never copies, moves or deletes anything) and is not kept across runs.
+// No URL is on it twice; URLs are compared as URLs, so two spellings of one path (with and
+// without a trailing slash, with "./" in it) are two entries.
+class FileShelfManager final : public QObject {
+    Q_OBJECT
+
+public:
+    // Without a workspace, files get no icon and size 0.
+    FileShelfManager(Workspace* workspace, MainQueue& queue, QObject* parent = nullptr);
+    ~FileShelfManager() override;
+
+    // The process-wide instance over the installed platform, created on first use.
+    static FileShelfManager& shared();
+
+    const QList<ShelfFile>& files() const { return files_; }
+
+    // Puts the file at the top, unless its URL is already on the shelf (then nothing changes
+    // and the entry stays where it is).
+    void addFile(const QUrl& url);
+    // Removes the entry with this id. Always announces a change, even for an unknown id.
+    void removeFile(const QUuid& id);
+    // Empties the shelf (and announces it, even when it was empty).
+    void clearAll();
+
+Q_SIGNALS:
+    void filesChanged();
+
+private:
+    Workspace* workspace_;
+    MainQueue& queue_;
+    QList<ShelfFile> files_;
+};
