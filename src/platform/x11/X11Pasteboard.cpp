@@ -148,7 +148,7 @@ QList<QUrl> X11Pasteboard::readFileURLs() const {
         if (entry.isEmpty() || entry.startsWith('#')) {
             continue;
         }
-        const QUrl url = QUrl::fromEncoded(entry, QUrl::StrictMode);
+        const QUrl url = QUrl::fromEncoded(entry, QUrl::TolerantMode);
         if (url.isValid() && url.isLocalFile() && url.path().startsWith(QLatin1Char('/'))) {
             urls.append(url);
         }
