@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QImageWriter>
 #include <QMimeData>
@@ -11,6 +12,10 @@ namespace {
 // Other programs name rich text differently; all of them carry RTF.
 const QStringList rtfTypes = {PasteboardType::rtf, QStringLiteral("application/rtf"),
                               QStringLiteral("text/richtext")};
+
+// Qt gives up on an owner that does not answer after 5 s; a read that came back empty after
+// this long means the owner is not sending, and asking it for the next type would wait again.
+constexpr qint64 silentOwnerMs = 4000;
 
 bool isOfferedImageType(const QString& type) {
     return type == PasteboardType::png || type == PasteboardType::tiff;
@@ -93,6 +98,20 @@ const QMimeData* X11Pasteboard::current() const {
     return clipboard_->mimeData(QClipboard::Clipboard);
 }
 
+template <typename Read> auto X11Pasteboard::fetch(const QMimeData& data, Read read) const {
+    using Result = decltype(read());
+    if (silentOwnerAt_ == changeCount_ && !dynamic_cast<const OfferedMimeData*>(&data)) {
+        return Result();
+    }
+    QElapsedTimer timer;
+    timer.start();
+    Result result = read();
+    if (result.isEmpty() && timer.elapsed() >= silentOwnerMs) {
+        silentOwnerAt_ = changeCount_;
+    }
+    return result;
+}
+
 QList<QString> X11Pasteboard::types() const {
     const QMimeData* data = current();
     return data != nullptr ? data->formats() : QList<QString>();
@@ -109,9 +128,7 @@ std::optional<QByteArray> X11Pasteboard::dataForType(const QString& type) const 
         if (!offered.contains(candidate)) {
             continue;
         }
-        // An owner that offers a type and then sends nothing gives empty bytes (after the
-        // transfer time-out at worst).
-        QByteArray bytes = data->data(candidate);
+        QByteArray bytes = fetch(*data, [&] { return data->data(candidate); });
         if (!bytes.isEmpty()) {
             return bytes;
         }
@@ -129,7 +146,7 @@ std::optional<QString> X11Pasteboard::stringForType(const QString& type) const {
     if (data == nullptr || !data->hasFormat(QStringLiteral("text/plain"))) {
         return std::nullopt;
     }
-    QString text = data->text();
+    QString text = fetch(*data, [&] { return data->text(); });
     if (text.isEmpty()) {
         return std::nullopt;
     }

@@ -39,10 +39,14 @@ private:
     const QMimeData* current() const;
     OfferedMimeData& pending();
     void clipboardChanged(int mode);
+    // Runs one transfer from the owner, unless this owner already let one time out.
+    template <typename Read> auto fetch(const QMimeData& data, Read read) const;
 
     QClipboard* clipboard_;
     qint64 changeCount_ = 0;
     std::unique_ptr<OfferedMimeData> pending_;
     bool flushScheduled_ = false;
     bool settingOwnData_ = false;
+    // The change whose owner let a transfer time out; its other types are not asked for.
+    mutable qint64 silentOwnerAt_ = -1;
 };
