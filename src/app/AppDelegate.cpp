@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "clipboard/ClipboardManager.h"
 #include "notes/NotesManager.h"
 #include "platform/MainQueue.h"
 #include "platform/Platform.h"
@@ -37,8 +38,14 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
     // 5. The global key.
     setupHotkey();
+    // 6. The clipboard history.
+    clipboard().startPolling();
     // 7. The screenshot list: scans the screenshot folder and starts watching it.
     ScreenshotManager::shared();
+}
+
+ClipboardManager& AppDelegate::clipboard() const {
+    return clipboard_ != nullptr ? *clipboard_ : ClipboardManager::shared();
 }
 
 void AppDelegate::statusItemClicked() {
@@ -92,10 +99,24 @@ StatusJson AppDelegate::status() const {
         .add(QStringLiteral("soundsEnabled"), settings_.soundsEnabled())
         .add(QStringLiteral("maxClipboardItems"), settings_.maxClipboardItems());
 
+    // Kinds and counts only: what was copied never leaves the process this way.
+    const QList<ClipboardItem> shown = clipboard().displayItems();
+    std::vector<QString> kinds;
+    qint64 pinned = 0;
+    for (const ClipboardItem& item : shown) {
+        kinds.push_back(ClipboardContent::kindName(item.content.kind()));
+        pinned += clipboard().pinnedIds().contains(item.id) ? 1 : 0;
+    }
+    StatusJson clipboardStatus;
+    clipboardStatus.add(QStringLiteral("count"), qint64(clipboard().items().size()))
+        .add(QStringLiteral("pinned"), pinned)
+        .add(QStringLiteral("kinds"), kinds);
+
     StatusJson status;
     status.add(QStringLiteral("running"), true)
         .add(QStringLiteral("pid"), QCoreApplication::applicationPid())
-        .add(QStringLiteral("settings"), settings);
+        .add(QStringLiteral("settings"), settings)
+        .add(QStringLiteral("clipboard"), clipboardStatus);
     status.add(QStringLiteral("shelf"),
                StatusJson().add(QStringLiteral("count"), qint64(shelf().files().size())));
     status.add(QStringLiteral("notes"),

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class ClipboardManager;
 class FileShelfManager;
 class MainQueue;
 class NotesManager;
@@ -49,10 +50,16 @@ public:
     void useModels(FileShelfManager* shelf, NotesManager* notes);
     SettingsManager& settings() const { return settings_; }
 
+    // The clipboard history this delegate starts and reports on: the shared one unless another
+    // was handed in (tests do).
+    ClipboardManager& clipboard() const;
+    void useClipboardManager(ClipboardManager& manager) { clipboard_ = &manager; }
+
 private:
     const Platform& platform_;
     std::unique_ptr<StatusItem> statusItem_;
     SettingsManager& settings_;
+    ClipboardManager* clipboard_ = nullptr;
     SettingsWindowController* settingsWindow_;
     std::shared_ptr<Timer> hoverHideTimer_;
     bool panelOpenedViaHover_ = false;

@@ -14,6 +14,10 @@ inline const QString rtf = QStringLiteral("text/rtf");
 inline const QString tiff = QStringLiteral("image/tiff");
 inline const QString png = QStringLiteral("image/png");
 inline const QString fileURL = QStringLiteral("text/uri-list");
+// Offered beside file URLs so that file managers paste the files themselves.
+inline const QString gnomeCopiedFiles = QStringLiteral("x-special/gnome-copied-files");
+// Set by password managers on what they copy; "secret" asks clipboard histories to forget it.
+inline const QString secretHint = QStringLiteral("x-kde-passwordManagerHint");
 } // namespace PasteboardType
 
 // The general pasteboard: the system clipboard. Its change count moves on every change of

@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "clipboard/ClipboardManager.h"
 #include "fakes/FakePlatform.h"
 #include "notes/NotesManager.h"
 #include "screenshots/ScreenshotManager.h"
@@ -12,6 +13,8 @@ TEST(AppDelegate, LaunchPutsTheTrayItemUpWithBothButtonsWired) {
     const Platform platform = fake.services();
     SettingsManager settings(fake.userDefaults);
     AppDelegate delegate(platform, settings);
+    ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
+    delegate.useClipboardManager(clipboard);
 
     EXPECT_EQ(delegate.statusItem(), nullptr);
     delegate.applicationDidFinishLaunching();
@@ -32,6 +35,8 @@ TEST(AppDelegate, ItemWithoutAButtonIsLeftBareAndLaunchGoesOn) {
     const Platform platform = fake.services();
     SettingsManager settings(fake.userDefaults);
     AppDelegate delegate(platform, settings);
+    ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
+    delegate.useClipboardManager(clipboard);
 
     delegate.applicationDidFinishLaunching();
 
@@ -49,6 +54,8 @@ TEST(AppDelegate, StatusReportsSettingsButNothingElseAboutTheUser) {
     FileShelfManager shelf(&fake.workspace, fake.mainQueue);
     NotesManager notes(fake.userDefaults);
     AppDelegate delegate(platform, settings);
+    ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
+    delegate.useClipboardManager(clipboard);
     delegate.useModels(&shelf, &notes);
 
     const QString status = delegate.status().toString();
@@ -57,6 +64,52 @@ TEST(AppDelegate, StatusReportsSettingsButNothingElseAboutTheUser) {
     EXPECT_TRUE(status.contains(QStringLiteral(
         "\"settings\":{\"showNotch\":false,\"soundsEnabled\":true,\"maxClipboardItems\":7}")))
         << status.toStdString();
+}
+
+TEST(AppDelegate, LaunchStartsTheClipboardPollWhichIgnoresWhatWasAlreadyCopied) {
+    FakePlatform fake;
+    fake.pasteboard.copyText(QStringLiteral("copied before launch"));
+    const Platform platform = fake.services();
+    SettingsManager settings(fake.userDefaults);
+    AppDelegate delegate(platform, settings);
+    ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
+    delegate.useClipboardManager(clipboard);
+
+    delegate.applicationDidFinishLaunching();
+    EXPECT_NE(clipboard.pollTimer(), nullptr);
+    fake.mainQueue.advance(1.0);
+    EXPECT_TRUE(clipboard.items().isEmpty());
+    fake.pasteboard.copyText(QStringLiteral("after launch"));
+    fake.mainQueue.advance(0.5);
+    EXPECT_EQ(clipboard.items().size(), 1);
+}
+
+TEST(AppDelegate, StatusCountsClipboardEntriesAndNamesTheirKindsButNeverTheirContents) {
+    FakePlatform fake;
+    const Platform platform = fake.services();
+    SettingsManager settings(fake.userDefaults);
+    AppDelegate delegate(platform, settings);
+    ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
+    delegate.useClipboardManager(clipboard);
+    EXPECT_TRUE(delegate.status().toString().contains(
+        QStringLiteral(",\"clipboard\":{\"count\":0,\"pinned\":0,\"kinds\":[]}")))
+        << delegate.status().toString().toStdString();
+
+    delegate.applicationDidFinishLaunching();
+    fake.pasteboard.copy({{PasteboardType::fileURL, "file:///home/u/secret-plans.odt"}});
+    fake.mainQueue.advance(0.5);
+    fake.pasteboard.copy({{PasteboardType::rtf, "{\\rtf1 my rich password}"}});
+    fake.mainQueue.advance(0.5);
+    fake.pasteboard.copyText(QStringLiteral("my plain password"));
+    fake.mainQueue.advance(0.5);
+    clipboard.togglePin(clipboard.items()[2].id); // the file
+
+    const QString status = delegate.status().toString();
+    EXPECT_TRUE(status.contains(QStringLiteral(
+        "\"clipboard\":{\"count\":3,\"pinned\":1,\"kinds\":[\"file\",\"text\",\"rtf\"]}")))
+        << status.toStdString();
+    EXPECT_FALSE(status.contains(QStringLiteral("password")));
+    EXPECT_FALSE(status.contains(QStringLiteral("plans")));
 }
 
 TEST(AppDelegate, StatusCountsShelfFilesAndNotesButNeverShowsThem) {

@@ -6,7 +6,10 @@
 #include "platform/x11/QtMainQueue.h"
 #include "platform/x11/SettingsFileDefaults.h"
 #include "platform/x11/TrayStatusItem.h"
+#include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11Workspace.h"
+
+#include <QGuiApplication>
 
 #include <xcb/xcb.h>
 
@@ -18,6 +21,7 @@ X11Platform::X11Platform()
     , notificationCenter_(std::make_unique<NotificationCenter>())
     , defaults_(std::make_unique<SettingsFileDefaults>())
     , statusBar_(std::make_unique<TrayStatusBar>())
+    , pasteboard_(std::make_unique<X11Pasteboard>(QGuiApplication::clipboard()))
     , workspace_(std::make_unique<X11Workspace>())
     , directoryWatcher_(std::make_unique<InotifyDirectoryWatcher>())
     , screenCapture_(std::make_unique<DesktopScreenCapture>(*defaults_)) {
@@ -25,6 +29,7 @@ X11Platform::X11Platform()
     services_.notificationCenter = notificationCenter_.get();
     services_.userDefaults = defaults_.get();
     services_.statusBar = statusBar_.get();
+    services_.pasteboard = pasteboard_.get();
     services_.workspace = workspace_.get();
     services_.directoryWatcher = directoryWatcher_.get();
     services_.screenCapture = screenCapture_.get();

@@ -8,6 +8,7 @@ class QtMainQueue;
 class NotificationCenter;
 class SettingsFileDefaults;
 class TrayStatusBar;
+class X11Pasteboard;
 class X11Workspace;
 class InotifyDirectoryWatcher;
 class DesktopScreenCapture;
@@ -31,6 +32,7 @@ private:
     std::unique_ptr<NotificationCenter> notificationCenter_;
     std::unique_ptr<SettingsFileDefaults> defaults_;
     std::unique_ptr<TrayStatusBar> statusBar_;
+    std::unique_ptr<X11Pasteboard> pasteboard_;
     std::unique_ptr<X11Workspace> workspace_;
     std::unique_ptr<InotifyDirectoryWatcher> directoryWatcher_;
     std::unique_ptr<DesktopScreenCapture> screenCapture_;

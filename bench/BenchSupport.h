@@ -1,0 +1,77 @@
+#pragma once
+
+#include "platform/Pasteboard.h"
+#include "platform/Workspace.h"
+
+#include <QMap>
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+
+// Resident memory of this process, after handing freed heap back to the system.
+inline long long residentBytes() {
+    malloc_trim(0);
+    std::ifstream statm("/proc/self/statm");
+    long long size = 0;
+    long long resident = 0;
+    statm >> size >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+inline double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A clipboard whose every read hands out a fresh copy of the bytes, as a transfer from
+// another program does; it keeps nothing a reader took.
+class TransferPasteboard final : public Pasteboard {
+public:
+    qint64 changeCount() const override { return count; }
+    QList<QString> types() const override { return contents.keys(); }
+    std::optional<QByteArray> dataForType(const QString& type) const override {
+        if (!contents.contains(type)) {
+            return std::nullopt;
+        }
+        const QByteArray& bytes = contents[type];
+        return QByteArray(bytes.constData(), bytes.size());
+    }
+    std::optional<QString> stringForType(const QString& type) const override {
+        const auto bytes = dataForType(type);
+        return bytes ? std::optional<QString>(QString::fromUtf8(*bytes)) : std::nullopt;
+    }
+    QList<QUrl> readFileURLs() const override { return {}; }
+    qint64 clearContents() override {
+        contents.clear();
+        return ++count;
+    }
+    bool setString(const QString& s, const QString& type) override {
+        contents[type] = s.toUtf8();
+        return true;
+    }
+    bool setData(const QByteArray& d, const QString& type) override {
+        contents[type] = d;
+        return true;
+    }
+    bool writeFileURLs(const QList<QUrl>&) override { return false; }
+
+    void copy(const QString& type, const QByteArray& bytes) {
+        contents = {{type, bytes}};
+        ++count;
+    }
+
+    qint64 count = 0;
+    QMap<QString, QByteArray> contents;
+};
+
+class NoWorkspace final : public Workspace {
+public:
+    std::optional<QString> frontmostApplicationName() const override { return std::nullopt; }
+    QIcon iconForFile(const QString&) const override { return {}; }
+    qint64 fileSize(const QString&) const override { return 0; }
+    void activateFileViewerSelectingURLs(const QList<QUrl>&) override {}
+    bool openURL(const QUrl&) override { return false; }
+};

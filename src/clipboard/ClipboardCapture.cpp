@@ -1,0 +1,53 @@
+#include "clipboard/ClipboardCapture.h"
+
+#include "platform/Pasteboard.h"
+
+namespace {
+
+bool isBlank(const QString& s) {
+    for (const QChar ch : s) {
+        if (!ch.isSpace()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::shared_ptr<const ClipboardImage> readImage(const Pasteboard& pasteboard, const QString& type) {
+    const std::optional<QByteArray> data = pasteboard.dataForType(type);
+    if (!data || data->isEmpty()) {
+        return nullptr;
+    }
+    return ClipboardImage::fromData(*data);
+}
+
+} // namespace
+
+std::optional<ClipboardContent> readContent(const Pasteboard& pasteboard) {
+    const QList<QUrl> urls = pasteboard.readFileURLs();
+    if (!urls.isEmpty()) {
+        return ClipboardContent::fileURL(urls.first());
+    }
+    // Undecodable TIFF falls through to PNG.
+    for (const QString& type : {PasteboardType::tiff, PasteboardType::png}) {
+        if (auto image = readImage(pasteboard, type)) {
+            return ClipboardContent::image(std::move(image));
+        }
+    }
+    if (const std::optional<QByteArray> rtf = pasteboard.dataForType(PasteboardType::rtf)) {
+        if (auto rich = RichText::fromRTF(*rtf); rich && !isBlank(rich->string())) {
+            return ClipboardContent::rtf(std::move(rich));
+        }
+    }
+    if (const std::optional<QString> text = pasteboard.stringForType(PasteboardType::string)) {
+        if (!isBlank(*text)) {
+            return ClipboardContent::text(*text);
+        }
+    }
+    return std::nullopt;
+}
+
+bool isMarkedSecret(const Pasteboard& pasteboard) {
+    const std::optional<QByteArray> hint = pasteboard.dataForType(PasteboardType::secretHint);
+    return hint && hint->trimmed() == "secret";
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "clipboard/ClipboardItem.h"
+
+#include <optional>
+
+class Pasteboard;
+
+// The one entry a clipboard's contents make, looking at its kinds in a fixed order: file URLs,
+// a TIFF image, a PNG image, non-blank rich text, non-blank plain text. Nothing when none of
+// them is there or readable. Reading never changes the clipboard.
+std::optional<ClipboardContent> readContent(const Pasteboard& pasteboard);
+
+// Whether the clipboard's owner marked its contents as secret (password managers do), so
+// that they must not be kept.
+bool isMarkedSecret(const Pasteboard& pasteboard);

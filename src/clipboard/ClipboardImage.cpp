@@ -1,0 +1,78 @@
+#include "clipboard/ClipboardImage.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+namespace {
+QString mimeTypeForFormat(const QByteArray& format) {
+    if (format == "jpg" || format == "jpeg") {
+        return QStringLiteral("image/jpeg");
+    }
+    if (format == "tif" || format == "tiff") {
+        return QStringLiteral("image/tiff");
+    }
+    if (format == "svg") {
+        return QStringLiteral("image/svg+xml");
+    }
+    return QStringLiteral("image/") + QString::fromLatin1(format);
+}
+} // namespace
+
+ClipboardImage::ClipboardImage(QByteArray data, QByteArray format, QSize pixelSize)
+    : data_(std::move(data))
+    , format_(std::move(format))
+    , mimeType_(mimeTypeForFormat(format_))
+    , pixelSize_(pixelSize) {}
+
+std::shared_ptr<const ClipboardImage> ClipboardImage::fromData(const QByteArray& data) {
+    if (data.isEmpty()) {
+        return nullptr;
+    }
+    QByteArray bytes = data;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    // The format is told by the bytes, not by the type they were offered under.
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    if (!reader.canRead()) {
+        return nullptr;
+    }
+    const QByteArray format = reader.format();
+    const QSize size = reader.size();
+    if (format.isEmpty() || !size.isValid() || size.isEmpty()) {
+        return nullptr;
+    }
+    return std::shared_ptr<const ClipboardImage>(new ClipboardImage(data, format, size));
+}
+
+QImage ClipboardImage::thumbnail(const QSize& bounds) const {
+    if (decodeFailed_ || bounds.isEmpty()) {
+        return {};
+    }
+    const QSize target =
+        pixelSize_.width() <= bounds.width() && pixelSize_.height() <= bounds.height()
+            ? pixelSize_
+            : pixelSize_.scaled(bounds, Qt::KeepAspectRatio);
+    if (!thumbnail_.isNull() && thumbnailBounds_ == bounds) {
+        return thumbnail_;
+    }
+    QByteArray bytes = data_;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format_);
+    // Readers that can scale while decoding (JPEG, SVG) never build the full bitmap.
+    if (reader.supportsOption(QImageIOHandler::ScaledSize)) {
+        reader.setScaledSize(target);
+    }
+    QImage image = reader.read();
+    if (image.isNull()) {
+        decodeFailed_ = true;
+        return {};
+    }
+    if (image.size() != target) {
+        image = image.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    thumbnail_ = image;
+    thumbnailBounds_ = bounds;
+    return thumbnail_;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+#include <memory>
+
+// An image as read from the clipboard. It keeps the encoded bytes and the pixel size read from
+// their header; the pixels are decoded only when a thumbnail is first asked for, and only the
+// thumbnail is kept, so a history of screen-sized images holds little more than their files.
+// Immutable to its users, and shared by reference between copies of an entry.
+class ClipboardImage {
+public:
+    // Nothing when the bytes are not an image that the installed image readers understand.
+    static std::shared_ptr<const ClipboardImage> fromData(const QByteArray& data);
+
+    const QByteArray& data() const { return data_; }
+    // The clipboard type the bytes are in: "image/png", "image/tiff", ...
+    const QString& mimeType() const { return mimeType_; }
+    QSize pixelSize() const { return pixelSize_; }
+
+    // The image scaled to fit within the given size, keeping its aspect ratio, never enlarged.
+    // Decoded once and remembered; a null image when the pixels turn out to be unreadable.
+    QImage thumbnail(const QSize& bounds) const;
+
+private:
+    ClipboardImage(QByteArray data, QByteArray format, QSize pixelSize);
+
+    QByteArray data_;
+    QByteArray format_;
+    QString mimeType_;
+    QSize pixelSize_;
+    mutable QImage thumbnail_;
+    mutable QSize thumbnailBounds_;
+    mutable bool decodeFailed_ = false;
+};

@@ -1,0 +1,133 @@
+#include "clipboard/ClipboardManager.h"
+
+#include "clipboard/ClipboardCapture.h"
+#include "clipboard/ClipboardCopyBack.h"
+#include "platform/MainQueue.h"
+#include "platform/Pasteboard.h"
+#include "platform/Platform.h"
+#include "platform/Workspace.h"
+
+#include <algorithm>
+
+ClipboardManager::ClipboardManager(Pasteboard& pasteboard, Workspace& workspace,
+                                   MainQueue& mainQueue, QObject* parent)
+    : QObject(parent)
+    , pasteboard_(pasteboard)
+    , workspace_(workspace)
+    , mainQueue_(mainQueue) {}
+
+ClipboardManager& ClipboardManager::shared() {
+    static ClipboardManager* instance = [] {
+        const Platform& platform = Platform::current();
+        return new ClipboardManager(*platform.pasteboard, *platform.workspace, *platform.mainQueue);
+    }();
+    return *instance;
+}
+
+QDateTime ClipboardManager::now() const {
+    return mainQueue_.now();
+}
+
+void ClipboardManager::startPolling() {
+    // Whatever the clipboard holds now is taken as already seen.
+    setLastChangeCount(pasteboard_.changeCount());
+    pollTimer_ = mainQueue_.scheduledTimer(
+        pollInterval, true, weakly(this, [](ClipboardManager* self) { self->checkPasteboard(); }));
+    Q_EMIT pollTimerChanged();
+}
+
+void ClipboardManager::checkPasteboard() {
+    if (pasteboard_.changeCount() == lastChangeCount_) {
+        return;
+    }
+    // From here the change counts as handled, whatever comes of it.
+    setLastChangeCount(pasteboard_.changeCount());
+
+    std::optional<QString> sourceApp = workspace_.frontmostApplicationName();
+    if (isMarkedSecret(pasteboard_)) {
+        return;
+    }
+    std::optional<ClipboardContent> content = readContent(pasteboard_);
+    if (!content) {
+        return;
+    }
+    if (!items_.isEmpty() && items_.first().content == *content) {
+        return;
+    }
+    items_.prepend(
+        ClipboardItem::make(std::move(*content), mainQueue_.now(), std::move(sourceApp)));
+    Q_EMIT itemsChanged();
+    if (items_.size() > maxItems) {
+        trim();
+    }
+}
+
+void ClipboardManager::trim() {
+    QList<ClipboardItem> pinned;
+    QList<ClipboardItem> unpinned;
+    for (const ClipboardItem& item : std::as_const(items_)) {
+        (pinnedIds_.contains(item.id) ? pinned : unpinned).append(item);
+    }
+    // Pinned entries all stay; the newest unpinned ones fill what is left of the bound.
+    const qint64 keep = std::max<qint64>(0, maxItems - pinned.size());
+    pinned.append(unpinned.first(std::min<qint64>(keep, unpinned.size())));
+    std::stable_sort(
+        pinned.begin(), pinned.end(),
+        [](const ClipboardItem& a, const ClipboardItem& b) { return a.timestamp > b.timestamp; });
+    setItems(std::move(pinned));
+}
+
+QList<ClipboardItem> ClipboardManager::displayItems() const {
+    QList<ClipboardItem> pinned;
+    QList<ClipboardItem> unpinned;
+    for (const ClipboardItem& item : items_) {
+        (pinnedIds_.contains(item.id) ? pinned : unpinned).append(item);
+    }
+    pinned.append(unpinned);
+    return pinned;
+}
+
+void ClipboardManager::togglePin(const QUuid& id) {
+    if (!pinnedIds_.remove(id)) {
+        pinnedIds_.insert(id);
+    }
+    Q_EMIT pinnedIdsChanged();
+}
+
+void ClipboardManager::remove(const QUuid& id) {
+    items_.removeIf([&id](const ClipboardItem& item) { return item.id == id; });
+    Q_EMIT itemsChanged();
+}
+
+void ClipboardManager::clearAll() {
+    setItems({});
+}
+
+void ClipboardManager::insertAtTop(const ClipboardItem& item) {
+    items_.prepend(item);
+    Q_EMIT itemsChanged();
+}
+
+void ClipboardManager::copyToPasteboard(const ClipboardItem& item) {
+    ::copyToPasteboard(item, pasteboard_);
+}
+
+void ClipboardManager::setItems(QList<ClipboardItem> items) {
+    // Entries have identity, so lists that hold the same entries in the same order are equal.
+    const bool same =
+        items.size() == items_.size() &&
+        std::equal(items.begin(), items.end(), items_.begin(),
+                   [](const ClipboardItem& a, const ClipboardItem& b) { return a.id == b.id; });
+    items_ = std::move(items);
+    if (!same) {
+        Q_EMIT itemsChanged();
+    }
+}
+
+void ClipboardManager::setLastChangeCount(qint64 count) {
+    if (count == lastChangeCount_) {
+        return;
+    }
+    lastChangeCount_ = count;
+    Q_EMIT lastChangeCountChanged();
+}

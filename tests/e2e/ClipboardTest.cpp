@@ -1,0 +1,110 @@
+#include "E2eSession.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A poll every half second: a copy shows in the status within a second.
+constexpr int withinASecond = 1000;
+
+QStringList kinds(const QJsonObject& status) {
+    QStringList out;
+    const QJsonArray array = status.value(QStringLiteral("clipboard"))
+                                 .toObject()
+                                 .value(QStringLiteral("kinds"))
+                                 .toArray();
+    for (const auto& v : array) {
+        out.append(v.toString());
+    }
+    return out;
+}
+
+void copy(E2eSession& session, const QByteArray& bytes, const QString& type = QString()) {
+    QStringList args{QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                     QStringLiteral("-i")};
+    if (!type.isEmpty()) {
+        args << QStringLiteral("-t") << type;
+    }
+    const auto result = session.run(QStringLiteral("xclip"), args, bytes);
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+}
+
+std::optional<QJsonObject> waitForKinds(E2eSession& session, const QStringList& expected) {
+    return session.waitForStatus([&](const QJsonObject& s) { return kinds(s) == expected; },
+                                 withinASecond);
+}
+
+} // namespace
+
+TEST(Clipboard, CopiesOfEachKindMadeWithXclipBecomeEntries) {
+    E2eSession session;
+    ASSERT_TRUE(session.ok()) << session.error().toStdString();
+    copy(session, "copied before Hodgebin started");
+    ASSERT_TRUE(session.startHodgebin());
+
+    copy(session, "Hello from the terminal\n");
+    auto status = waitForKinds(session, {QStringLiteral("text")});
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(kinds(*status), QStringList{QStringLiteral("text")});
+    const QJsonObject clipboard = status->value(QStringLiteral("clipboard")).toObject();
+    EXPECT_EQ(clipboard.value(QStringLiteral("count")).toInt(), 1);
+    EXPECT_EQ(clipboard.value(QStringLiteral("pinned")).toInt(), 0);
+    // Contents never show in the status.
+    EXPECT_FALSE(QJsonDocument(*status).toJson().contains("terminal"));
+
+    QImage image(320, 200, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "png");
+    copy(session, png, QStringLiteral("image/png"));
+    status = waitForKinds(session, {QStringLiteral("image"), QStringLiteral("text")});
+    EXPECT_EQ(kinds(*status), (QStringList{QStringLiteral("image"), QStringLiteral("text")}));
+
+    copy(session,
+         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\froman Times New Roman;}}"
+         "\\pard\\f0\\fs24 Rich \\b text\\b0  from a word processor\\par}",
+         QStringLiteral("text/rtf"));
+    status = waitForKinds(session,
+                          {QStringLiteral("rtf"), QStringLiteral("image"), QStringLiteral("text")});
+    EXPECT_EQ(kinds(*status).value(0), QStringLiteral("rtf"));
+
+    const QString file = session.home() + QStringLiteral("/Desktop/report.txt");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("report");
+    }
+    copy(session, QUrl::fromLocalFile(file).toEncoded() + "\r\n", QStringLiteral("text/uri-list"));
+    status = waitForKinds(session, {QStringLiteral("file"), QStringLiteral("rtf"),
+                                    QStringLiteral("image"), QStringLiteral("text")});
+    EXPECT_EQ(kinds(*status).value(0), QStringLiteral("file"));
+
+    // The same text again right after itself adds nothing; garbage adds nothing.
+    copy(session, "Hello again");
+    status = waitForKinds(session,
+                          {QStringLiteral("text"), QStringLiteral("file"), QStringLiteral("rtf"),
+                           QStringLiteral("image"), QStringLiteral("text")});
+    EXPECT_EQ(kinds(*status).size(), 5);
+    copy(session, "Hello again");
+    copy(session, QByteArray(2000, '\x01'), QStringLiteral("image/png"));
+    copy(session, "final");
+    status = session.waitForStatus(
+        [](const QJsonObject& s) {
+            return s.value(QStringLiteral("clipboard"))
+                       .toObject()
+                       .value(QStringLiteral("count"))
+                       .toInt() >= 6;
+        },
+        withinASecond);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(kinds(*status).size(), 6);
+}

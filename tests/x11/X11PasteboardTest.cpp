@@ -1,0 +1,348 @@
+#include "platform/x11/X11Pasteboard.h"
+#include "X11TestDesktop.h"
+#include "clipboard/ClipboardCapture.h"
+#include "clipboard/ClipboardCopyBack.h"
+#include "clipboard/ClipboardManager.h"
+#include "fakes/FakeWorkspace.h"
+#include "fakes/ManualMainQueue.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QImage>
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <map>
+#include <optional>
+#include <thread>
+
+namespace {
+
+QByteArray pngBytes(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "png");
+    return bytes;
+}
+
+// Keeps this process's event loop turning until the condition holds; the clipboard is served
+// from the event loop, so nothing may block while another client talks to us.
+bool pumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// Runs an X client to its end while serving the clipboard.
+QByteArray runServing(const QStringList& args, const QByteArray& input = {}) {
+    QProcess process;
+    process.setProcessEnvironment(x11TestDesktop().environment());
+    process.start(QStringLiteral("xclip"), args);
+    if (!process.waitForStarted(5000)) {
+        return {};
+    }
+    process.write(input);
+    process.closeWriteChannel();
+    pumpUntil([&] { return process.state() == QProcess::NotRunning || process.waitForFinished(5); },
+              10000);
+    return process.readAllStandardOutput();
+}
+
+// Another program copies: xclip takes the clipboard with one type and serves it.
+void xclipCopy(X11Pasteboard& pasteboard, const QByteArray& bytes,
+               const QString& type = QString()) {
+    const qint64 before = pasteboard.changeCount();
+    QStringList args{QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                     QStringLiteral("-i")};
+    if (!type.isEmpty()) {
+        args << QStringLiteral("-t") << type;
+    }
+    runServing(args, bytes);
+    ASSERT_TRUE(pumpUntil([&] { return pasteboard.changeCount() != before; }))
+        << "no change seen for " << type.toStdString();
+}
+
+QByteArray xclipPaste(const QString& type) {
+    return runServing({QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                       QStringLiteral("-o"), QStringLiteral("-t"), type});
+}
+
+// A clipboard owner written straight against the X protocol: it offers the given types and
+// answers each with its bytes, or never answers one whose bytes are absent.
+class SelectionOwner {
+public:
+    explicit SelectionOwner(std::map<QByteArray, std::optional<QByteArray>> offers)
+        : offers_(std::move(offers)) {
+        connection_ = xcb_connect(nullptr, nullptr);
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        window_ = xcb_generate_id(connection_);
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        clipboard_ = atom("CLIPBOARD");
+        targets_ = atom("TARGETS");
+        for (const auto& [name, bytes] : offers_) {
+            atoms_[atom(name)] = name;
+        }
+        xcb_set_selection_owner(connection_, window_, clipboard_, XCB_CURRENT_TIME);
+        xcb_flush(connection_);
+        thread_ = std::thread([this] { serve(); });
+    }
+
+    ~SelectionOwner() {
+        stop_ = true;
+        thread_.join();
+        xcb_destroy_window(connection_, window_);
+        xcb_disconnect(connection_);
+    }
+
+private:
+    xcb_atom_t atom(const QByteArray& name) {
+        auto reply = xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 0, uint16_t(name.size()), name.constData()),
+            nullptr);
+        const xcb_atom_t a = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(reply);
+        return a;
+    }
+
+    void serve() {
+        while (!stop_) {
+            xcb_generic_event_t* event = xcb_poll_for_event(connection_);
+            if (event == nullptr) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                continue;
+            }
+            if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
+                answer(*reinterpret_cast<xcb_selection_request_event_t*>(event));
+            }
+            free(event);
+        }
+    }
+
+    void answer(const xcb_selection_request_event_t& request) {
+        xcb_atom_t property = request.property;
+        if (request.target == targets_) {
+            std::vector<xcb_atom_t> list{targets_};
+            for (const auto& [a, name] : atoms_) {
+                list.push_back(a);
+            }
+            xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                XCB_ATOM_ATOM, 32, uint32_t(list.size()), list.data());
+        } else if (const auto it = atoms_.find(request.target); it != atoms_.end()) {
+            const std::optional<QByteArray>& bytes = offers_.at(it->second);
+            if (!bytes) {
+                return; // offered, but never sent
+            }
+            xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                request.target, 8, uint32_t(bytes->size()), bytes->constData());
+        } else {
+            property = XCB_ATOM_NONE;
+        }
+        xcb_selection_notify_event_t notify{};
+        notify.response_type = XCB_SELECTION_NOTIFY;
+        notify.time = request.time;
+        notify.requestor = request.requestor;
+        notify.selection = request.selection;
+        notify.target = request.target;
+        notify.property = property;
+        xcb_send_event(connection_, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&notify));
+        xcb_flush(connection_);
+    }
+
+    std::map<QByteArray, std::optional<QByteArray>> offers_;
+    std::map<xcb_atom_t, QByteArray> atoms_;
+    xcb_connection_t* connection_ = nullptr;
+    xcb_window_t window_ = 0;
+    xcb_atom_t clipboard_ = 0;
+    xcb_atom_t targets_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+class X11PasteboardTest : public ::testing::Test {
+protected:
+    X11Pasteboard pasteboard{QGuiApplication::clipboard()};
+};
+
+} // namespace
+
+TEST_F(X11PasteboardTest, EachTypeThatXclipOffersIsReadAsTheRightKind) {
+    using K = ClipboardContent::Kind;
+
+    xclipCopy(pasteboard, QStringLiteral("  h\u00e9llo w\u00f6rld\n").toUtf8());
+    auto content = readContent(pasteboard);
+    ASSERT_TRUE(content);
+    EXPECT_EQ(content->kind(), K::text);
+    EXPECT_EQ(content->textValue(), QStringLiteral("  h\u00e9llo w\u00f6rld\n"));
+
+    const QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Caf\\'e9 \\b noir\\b0\\par}";
+    for (const QString& type : {QStringLiteral("text/rtf"), QStringLiteral("application/rtf"),
+                                QStringLiteral("text/richtext")}) {
+        xclipCopy(pasteboard, rtf, type);
+        content = readContent(pasteboard);
+        ASSERT_TRUE(content) << type.toStdString();
+        ASSERT_EQ(content->kind(), K::rtf) << type.toStdString();
+        EXPECT_EQ(content->rtfValue()->string(), QStringLiteral("Caf\u00e9 noir\n"));
+        EXPECT_EQ(content->rtfValue()->rtfData(), rtf);
+    }
+
+    xclipCopy(pasteboard, pngBytes({64, 48}), PasteboardType::png);
+    content = readContent(pasteboard);
+    ASSERT_TRUE(content);
+    ASSERT_EQ(content->kind(), K::image);
+    EXPECT_EQ(content->imageValue()->pixelSize(), QSize(64, 48));
+
+    QImage tiffImage(20, 10, QImage::Format_RGB32);
+    tiffImage.fill(Qt::yellow);
+    QByteArray tiff;
+    QBuffer buffer(&tiff);
+    buffer.open(QIODevice::WriteOnly);
+    tiffImage.save(&buffer, "tiff");
+    xclipCopy(pasteboard, tiff, PasteboardType::tiff);
+    content = readContent(pasteboard);
+    ASSERT_TRUE(content);
+    ASSERT_EQ(content->kind(), K::image);
+    EXPECT_EQ(content->imageValue()->pixelSize(), QSize(20, 10));
+
+    xclipCopy(pasteboard,
+              "# two files\r\nfile:///home/u/first%20one.txt\r\nfile:///home/u/second.txt\r\n",
+              PasteboardType::fileURL);
+    content = readContent(pasteboard);
+    ASSERT_TRUE(content);
+    ASSERT_EQ(content->kind(), K::fileURL);
+    EXPECT_EQ(content->fileURLValue(),
+              QUrl::fromLocalFile(QStringLiteral("/home/u/first one.txt")));
+}
+
+TEST_F(X11PasteboardTest, BadOffersFromXclipGiveNothing) {
+    xclipCopy(pasteboard, "https://example.org/\r\nrelative.txt\r\n", PasteboardType::fileURL);
+    EXPECT_TRUE(pasteboard.readFileURLs().isEmpty());
+    EXPECT_FALSE(readContent(pasteboard));
+
+    xclipCopy(pasteboard, QByteArray(5000, '\x42'), PasteboardType::png);
+    EXPECT_FALSE(readContent(pasteboard));
+
+    xclipCopy(pasteboard, "{\\rtf1 never closed", PasteboardType::rtf);
+    EXPECT_FALSE(readContent(pasteboard));
+
+    xclipCopy(pasteboard, " \n\t \n");
+    EXPECT_FALSE(readContent(pasteboard));
+}
+
+TEST_F(X11PasteboardTest, ThePrimarySelectionIsNeverCounted) {
+    const qint64 before = pasteboard.changeCount();
+    runServing({QStringLiteral("-selection"), QStringLiteral("primary"), QStringLiteral("-i")},
+               "selected with the mouse");
+    xclipCopy(pasteboard, "copied");
+    EXPECT_EQ(pasteboard.changeCount(), before + 1);
+    EXPECT_EQ(pasteboard.stringForType(PasteboardType::string), QStringLiteral("copied"));
+}
+
+TEST_F(X11PasteboardTest, OurWritesAreOneChangeAndReadBackByOtherPrograms) {
+    const qint64 before = pasteboard.changeCount();
+    pasteboard.clearContents();
+    pasteboard.setString(QStringLiteral("d\u00e9j\u00e0 vu"), PasteboardType::string);
+    EXPECT_TRUE(xclipPaste(QStringLiteral("TARGETS")).contains("UTF8_STRING"));
+    EXPECT_EQ(QString::fromUtf8(xclipPaste(QStringLiteral("UTF8_STRING"))),
+              QStringLiteral("d\u00e9j\u00e0 vu"));
+    // Taking the selection did not echo back as a second change.
+    EXPECT_EQ(pasteboard.changeCount(), before + 1);
+
+    const QByteArray rtf = "{\\rtf1 rich}";
+    pasteboard.clearContents();
+    pasteboard.setData(rtf, PasteboardType::rtf);
+    pasteboard.setString(QStringLiteral("rich"), PasteboardType::string);
+    const QByteArray targets = xclipPaste(QStringLiteral("TARGETS"));
+    EXPECT_TRUE(targets.contains("text/rtf")) << targets.toStdString();
+    EXPECT_TRUE(targets.contains("UTF8_STRING")) << targets.toStdString();
+    EXPECT_EQ(xclipPaste(QStringLiteral("text/rtf")), rtf);
+    EXPECT_EQ(xclipPaste(QStringLiteral("UTF8_STRING")), QByteArray("rich"));
+
+    const QByteArray png = pngBytes({33, 22});
+    pasteboard.clearContents();
+    pasteboard.setData(png, PasteboardType::png);
+    const QByteArray imageTargets = xclipPaste(QStringLiteral("TARGETS"));
+    EXPECT_TRUE(imageTargets.contains("image/png")) << imageTargets.toStdString();
+    EXPECT_TRUE(imageTargets.contains("image/tiff")) << imageTargets.toStdString();
+    EXPECT_EQ(xclipPaste(PasteboardType::png), png);
+    EXPECT_EQ(QImage::fromData(xclipPaste(PasteboardType::tiff), "tiff").size(), QSize(33, 22));
+
+    const QUrl file = QUrl::fromLocalFile(QStringLiteral("/home/u/My Report.pdf"));
+    pasteboard.clearContents();
+    pasteboard.writeFileURLs({file});
+    const QByteArray fileTargets = xclipPaste(QStringLiteral("TARGETS"));
+    EXPECT_TRUE(fileTargets.contains("text/uri-list")) << fileTargets.toStdString();
+    EXPECT_TRUE(fileTargets.contains("x-special/gnome-copied-files")) << fileTargets.toStdString();
+    EXPECT_EQ(xclipPaste(QStringLiteral("x-special/gnome-copied-files")),
+              QByteArray("copy\nfile:///home/u/My%20Report.pdf"));
+    EXPECT_EQ(xclipPaste(PasteboardType::fileURL).trimmed(),
+              QByteArray("file:///home/u/My%20Report.pdf"));
+    EXPECT_EQ(pasteboard.readFileURLs(), QList<QUrl>{file});
+}
+
+TEST_F(X11PasteboardTest, CopyBackOfEachKindReadsBackAsTheSameKind) {
+    ManualMainQueue queue;
+    using K = ClipboardContent::Kind;
+    const QList<ClipboardContent> contents = {
+        ClipboardContent::text(QStringLiteral("plain")),
+        ClipboardContent::rtf(RichText::fromRTF("{\\rtf1 styled}")),
+        ClipboardContent::image(ClipboardImage::fromData(pngBytes({5, 5}))),
+        ClipboardContent::fileURL(QUrl::fromLocalFile(QStringLiteral("/nonexistent/file.txt")))};
+    for (const ClipboardContent& content : contents) {
+        const qint64 before = pasteboard.changeCount();
+        copyToPasteboard(ClipboardItem::make(content, queue.now(), std::nullopt), pasteboard);
+        EXPECT_NE(pasteboard.changeCount(), before);
+        const auto read = readContent(pasteboard);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->kind(), content.kind());
+        if (content.kind() != K::image) {
+            EXPECT_TRUE(*read == content);
+        }
+    }
+}
+
+TEST_F(X11PasteboardTest, SecretContentFromAPasswordManagerIsNotRecorded) {
+    FakeWorkspace workspace;
+    ManualMainQueue queue;
+    ClipboardManager manager(pasteboard, workspace, queue);
+    manager.startPolling();
+    const qint64 before = pasteboard.changeCount();
+    SelectionOwner owner({{"UTF8_STRING", QByteArray("hunter2")},
+                          {"x-kde-passwordManagerHint", QByteArray("secret")}});
+    ASSERT_TRUE(pumpUntil([&] { return pasteboard.changeCount() != before; }));
+    queue.advance(0.5);
+    EXPECT_TRUE(manager.items().isEmpty());
+    EXPECT_EQ(manager.lastChangeCount(), pasteboard.changeCount());
+}
+
+TEST_F(X11PasteboardTest, AnOwnerThatOffersEverythingButNeverSendsGivesNothing) {
+    const qint64 before = pasteboard.changeCount();
+    {
+        SelectionOwner owner({{"text/uri-list", std::nullopt},
+                              {"image/png", std::nullopt},
+                              {"text/rtf", std::nullopt},
+                              {"UTF8_STRING", std::nullopt}});
+        ASSERT_TRUE(pumpUntil([&] { return pasteboard.changeCount() != before; }));
+        EXPECT_FALSE(readContent(pasteboard));
+    }
+    // The next owner is asked again. The silent owner leaving is a change of its own, so the
+    // change xclip makes may be seen one pass later.
+    xclipCopy(pasteboard, "answered");
+    EXPECT_TRUE(pumpUntil([&] {
+        return pasteboard.stringForType(PasteboardType::string) == QStringLiteral("answered");
+    }));
+}
