@@ -30,22 +30,12 @@ void AppDelegate::applicationDidFinishLaunching() {
         statusItem_->setAction(weakly(this, [](AppDelegate* self) { self->statusItemClicked(); }));
         statusItem_->sendActionOn(StatusItem::LeftMouseUpMask | StatusItem::RightMouseUpMask);
     }
-    // 3. The drawer.
-    setupPanel();
-    // 4. The notch overlay, when the user wants it.
-    if (settings_.showNotch()) {
-        createNotchWindow();
-    }
-    // 5. The global key.
-    setupHotkey();
+    // 3-5. The drawer, the notch overlay and the global key join here, in that order, as they
+    // are built.
     // 6. The clipboard history.
     clipboard().startPolling();
     // 7. The screenshot list: scans the screenshot folder and starts watching it.
-    ScreenshotManager::shared();
-}
-
-ClipboardManager& AppDelegate::clipboard() const {
-    return clipboard_ != nullptr ? *clipboard_ : ClipboardManager::shared();
+    screenshots();
 }
 
 void AppDelegate::statusItemClicked() {
@@ -68,29 +58,26 @@ void AppDelegate::openSettings() {
     });
 }
 
-void AppDelegate::setupPanel() {}
-
-void AppDelegate::createNotchWindow() {}
-
-void AppDelegate::setupHotkey() {}
-
 void AppDelegate::setNotchVisible(bool visible) {
-    if (visible) {
-        createNotchWindow();
-    }
+    // Showing builds the notch overlay and hiding takes it down; the overlay is not built yet, so
+    // the setting is only stored (by the settings window) for now.
+    Q_UNUSED(visible);
+}
+
+ClipboardManager& AppDelegate::clipboard() const {
+    return models_.clipboard != nullptr ? *models_.clipboard : ClipboardManager::shared();
 }
 
 FileShelfManager& AppDelegate::shelf() const {
-    return shelf_ != nullptr ? *shelf_ : FileShelfManager::shared();
+    return models_.shelf != nullptr ? *models_.shelf : FileShelfManager::shared();
 }
 
 NotesManager& AppDelegate::notes() const {
-    return notes_ != nullptr ? *notes_ : NotesManager::shared();
+    return models_.notes != nullptr ? *models_.notes : NotesManager::shared();
 }
 
-void AppDelegate::useModels(FileShelfManager* shelf, NotesManager* notes) {
-    shelf_ = shelf;
-    notes_ = notes;
+ScreenshotManager& AppDelegate::screenshots() const {
+    return models_.screenshots != nullptr ? *models_.screenshots : ScreenshotManager::shared();
 }
 
 StatusJson AppDelegate::status() const {
@@ -122,11 +109,11 @@ StatusJson AppDelegate::status() const {
     status.add(QStringLiteral("notes"),
                StatusJson().add(QStringLiteral("count"), qint64(notes().items().size())));
 
-    const ScreenshotManager& screenshots = ScreenshotManager::shared();
+    const ScreenshotManager& shotList = screenshots();
     StatusJson shots;
-    shots.add(QStringLiteral("count"), qint64(screenshots.items().size()))
-        .add(QStringLiteral("unseen"), screenshots.unseenCount())
-        .add(QStringLiteral("folder"), screenshots.screenshotPath());
+    shots.add(QStringLiteral("count"), qint64(shotList.items().size()))
+        .add(QStringLiteral("unseen"), shotList.unseenCount())
+        .add(QStringLiteral("folder"), shotList.screenshotPath());
     status.add(QStringLiteral("screenshots"), shots);
     return status;
 }

@@ -11,12 +11,22 @@ class FileShelfManager;
 class MainQueue;
 class NotesManager;
 class NotificationCenter;
+class ScreenshotManager;
 class SettingsManager;
 class SettingsWindowController;
 class StatusBar;
 class StatusItem;
 class Timer;
 struct Platform;
+
+// The models a delegate starts and reports on. Each one left null is the process-wide shared
+// one, created on first use; tests hand in their own.
+struct AppModels {
+    ClipboardManager* clipboard = nullptr;
+    FileShelfManager* shelf = nullptr;
+    NotesManager* notes = nullptr;
+    ScreenshotManager* screenshots = nullptr;
+};
 
 // Builds everything the user sees once the application has started, owns it for the whole run,
 // and answers what the running instance reports about itself.
@@ -34,37 +44,29 @@ public:
     void statusItemClicked();
     void togglePanel();
     void openSettings();
-    void setupPanel();
-    void createNotchWindow();
-    void setupHotkey();
     void setNotchVisible(bool visible);
 
     // One line describing the running instance: counts and kinds, never contents.
     StatusJson status() const;
 
     StatusItem* statusItem() const { return statusItem_.get(); }
-    // The shelf and notes come into being on first use; these are the shared ones unless a
-    // test handed in its own.
-    FileShelfManager& shelf() const;
-    NotesManager& notes() const;
-    void useModels(FileShelfManager* shelf, NotesManager* notes);
     SettingsManager& settings() const { return settings_; }
 
-    // The clipboard history this delegate starts and reports on: the shared one unless another
-    // was handed in (tests do).
+    void useModels(const AppModels& models) { models_ = models; }
     ClipboardManager& clipboard() const;
-    void useClipboardManager(ClipboardManager& manager) { clipboard_ = &manager; }
+    FileShelfManager& shelf() const;
+    NotesManager& notes() const;
+    ScreenshotManager& screenshots() const;
 
 private:
     const Platform& platform_;
     std::unique_ptr<StatusItem> statusItem_;
     SettingsManager& settings_;
-    ClipboardManager* clipboard_ = nullptr;
+    AppModels models_;
     SettingsWindowController* settingsWindow_;
+    // Hover opening of the drawer: how far the pointer may stray and how long before it closes.
     std::shared_ptr<Timer> hoverHideTimer_;
     bool panelOpenedViaHover_ = false;
-    FileShelfManager* shelf_ = nullptr;
-    NotesManager* notes_ = nullptr;
 
     static constexpr double hoverMargin = 15.0;
     static constexpr double hoverHideDelay = 0.06;

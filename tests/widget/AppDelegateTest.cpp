@@ -14,7 +14,7 @@ TEST(AppDelegate, LaunchPutsTheTrayItemUpWithBothButtonsWired) {
     SettingsManager settings(fake.userDefaults);
     AppDelegate delegate(platform, settings);
     ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
-    delegate.useClipboardManager(clipboard);
+    delegate.useModels({.clipboard = &clipboard});
 
     EXPECT_EQ(delegate.statusItem(), nullptr);
     delegate.applicationDidFinishLaunching();
@@ -36,7 +36,7 @@ TEST(AppDelegate, ItemWithoutAButtonIsLeftBareAndLaunchGoesOn) {
     SettingsManager settings(fake.userDefaults);
     AppDelegate delegate(platform, settings);
     ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
-    delegate.useClipboardManager(clipboard);
+    delegate.useModels({.clipboard = &clipboard});
 
     delegate.applicationDidFinishLaunching();
 
@@ -55,8 +55,7 @@ TEST(AppDelegate, StatusReportsSettingsButNothingElseAboutTheUser) {
     NotesManager notes(fake.userDefaults);
     AppDelegate delegate(platform, settings);
     ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
-    delegate.useClipboardManager(clipboard);
-    delegate.useModels(&shelf, &notes);
+    delegate.useModels({.clipboard = &clipboard, .shelf = &shelf, .notes = &notes});
 
     const QString status = delegate.status().toString();
     EXPECT_TRUE(status.startsWith(QStringLiteral("{\"running\":true,\"pid\":")))
@@ -73,7 +72,7 @@ TEST(AppDelegate, LaunchStartsTheClipboardPollWhichIgnoresWhatWasAlreadyCopied) 
     SettingsManager settings(fake.userDefaults);
     AppDelegate delegate(platform, settings);
     ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
-    delegate.useClipboardManager(clipboard);
+    delegate.useModels({.clipboard = &clipboard});
 
     delegate.applicationDidFinishLaunching();
     EXPECT_NE(clipboard.pollTimer(), nullptr);
@@ -90,7 +89,7 @@ TEST(AppDelegate, StatusCountsClipboardEntriesAndNamesTheirKindsButNeverTheirCon
     SettingsManager settings(fake.userDefaults);
     AppDelegate delegate(platform, settings);
     ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
-    delegate.useClipboardManager(clipboard);
+    delegate.useModels({.clipboard = &clipboard});
     EXPECT_TRUE(delegate.status().toString().contains(
         QStringLiteral(",\"clipboard\":{\"count\":0,\"pinned\":0,\"kinds\":[]}")))
         << delegate.status().toString().toStdString();
@@ -124,7 +123,7 @@ TEST(AppDelegate, StatusCountsShelfFilesAndNotesButNeverShowsThem) {
     FileShelfManager shelf(&fake.workspace, fake.mainQueue);
     NotesManager notes(fake.userDefaults);
     AppDelegate delegate(platform, settings);
-    delegate.useModels(&shelf, &notes);
+    delegate.useModels({.shelf = &shelf, .notes = &notes});
 
     shelf.addFile(QUrl::fromLocalFile(QStringLiteral("/tmp/private-report.pdf")));
     const QString status = delegate.status().toString();
