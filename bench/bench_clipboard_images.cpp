@@ -1,9 +1,9 @@
 // Memory that the clipboard history keeps per captured screen-sized PNG, with 100 of them.
 #include "BenchSupport.h"
+#include "EncodedImage.h"
 #include "clipboard/ClipboardManager.h"
 #include "fakes/ManualMainQueue.h"
 
-#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -32,11 +32,7 @@ QByteArray screenshotPng() {
             line[x] = qRgb(random.bounded(256), random.bounded(256), random.bounded(256));
         }
     }
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "png");
-    return png;
+    return encodeImage(image, "png");
 }
 
 } // namespace

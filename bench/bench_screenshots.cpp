@@ -2,13 +2,13 @@
 // decoded into thumbnails and watched, as the program does at launch. Prints time and memory,
 // and how long the main thread's event loop is held up meanwhile.
 
+#include "EncodedImage.h"
 #include "platform/Pasteboard.h"
 #include "platform/ScreenCapture.h"
 #include "platform/x11/InotifyDirectoryWatcher.h"
 #include "platform/x11/QtMainQueue.h"
 #include "screenshots/ScreenshotManager.h"
 
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -147,14 +147,6 @@ QImage screenLikePicture() {
     return image;
 }
 
-QByteArray encoded(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
 void writeFolder(const QString& dir, const QByteArray& bytes, const char* suffix) {
     for (int i = 0; i < screenshotCount; ++i) {
         QFile file(QStringLiteral("%1/Screenshot_%2.%3")
@@ -220,8 +212,8 @@ int main(int argc, char** argv) {
     InotifyDirectoryWatcher watcher;
 
     const QImage picture = screenLikePicture();
-    const QByteArray png = encoded(picture, "PNG");
-    const QByteArray jpeg = encoded(picture, "JPG");
+    const QByteArray png = encodeImage(picture, "PNG");
+    const QByteArray jpeg = encodeImage(picture, "JPG");
     QTemporaryDir pngDir;
     QTemporaryDir jpegDir;
     QTemporaryDir crowdedDir;
@@ -239,7 +231,7 @@ int main(int argc, char** argv) {
     // Warm up: image plugins and the painter are loaded once per process.
     {
         QTemporaryDir warm;
-        writeFolder(warm.path(), encoded(QImage(64, 36, QImage::Format_RGB32), "JPG"), "jpg");
+        writeFolder(warm.path(), encodeImage(QImage(64, 36, QImage::Format_RGB32), "JPG"), "jpg");
         FixedScreenCapture capture(warm.path());
         ScreenshotManager manager(queue, watcher, capture);
         longestStallWhileLoading(manager);

@@ -1,8 +1,7 @@
 #include "E2eSession.h"
+#include "EncodedImage.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QUrl>
@@ -59,13 +58,7 @@ TEST(Clipboard, CopiesOfEachKindMadeWithXclipBecomeEntries) {
     // Contents never show in the status.
     EXPECT_FALSE(QJsonDocument(*status).toJson().contains("terminal"));
 
-    QImage image(320, 200, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "png");
-    copy(session, png, QStringLiteral("image/png"));
+    copy(session, encodedImage("png", {320, 200}, Qt::darkGreen), QStringLiteral("image/png"));
     status = waitForKinds(session, {QStringLiteral("image"), QStringLiteral("text")});
     EXPECT_EQ(kinds(*status), (QStringList{QStringLiteral("image"), QStringLiteral("text")}));
 

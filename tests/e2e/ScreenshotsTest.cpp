@@ -1,6 +1,6 @@
 #include "E2eSession.h"
+#include "EncodedImage.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -35,11 +35,7 @@ QByteArray largeScreenshotPng() {
             line[x] = ink ? qRgb(30, 30, 30) : background;
         }
     }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return encodeImage(image, "PNG");
 }
 
 } // namespace

@@ -2,19 +2,9 @@
 
 #include "clipboard/ClipboardItem.h"
 
-#include <QBuffer>
-#include <QImage>
+#include "EncodedImage.h"
 
-// Small encoded images and entries for the clipboard tests.
-inline QByteArray encodedImage(const char* format, QSize size = {4, 3}, QColor color = Qt::red) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
+// Entries for the clipboard tests.
 
 inline ClipboardContent textContent(const QString& s) {
     return ClipboardContent::text(s);

@@ -1,24 +1,10 @@
 #include "platform/x11/InotifyDirectoryWatcher.h"
+#include "EventLoop.h"
 #include "ScreenshotFiles.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-// Runs the event loop until the condition holds; the deadline only bounds a failing test.
-bool processEventsUntil(const std::function<bool()>& condition) {
-    QDeadlineTimer deadline(10000);
-    while (!condition() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return condition();
-}
-
-} // namespace
 
 TEST(InotifyDirectoryWatcher, EachKindOfEntryChangeIsReportedOnceAsOneBatch) {
     QTemporaryDir dir;

@@ -1,7 +1,6 @@
 #include "platform/x11/QtMainQueue.h"
+#include "EventLoop.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QSemaphore>
 #include <QSet>
 #include <QThread>
@@ -11,19 +10,6 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
-
-namespace {
-
-// Runs the event loop until the condition holds; the deadline only bounds a failing test.
-bool processEventsUntil(const std::function<bool()>& condition) {
-    QDeadlineTimer deadline(10000);
-    while (!condition() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return condition();
-}
-
-} // namespace
 
 TEST(QtMainQueue, BackgroundWorkRunsOnAWorkerAndItsResultArrivesOnTheMainThread) {
     QtMainQueue queue;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QBuffer>
+#include "EncodedImage.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -23,11 +24,7 @@ inline QByteArray pictureBytes(QSize size, const char* format) {
             image.setPixel(x, y, qRgb(x * 13 % 256, y * 7 % 256, (x ^ y) % 256));
         }
     }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
+    return encodeImage(image, format);
 }
 
 inline void writeBytes(const QString& path, const QByteArray& bytes) {

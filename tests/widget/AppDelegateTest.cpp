@@ -8,56 +8,74 @@
 
 #include <gtest/gtest.h>
 
-TEST(AppDelegate, LaunchPutsTheTrayItemUpWithBothButtonsWired) {
+#include <functional>
+#include <memory>
+
+namespace {
+
+// A delegate over the fakes with models of its own (the screenshot list stays the shared one).
+// What was stored or copied before the program started is set by `prepare`.
+struct AppOverFakes {
+    explicit AppOverFakes(const std::function<void(FakePlatform&)>& prepare = {}) {
+        if (prepare) {
+            prepare(fake);
+        }
+        platform = fake.services();
+        settings = std::make_unique<SettingsManager>(fake.userDefaults);
+        clipboard =
+            std::make_unique<ClipboardManager>(fake.pasteboard, fake.workspace, fake.mainQueue);
+        shelf = std::make_unique<FileShelfManager>(&fake.workspace, fake.mainQueue);
+        notes = std::make_unique<NotesManager>(fake.userDefaults);
+        delegate = std::make_unique<AppDelegate>(platform, *settings);
+        delegate->useModels(
+            {.clipboard = clipboard.get(), .shelf = shelf.get(), .notes = notes.get()});
+    }
+
+    QString status() const { return delegate->status().toString(); }
+
     FakePlatform fake;
-    const Platform platform = fake.services();
-    SettingsManager settings(fake.userDefaults);
-    AppDelegate delegate(platform, settings);
-    ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
-    delegate.useModels({.clipboard = &clipboard});
+    Platform platform;
+    std::unique_ptr<SettingsManager> settings;
+    std::unique_ptr<ClipboardManager> clipboard;
+    std::unique_ptr<FileShelfManager> shelf;
+    std::unique_ptr<NotesManager> notes;
+    std::unique_ptr<AppDelegate> delegate;
+};
 
-    EXPECT_EQ(delegate.statusItem(), nullptr);
-    delegate.applicationDidFinishLaunching();
+} // namespace
 
-    ASSERT_NE(fake.statusBar.lastItem, nullptr);
-    EXPECT_EQ(delegate.statusItem(), fake.statusBar.lastItem);
-    EXPECT_EQ(fake.statusBar.requestedLength, StatusItem::SquareLength);
-    EXPECT_EQ(fake.statusBar.lastItem->symbolName, QStringLiteral("tray"));
-    EXPECT_EQ(fake.statusBar.lastItem->accessibilityDescription, QStringLiteral("Hodgebin"));
-    EXPECT_TRUE(fake.statusBar.lastItem->isTemplate);
-    EXPECT_EQ(fake.statusBar.lastItem->eventMask, 20);
-    EXPECT_TRUE(bool(fake.statusBar.lastItem->action));
+TEST(AppDelegate, LaunchPutsTheTrayItemUpWithBothButtonsWired) {
+    AppOverFakes app;
+    EXPECT_EQ(app.delegate->statusItem(), nullptr);
+    app.delegate->applicationDidFinishLaunching();
+
+    const FakeStatusBar& bar = app.fake.statusBar;
+    ASSERT_NE(bar.lastItem, nullptr);
+    EXPECT_EQ(app.delegate->statusItem(), bar.lastItem);
+    EXPECT_EQ(bar.requestedLength, StatusItem::SquareLength);
+    EXPECT_EQ(bar.lastItem->symbolName, QStringLiteral("tray"));
+    EXPECT_EQ(bar.lastItem->accessibilityDescription, QStringLiteral("Hodgebin"));
+    EXPECT_TRUE(bar.lastItem->isTemplate);
+    EXPECT_EQ(bar.lastItem->eventMask, 20);
+    EXPECT_TRUE(bool(bar.lastItem->action));
 }
 
 TEST(AppDelegate, ItemWithoutAButtonIsLeftBareAndLaunchGoesOn) {
-    FakePlatform fake;
-    fake.statusBar.withButton = false;
-    const Platform platform = fake.services();
-    SettingsManager settings(fake.userDefaults);
-    AppDelegate delegate(platform, settings);
-    ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
-    delegate.useModels({.clipboard = &clipboard});
+    AppOverFakes app([](FakePlatform& fake) { fake.statusBar.withButton = false; });
+    app.delegate->applicationDidFinishLaunching();
 
-    delegate.applicationDidFinishLaunching();
-
-    ASSERT_NE(fake.statusBar.lastItem, nullptr);
-    EXPECT_TRUE(fake.statusBar.lastItem->symbolName.isEmpty());
-    EXPECT_FALSE(bool(fake.statusBar.lastItem->action));
+    ASSERT_NE(app.fake.statusBar.lastItem, nullptr);
+    EXPECT_TRUE(app.fake.statusBar.lastItem->symbolName.isEmpty());
+    EXPECT_FALSE(bool(app.fake.statusBar.lastItem->action));
+    EXPECT_NE(app.clipboard->pollTimer(), nullptr);
 }
 
 TEST(AppDelegate, StatusReportsSettingsButNothingElseAboutTheUser) {
-    FakePlatform fake;
-    fake.userDefaults.values = {{QStringLiteral("replaceNotch"), false},
-                                {QStringLiteral("maxClipboardItems"), 7}};
-    const Platform platform = fake.services();
-    SettingsManager settings(fake.userDefaults);
-    FileShelfManager shelf(&fake.workspace, fake.mainQueue);
-    NotesManager notes(fake.userDefaults);
-    AppDelegate delegate(platform, settings);
-    ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
-    delegate.useModels({.clipboard = &clipboard, .shelf = &shelf, .notes = &notes});
-
-    const QString status = delegate.status().toString();
+    AppOverFakes app([](FakePlatform& fake) {
+        fake.userDefaults.values = {{QStringLiteral("replaceNotch"), false},
+                                    {QStringLiteral("maxClipboardItems"), 7}};
+    });
+    const QString status = app.status();
     EXPECT_TRUE(status.startsWith(QStringLiteral("{\"running\":true,\"pid\":")))
         << status.toStdString();
     EXPECT_TRUE(status.contains(QStringLiteral(
@@ -66,44 +84,35 @@ TEST(AppDelegate, StatusReportsSettingsButNothingElseAboutTheUser) {
 }
 
 TEST(AppDelegate, LaunchStartsTheClipboardPollWhichIgnoresWhatWasAlreadyCopied) {
-    FakePlatform fake;
-    fake.pasteboard.copyText(QStringLiteral("copied before launch"));
-    const Platform platform = fake.services();
-    SettingsManager settings(fake.userDefaults);
-    AppDelegate delegate(platform, settings);
-    ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
-    delegate.useModels({.clipboard = &clipboard});
-
-    delegate.applicationDidFinishLaunching();
-    EXPECT_NE(clipboard.pollTimer(), nullptr);
-    fake.mainQueue.advance(1.0);
-    EXPECT_TRUE(clipboard.items().isEmpty());
-    fake.pasteboard.copyText(QStringLiteral("after launch"));
-    fake.mainQueue.advance(0.5);
-    EXPECT_EQ(clipboard.items().size(), 1);
+    AppOverFakes app([](FakePlatform& fake) {
+        fake.pasteboard.copyText(QStringLiteral("copied before launch"));
+    });
+    app.delegate->applicationDidFinishLaunching();
+    EXPECT_NE(app.clipboard->pollTimer(), nullptr);
+    app.fake.mainQueue.advance(1.0);
+    EXPECT_TRUE(app.clipboard->items().isEmpty());
+    app.fake.pasteboard.copyText(QStringLiteral("after launch"));
+    app.fake.mainQueue.advance(0.5);
+    EXPECT_EQ(app.clipboard->items().size(), 1);
 }
 
 TEST(AppDelegate, StatusCountsClipboardEntriesAndNamesTheirKindsButNeverTheirContents) {
-    FakePlatform fake;
-    const Platform platform = fake.services();
-    SettingsManager settings(fake.userDefaults);
-    AppDelegate delegate(platform, settings);
-    ClipboardManager clipboard(fake.pasteboard, fake.workspace, fake.mainQueue);
-    delegate.useModels({.clipboard = &clipboard});
-    EXPECT_TRUE(delegate.status().toString().contains(
+    AppOverFakes app;
+    EXPECT_TRUE(app.status().contains(
         QStringLiteral(",\"clipboard\":{\"count\":0,\"pinned\":0,\"kinds\":[]}")))
-        << delegate.status().toString().toStdString();
+        << app.status().toStdString();
 
-    delegate.applicationDidFinishLaunching();
-    fake.pasteboard.copy({{PasteboardType::fileURL, "file:///home/u/secret-plans.odt"}});
-    fake.mainQueue.advance(0.5);
-    fake.pasteboard.copy({{PasteboardType::rtf, "{\\rtf1 my rich password}"}});
-    fake.mainQueue.advance(0.5);
-    fake.pasteboard.copyText(QStringLiteral("my plain password"));
-    fake.mainQueue.advance(0.5);
-    clipboard.togglePin(clipboard.items()[2].id); // the file
+    app.delegate->applicationDidFinishLaunching();
+    FakePasteboard& pasteboard = app.fake.pasteboard;
+    pasteboard.copy({{PasteboardType::fileURL, "file:///home/u/secret-plans.odt"}});
+    app.fake.mainQueue.advance(0.5);
+    pasteboard.copy({{PasteboardType::rtf, "{\\rtf1 my rich password}"}});
+    app.fake.mainQueue.advance(0.5);
+    pasteboard.copyText(QStringLiteral("my plain password"));
+    app.fake.mainQueue.advance(0.5);
+    app.clipboard->togglePin(app.clipboard->items()[2].id); // the file
 
-    const QString status = delegate.status().toString();
+    const QString status = app.status();
     EXPECT_TRUE(status.contains(QStringLiteral(
         "\"clipboard\":{\"count\":3,\"pinned\":1,\"kinds\":[\"file\",\"text\",\"rtf\"]}")))
         << status.toStdString();
@@ -112,44 +121,37 @@ TEST(AppDelegate, StatusCountsClipboardEntriesAndNamesTheirKindsButNeverTheirCon
 }
 
 TEST(AppDelegate, StatusCountsShelfFilesAndNotesButNeverShowsThem) {
-    FakePlatform fake;
-    fake.userDefaults.values.insert(
-        QStringLiteral("hodgebin.notes.v2"),
-        QByteArray("[{\"id\":\"0F4C2A9E-1B3D-4E5F-8A7B-6C5D4E3F2A1B\",\"text\":\"secret plan\","
-                   "\"done\":false,\"indent\":0},{\"id\":\"9A8B7C6D-5E4F-4A3B-9C2D-1E0F9A8B7C6D\","
-                   "\"text\":\"\",\"done\":true,\"indent\":1}]"));
-    const Platform platform = fake.services();
-    SettingsManager settings(fake.userDefaults);
-    FileShelfManager shelf(&fake.workspace, fake.mainQueue);
-    NotesManager notes(fake.userDefaults);
-    AppDelegate delegate(platform, settings);
-    delegate.useModels({.shelf = &shelf, .notes = &notes});
-
-    shelf.addFile(QUrl::fromLocalFile(QStringLiteral("/tmp/private-report.pdf")));
-    const QString status = delegate.status().toString();
+    AppOverFakes app([](FakePlatform& fake) {
+        fake.userDefaults.values.insert(
+            QStringLiteral("hodgebin.notes.v2"),
+            QByteArray(
+                "[{\"id\":\"0F4C2A9E-1B3D-4E5F-8A7B-6C5D4E3F2A1B\",\"text\":\"secret plan\","
+                "\"done\":false,\"indent\":0},{\"id\":\"9A8B7C6D-5E4F-4A3B-9C2D-1E0F9A8B7C6D\","
+                "\"text\":\"\",\"done\":true,\"indent\":1}]"));
+    });
+    app.shelf->addFile(QUrl::fromLocalFile(QStringLiteral("/tmp/private-report.pdf")));
+    const QString status = app.status();
     EXPECT_TRUE(
         status.contains(QStringLiteral(",\"shelf\":{\"count\":1},\"notes\":{\"count\":2},")))
         << status.toStdString();
     EXPECT_FALSE(status.contains(QStringLiteral("secret")));
     EXPECT_FALSE(status.contains(QStringLiteral("private")));
 
-    shelf.clearAll();
-    notes.setItems({});
-    EXPECT_TRUE(delegate.status().toString().contains(
-        QStringLiteral("\"shelf\":{\"count\":0},\"notes\":{\"count\":0}")));
+    app.shelf->clearAll();
+    app.notes->setItems({});
+    EXPECT_TRUE(
+        app.status().contains(QStringLiteral("\"shelf\":{\"count\":0},\"notes\":{\"count\":0}")));
 }
 
 TEST(AppDelegate, LaunchEndsByStartingTheScreenshotListWhichStatusReports) {
-    FakePlatform fake;
-    const Platform platform = fake.services();
-    SettingsManager settings(fake.userDefaults);
-    AppDelegate delegate(platform, settings);
-    delegate.applicationDidFinishLaunching();
+    AppOverFakes app;
+    app.delegate->applicationDidFinishLaunching();
 
     // The shared list lives over the test run's own platform, watching its folder.
     const ScreenshotManager& shared = ScreenshotManager::shared();
+    EXPECT_EQ(&app.delegate->screenshots(), &shared);
     EXPECT_NE(shared.dirSource(), nullptr);
-    const QString status = delegate.status().toString();
+    const QString status = app.status();
     EXPECT_TRUE(status.endsWith(QStringLiteral(",\"screenshots\":{\"count\":0,\"unseen\":0,"
                                                "\"folder\":\"%1\"}}")
                                     .arg(shared.screenshotPath())))

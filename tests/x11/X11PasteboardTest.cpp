@@ -1,4 +1,6 @@
 #include "platform/x11/X11Pasteboard.h"
+#include "EncodedImage.h"
+#include "EventLoop.h"
 #include "X11TestDesktop.h"
 #include "clipboard/ClipboardCapture.h"
 #include "clipboard/ClipboardCopyBack.h"
@@ -6,10 +8,8 @@
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualMainQueue.h"
 
-#include <QBuffer>
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QImage>
 
@@ -24,26 +24,7 @@
 namespace {
 
 QByteArray pngBytes(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "png");
-    return bytes;
-}
-
-// Keeps this process's event loop turning until the condition holds; the clipboard is served
-// from the event loop, so nothing may block while another client talks to us.
-bool pumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return encodedImage("png", size, Qt::darkCyan);
 }
 
 // Runs an X client to its end while serving the clipboard.
@@ -56,8 +37,9 @@ QByteArray runServing(const QStringList& args, const QByteArray& input = {}) {
     }
     process.write(input);
     process.closeWriteChannel();
-    pumpUntil([&] { return process.state() == QProcess::NotRunning || process.waitForFinished(5); },
-              10000);
+    processEventsUntil(
+        [&] { return process.state() == QProcess::NotRunning || process.waitForFinished(5); },
+        10000);
     return process.readAllStandardOutput();
 }
 
@@ -71,7 +53,7 @@ void xclipCopy(X11Pasteboard& pasteboard, const QByteArray& bytes,
         args << QStringLiteral("-t") << type;
     }
     runServing(args, bytes);
-    ASSERT_TRUE(pumpUntil([&] { return pasteboard.changeCount() != before; }))
+    ASSERT_TRUE(processEventsUntil([&] { return pasteboard.changeCount() != before; }))
         << "no change seen for " << type.toStdString();
 }
 
@@ -206,12 +188,7 @@ TEST_F(X11PasteboardTest, EachTypeThatXclipOffersIsReadAsTheRightKind) {
     ASSERT_EQ(content->kind(), K::image);
     EXPECT_EQ(content->imageValue()->pixelSize(), QSize(64, 48));
 
-    QImage tiffImage(20, 10, QImage::Format_RGB32);
-    tiffImage.fill(Qt::yellow);
-    QByteArray tiff;
-    QBuffer buffer(&tiff);
-    buffer.open(QIODevice::WriteOnly);
-    tiffImage.save(&buffer, "tiff");
+    const QByteArray tiff = encodedImage("tiff", {20, 10}, Qt::yellow);
     xclipCopy(pasteboard, tiff, PasteboardType::tiff);
     content = readContent(pasteboard);
     ASSERT_TRUE(content);
@@ -323,7 +300,7 @@ TEST_F(X11PasteboardTest, SecretContentFromAPasswordManagerIsNotRecorded) {
     const qint64 before = pasteboard.changeCount();
     SelectionOwner owner({{"UTF8_STRING", QByteArray("hunter2")},
                           {"x-kde-passwordManagerHint", QByteArray("secret")}});
-    ASSERT_TRUE(pumpUntil([&] { return pasteboard.changeCount() != before; }));
+    ASSERT_TRUE(processEventsUntil([&] { return pasteboard.changeCount() != before; }));
     queue.advance(0.5);
     EXPECT_TRUE(manager.items().isEmpty());
     EXPECT_EQ(manager.lastChangeCount(), pasteboard.changeCount());
@@ -336,13 +313,13 @@ TEST_F(X11PasteboardTest, AnOwnerThatOffersEverythingButNeverSendsGivesNothing) 
                               {"image/png", std::nullopt},
                               {"text/rtf", std::nullopt},
                               {"UTF8_STRING", std::nullopt}});
-        ASSERT_TRUE(pumpUntil([&] { return pasteboard.changeCount() != before; }));
+        ASSERT_TRUE(processEventsUntil([&] { return pasteboard.changeCount() != before; }));
         EXPECT_FALSE(readContent(pasteboard));
     }
     // The next owner is asked again. The silent owner leaving is a change of its own, so the
     // change xclip makes may be seen one pass later.
     xclipCopy(pasteboard, "answered");
-    EXPECT_TRUE(pumpUntil([&] {
+    EXPECT_TRUE(processEventsUntil([&] {
         return pasteboard.stringForType(PasteboardType::string) == QStringLiteral("answered");
     }));
 }
