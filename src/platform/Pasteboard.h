@@ -22,7 +22,9 @@ inline const QString secretHint = QStringLiteral("x-kde-passwordManagerHint");
 
 // The general pasteboard: the system clipboard. Its change count moves on every change of
 // owner or content, including our own writes. Writes made between clearContents and the return
-// to the event loop together form one new clipboard content.
+// to the event loop together form one new clipboard content. An image written under one image
+// type is offered to other programs as PNG and TIFF as well, converted only when one of them
+// asks; reading our own content back answers only what was written.
 class Pasteboard {
 public:
     virtual ~Pasteboard() = default;

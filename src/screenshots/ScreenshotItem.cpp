@@ -189,23 +189,20 @@ bool ScreenshotItem::copyImage(const ScreenshotItem& item, Pasteboard& pasteboar
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(false);
+    // Asked before reading: afterwards the reader looks at what is left of the bytes.
+    const QByteArray format = reader.format();
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
         return false;
     }
-    // A PNG file goes on as it is; anything else is encoded once for each type.
-    const QByteArray png = reader.format() == "png" ? bytes : encoded(image, "png");
-    const QByteArray tiff = encoded(image, "tiff");
-    if (png.isEmpty() && tiff.isEmpty()) {
+    // A PNG file goes on as it is, anything else as PNG; the pasteboard offers TIFF from it to
+    // whoever asks, so a large picture is not encoded twice up front.
+    const QByteArray png = format == "png" ? bytes : encoded(image, "png");
+    if (png.isEmpty()) {
         return false;
     }
     pasteboard.clearContents();
-    if (!png.isEmpty()) {
-        pasteboard.setData(png, PasteboardType::png);
-    }
-    if (!tiff.isEmpty()) {
-        pasteboard.setData(tiff, PasteboardType::tiff);
-    }
+    pasteboard.setData(png, PasteboardType::png);
     return true;
 }
 

@@ -8,11 +8,12 @@
 
 // Images as the bytes a file or another program holds, for tests and benchmarks.
 
-inline QByteArray encodeImage(const QImage& image, const char* format) {
+// A quality other than the default makes bytes unlike what the program itself would write.
+inline QByteArray encodeImage(const QImage& image, const char* format, int quality = -1) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
+    image.save(&buffer, format, quality);
     return bytes;
 }
 

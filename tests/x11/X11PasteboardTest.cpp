@@ -257,6 +257,9 @@ TEST_F(X11PasteboardTest, OurWritesAreOneChangeAndReadBackByOtherPrograms) {
     EXPECT_TRUE(imageTargets.contains("image/tiff")) << imageTargets.toStdString();
     EXPECT_EQ(xclipPaste(PasteboardType::png), png);
     EXPECT_EQ(QImage::fromData(xclipPaste(PasteboardType::tiff), "tiff").size(), QSize(33, 22));
+    // Read back by ourselves, the image is what was written, not converted again.
+    EXPECT_FALSE(pasteboard.dataForType(PasteboardType::tiff));
+    EXPECT_EQ(pasteboard.dataForType(PasteboardType::png), png);
 
     const QUrl file = QUrl::fromLocalFile(QStringLiteral("/home/u/My Report.pdf"));
     pasteboard.clearContents();

@@ -41,6 +41,9 @@ public:
 
     bool hasFormat(const QString& type) const override { return formats().contains(type); }
 
+    // Whether the type was written as it is, rather than being made on request.
+    bool holds(const QString& type) const { return QMimeData::formats().contains(type); }
+
 protected:
     QVariant retrieveData(const QString& type, QMetaType metaType) const override {
         // The base class's own list, not the widened one above.
@@ -124,8 +127,11 @@ std::optional<QByteArray> X11Pasteboard::dataForType(const QString& type) const 
     }
     const QStringList candidates = type == PasteboardType::rtf ? rtfTypes : QStringList{type};
     const QStringList offered = data->formats();
+    // Our own image converted for ourselves would only cost a full decode and encode on the
+    // main thread; the type it was written in is read instead.
+    const auto* own = dynamic_cast<const OfferedMimeData*>(data);
     for (const QString& candidate : candidates) {
-        if (!offered.contains(candidate)) {
+        if (!offered.contains(candidate) || (own != nullptr && !own->holds(candidate))) {
             continue;
         }
         QByteArray bytes = fetch(*data, [&] { return data->data(candidate); });
