@@ -11,10 +11,13 @@ void copyToPasteboard(const ClipboardItem& item, Pasteboard& pasteboard) {
         pasteboard.setString(content.textValue(), PasteboardType::string);
         break;
     case ClipboardContent::Kind::image:
-        // The encoded bytes go back as they came; the pasteboard offers the other image types
-        // itself, so nothing is decoded here.
+        // PNG and TIFF bytes go back as they came; the pasteboard offers the other of the two
+        // itself, so nothing is decoded here. An image that gives no bytes leaves it empty.
         if (const auto image = content.imageValue()) {
-            pasteboard.setData(image->data(), image->mimeType());
+            const auto [type, bytes] = image->clipboardData();
+            if (!bytes.isEmpty()) {
+                pasteboard.setData(bytes, type);
+            }
         }
         break;
     case ClipboardContent::Kind::fileURL:

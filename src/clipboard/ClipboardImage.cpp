@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QImageWriter>
 
 namespace {
 QString mimeTypeForFormat(const QByteArray& format) {
@@ -43,6 +44,26 @@ std::shared_ptr<const ClipboardImage> ClipboardImage::fromData(const QByteArray&
         return nullptr;
     }
     return std::shared_ptr<const ClipboardImage>(new ClipboardImage(data, format, size));
+}
+
+std::pair<QString, QByteArray> ClipboardImage::clipboardData() const {
+    const QString png = QStringLiteral("image/png");
+    if (mimeType_ == png || mimeType_ == QStringLiteral("image/tiff")) {
+        return {mimeType_, data_};
+    }
+    QByteArray source = data_;
+    QBuffer input(&source);
+    input.open(QIODevice::ReadOnly);
+    const QImage image = QImageReader(&input, format_).read();
+    QByteArray encoded;
+    if (!image.isNull()) {
+        QBuffer output(&encoded);
+        output.open(QIODevice::WriteOnly);
+        if (!QImageWriter(&output, "png").write(image)) {
+            encoded.clear();
+        }
+    }
+    return {png, encoded};
 }
 
 QImage ClipboardImage::thumbnail(const QSize& bounds) const {

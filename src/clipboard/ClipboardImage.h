@@ -5,6 +5,7 @@
 #include <QSize>
 
 #include <memory>
+#include <utility>
 
 // An image as read from the clipboard. It keeps the encoded bytes and the pixel size read from
 // their header; the pixels are decoded only when a thumbnail is first asked for, and only the
@@ -19,6 +20,11 @@ public:
     // The clipboard type the bytes are in: "image/png", "image/tiff", ...
     const QString& mimeType() const { return mimeType_; }
     QSize pixelSize() const { return pixelSize_; }
+
+    // The clipboard type and bytes to write the image back as: its own bytes when they are PNG
+    // or TIFF, else the pixels encoded as PNG (the bytes were offered under one of those types
+    // but are in another format). Empty bytes when the pixels cannot be read.
+    std::pair<QString, QByteArray> clipboardData() const;
 
     // The image scaled to fit within the given size, keeping its aspect ratio, never enlarged.
     // Decoded once and remembered; a null image when the pixels turn out to be unreadable.

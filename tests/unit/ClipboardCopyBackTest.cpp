@@ -70,6 +70,20 @@ TEST_F(CopyBackTest, TiffImagesGoBackAsTiffWithTheirOwnBytes) {
     EXPECT_EQ(pasteboard.contents.value(PasteboardType::tiff), tiff);
 }
 
+TEST_F(CopyBackTest, AnImageInAnotherFormatThanItsTypeSaidGoesBackAsPngAndReadsBackAsAnImage) {
+    // Some programs put JPEG bytes under image/png.
+    pasteboard.copy({{PasteboardType::png, encodedImage("jpeg", {12, 5})}});
+    tick();
+    ASSERT_EQ(manager.items().size(), 1);
+    manager.copyToPasteboard(manager.items()[0]);
+    EXPECT_EQ(pasteboard.contents.keys(), QList<QString>{PasteboardType::png});
+    const QImage written = QImage::fromData(pasteboard.contents.value(PasteboardType::png), "png");
+    EXPECT_EQ(written.size(), QSize(12, 5));
+    tick();
+    ASSERT_EQ(manager.items().size(), 2);
+    EXPECT_EQ(manager.items()[0].content.kind(), ClipboardContent::Kind::image);
+}
+
 TEST_F(CopyBackTest, RichTextGoesBackAsRtfAndPlainTextAndReadsBackAsTheSameEntry) {
     const QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Caf\\'e9 \\b au lait\\b0}";
     pasteboard.copy({{PasteboardType::rtf, rtf}, {PasteboardType::string, "ignored"}});
