@@ -62,6 +62,10 @@ public:
         contents = {{type, bytes}};
         ++count;
     }
+    void copy(QMap<QString, QByteArray> offered) {
+        contents = std::move(offered);
+        ++count;
+    }
 
     qint64 count = 0;
     QMap<QString, QByteArray> contents;

@@ -28,8 +28,9 @@ std::optional<ClipboardContent> readContent(const Pasteboard& pasteboard) {
     if (!urls.isEmpty()) {
         return ClipboardContent::fileURL(urls.first());
     }
-    // Undecodable TIFF falls through to PNG.
-    for (const QString& type : {PasteboardType::tiff, PasteboardType::png}) {
+    // PNG before TIFF: Linux programs offer the same picture in both, and their TIFF is
+    // uncompressed, as large as the bitmap itself. Undecodable bytes fall through to the other.
+    for (const QString& type : {PasteboardType::png, PasteboardType::tiff}) {
         if (auto image = readImage(pasteboard, type)) {
             return ClipboardContent::image(std::move(image));
         }

@@ -35,19 +35,25 @@ TEST(ReadContent, WebAndRelativeAddressesAreNotFilesAndFallToText) {
     EXPECT_EQ(content->textValue(), QStringLiteral("https://example.org/page"));
 }
 
-TEST(ReadContent, TiffBeforePngAndUndecodableTiffFallsThroughToPng) {
+TEST(ReadContent, PngBeforeTiffAndUndecodableBytesFallThroughToTheOther) {
     FakePasteboard pb;
     pb.copy({{tiff, encodedImage("tiff", {7, 5})}, {png, encodedImage("png", {3, 2})}});
     auto content = readContent(pb);
     ASSERT_TRUE(content);
     ASSERT_EQ(content->kind(), K::image);
-    EXPECT_EQ(content->imageValue()->pixelSize(), QSize(7, 5));
+    EXPECT_EQ(content->imageValue()->mimeType(), png);
+    EXPECT_EQ(content->imageValue()->pixelSize(), QSize(3, 2));
 
     pb.copy({{tiff, "II*\0garbage"}, {png, encodedImage("png", {3, 2})}});
     content = readContent(pb);
     ASSERT_TRUE(content);
-    ASSERT_EQ(content->kind(), K::image);
     EXPECT_EQ(content->imageValue()->pixelSize(), QSize(3, 2));
+
+    pb.copy({{tiff, encodedImage("tiff", {7, 5})}, {png, "\x89PNG garbage"}});
+    content = readContent(pb);
+    ASSERT_TRUE(content);
+    EXPECT_EQ(content->imageValue()->mimeType(), tiff);
+    EXPECT_EQ(content->imageValue()->pixelSize(), QSize(7, 5));
 }
 
 TEST(ReadContent, GarbageUnderBothImageTypesFallsThroughToText) {
