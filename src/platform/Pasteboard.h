@@ -20,6 +20,9 @@ inline const QString gnomeCopiedFiles = QStringLiteral("x-special/gnome-copied-f
 inline const QString secretHint = QStringLiteral("x-kde-passwordManagerHint");
 } // namespace PasteboardType
 
+// The absolute file URLs of a text/uri-list, in order; other entries are left out.
+QList<QUrl> fileURLsFromUriList(const QByteArray& list);
+
 // The general pasteboard: the system clipboard. Its change count moves on every change of
 // owner or content, including our own writes. Writes made between clearContents and the return
 // to the event loop together form one new clipboard content. An image written under one image

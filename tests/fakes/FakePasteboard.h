@@ -29,22 +29,8 @@ public:
     }
 
     QList<QUrl> readFileURLs() const override {
-        QList<QUrl> urls;
         const auto data = dataForType(PasteboardType::fileURL);
-        if (!data) {
-            return urls;
-        }
-        for (const QByteArray& line : data->split('\n')) {
-            const QByteArray trimmed = line.trimmed();
-            if (trimmed.isEmpty() || trimmed.startsWith('#')) {
-                continue;
-            }
-            const QUrl url(QString::fromUtf8(trimmed));
-            if (url.isLocalFile()) {
-                urls.append(url);
-            }
-        }
-        return urls;
+        return data ? fileURLsFromUriList(*data) : QList<QUrl>();
     }
 
     qint64 clearContents() override {

@@ -160,23 +160,8 @@ std::optional<QString> X11Pasteboard::stringForType(const QString& type) const {
 }
 
 QList<QUrl> X11Pasteboard::readFileURLs() const {
-    QList<QUrl> urls;
     const std::optional<QByteArray> list = dataForType(PasteboardType::fileURL);
-    if (!list) {
-        return urls;
-    }
-    // text/uri-list: one URI per line, lines starting with '#' are comments.
-    for (const QByteArray& line : list->split('\n')) {
-        const QByteArray entry = line.trimmed();
-        if (entry.isEmpty() || entry.startsWith('#')) {
-            continue;
-        }
-        const QUrl url = QUrl::fromEncoded(entry, QUrl::TolerantMode);
-        if (url.isValid() && url.isLocalFile() && url.path().startsWith(QLatin1Char('/'))) {
-            urls.append(url);
-        }
-    }
-    return urls;
+    return list ? fileURLsFromUriList(*list) : QList<QUrl>();
 }
 
 OfferedMimeData& X11Pasteboard::pending() {
