@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPainterPath>
+#include <QRectF>
+
+// The drawer's look, chosen once: a dark surface with white and a few accent colours at
+// fixed opacities. Every view of the drawer and the pill takes its colours and fonts from here.
+namespace DrawerStyle {
+
+// Surfaces, as white levels on black.
+inline QColor background() { return QColor::fromRgbF(0.09, 0.09, 0.09); }
+inline QColor tabBarBackground() { return QColor::fromRgbF(0.11, 0.11, 0.11); }
+// A translucent dark pane for badges over the content (the platform's ultra-thin material).
+inline QColor material() { return QColor::fromRgbF(0.18, 0.18, 0.19, 0.82); }
+
+// Accents, matched to the dark surface.
+inline QColor green() { return QColor::fromRgbF(0.20, 0.78, 0.35); }
+inline QColor yellow() { return QColor::fromRgbF(1.0, 0.80, 0.0); }
+inline QColor orange() { return QColor::fromRgbF(1.0, 0.58, 0.0); }
+inline QColor red() { return QColor::fromRgbF(1.0, 0.27, 0.23); }
+
+// White, or an accent, at an opacity.
+inline QColor white(qreal opacity = 1.0) { return QColor::fromRgbF(1.0, 1.0, 1.0, opacity); }
+inline QColor withOpacity(QColor color, qreal opacity) {
+    color.setAlphaF(static_cast<float>(opacity));
+    return color;
+}
+
+// The interface font at a size in device-independent pixels (the layouts' points).
+inline QFont font(qreal pixelSize, QFont::Weight weight = QFont::Normal) {
+    QFont f;
+    f.setPixelSize(qRound(pixelSize));
+    f.setWeight(weight);
+    return f;
+}
+inline QFont monospaceFont(qreal pixelSize, QFont::Weight weight = QFont::Normal) {
+    QFont f = font(pixelSize, weight);
+    f.setFamily(QStringLiteral("monospace"));
+    f.setStyleHint(QFont::Monospace);
+    return f;
+}
+
+// A rectangle with its own radius on each corner (continuous corners are drawn as plain ones).
+inline QPainterPath roundedRect(const QRectF& r, qreal topLeft, qreal topRight, qreal bottomRight,
+                                qreal bottomLeft) {
+    QPainterPath p;
+    p.moveTo(r.left() + topLeft, r.top());
+    p.lineTo(r.right() - topRight, r.top());
+    p.quadTo(r.right(), r.top(), r.right(), r.top() + topRight);
+    p.lineTo(r.right(), r.bottom() - bottomRight);
+    p.quadTo(r.right(), r.bottom(), r.right() - bottomRight, r.bottom());
+    p.lineTo(r.left() + bottomLeft, r.bottom());
+    p.quadTo(r.left(), r.bottom(), r.left(), r.bottom() - bottomLeft);
+    p.lineTo(r.left(), r.top() + topLeft);
+    p.quadTo(r.left(), r.top(), r.left() + topLeft, r.top());
+    p.closeSubpath();
+    return p;
+}
+
+} // namespace DrawerStyle
