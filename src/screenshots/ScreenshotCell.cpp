@@ -1,0 +1,279 @@
+#include "screenshots/ScreenshotCell.h"
+
+#include "panel/DrawerStyle.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+
+namespace {
+
+constexpr int padding = 6;
+constexpr int spacing = 4;
+constexpr int buttonSpacing = 4;
+constexpr int buttonInset = 4;
+constexpr qreal plateRadius = 8;
+constexpr qreal pictureRadius = 6;
+constexpr qreal buttonRadius = 4;
+constexpr qreal captionSize = 9;
+// The picture a drag carries under the pointer.
+constexpr int dragPictureSide = 72;
+
+QFont captionFont() {
+    return DrawerStyle::font(captionSize);
+}
+
+// Two overlapping sheets, the front one lower right.
+void paintCopySymbol(QPainter& p, const QRectF& box) {
+    const qreal sheet = box.width() * 0.72;
+    const QRectF back(box.left(), box.top(), sheet, sheet);
+    const QRectF front(box.right() - sheet, box.bottom() - sheet, sheet, sheet);
+    QPainterPath backOutline;
+    backOutline.addRoundedRect(back, 1.5, 1.5);
+    QPainterPath frontOutline;
+    frontOutline.addRoundedRect(front, 1.5, 1.5);
+    // The back sheet shows only where the front one does not cover it.
+    p.drawPath(backOutline.subtracted(frontOutline));
+    p.drawPath(frontOutline);
+}
+
+void paintFolderSymbol(QPainter& p, const QRectF& box) {
+    const qreal top = box.top() + box.height() * 0.12;
+    const qreal tabBottom = top + box.height() * 0.2;
+    QPainterPath path;
+    path.moveTo(box.left(), box.bottom() - 1);
+    path.lineTo(box.left(), top + 1);
+    path.quadTo(box.left(), top, box.left() + 1, top);
+    path.lineTo(box.left() + box.width() * 0.36, top);
+    path.lineTo(box.left() + box.width() * 0.48, tabBottom);
+    path.lineTo(box.right() - 1, tabBottom);
+    path.quadTo(box.right(), tabBottom, box.right(), tabBottom + 1);
+    path.lineTo(box.right(), box.bottom() - 1);
+    path.quadTo(box.right(), box.bottom(), box.right() - 1, box.bottom());
+    path.lineTo(box.left() + 1, box.bottom());
+    path.quadTo(box.left(), box.bottom(), box.left(), box.bottom() - 1);
+    p.drawPath(path);
+}
+
+void paintCrossSymbol(QPainter& p, const QRectF& box) {
+    p.drawLine(box.topLeft(), box.bottomRight());
+    p.drawLine(box.topRight(), box.bottomLeft());
+}
+
+} // namespace
+
+ScreenshotCellButton::ScreenshotCellButton(Symbol symbol, const QString& toolTip, QWidget* parent)
+    : QAbstractButton(parent)
+    , symbol_(symbol) {
+    setToolTip(toolTip);
+    setFixedSize(side, side);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::ArrowCursor);
+}
+
+void ScreenshotCellButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(DrawerStyle::material());
+    p.drawRoundedRect(QRectF(rect()), buttonRadius, buttonRadius);
+
+    // The symbols are drawn at the sizes of the layout's glyphs: 9 points, the cross 8 and bold.
+    const bool cross = symbol_ == Symbol::xmark;
+    const qreal glyph = cross ? 6.5 : 9.0;
+    const QRectF box(QPointF((side - glyph) / 2, (side - glyph) / 2), QSizeF(glyph, glyph));
+    QPen pen(DrawerStyle::white(cross ? 0.6 : 0.8), cross ? 1.6 : 1.1);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    switch (symbol_) {
+    case Symbol::copy:
+        paintCopySymbol(p, box);
+        break;
+    case Symbol::folder:
+        paintFolderSymbol(p, box);
+        break;
+    case Symbol::xmark:
+        paintCrossSymbol(p, box);
+        break;
+    }
+}
+
+ScreenshotCell::ScreenshotCell(ScreenshotItem item, QString ageLabel, QWidget* parent)
+    : QWidget(parent)
+    , item_(std::move(item))
+    , ageLabel_(std::move(ageLabel)) {
+    setAttribute(Qt::WA_Hover);
+    setMouseTracking(false);
+}
+
+int ScreenshotCell::heightForCellWidth(int width) {
+    const int picture = std::max(0, width - 2 * padding);
+    return padding + picture + spacing + QFontMetrics(captionFont()).height() + padding;
+}
+
+QRect ScreenshotCell::pictureRect() const {
+    const int side = std::max(0, width() - 2 * padding);
+    return QRect(padding, padding, side, side);
+}
+
+void ScreenshotCell::setHovered(bool hovered) {
+    if (hovered_ == hovered) {
+        return;
+    }
+    hovered_ = hovered;
+    if (hovered && buttonRow_ == nullptr) {
+        buttonRow_ = new QWidget(this);
+        auto* row = new QHBoxLayout(buttonRow_);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(buttonSpacing);
+        const auto add = [&](ScreenshotCellButton::Symbol symbol, const QString& tip,
+                             Action ScreenshotCell::*action) {
+            auto* button = new ScreenshotCellButton(symbol, tip, buttonRow_);
+            connect(button, &QAbstractButton::clicked, this, [this, action] {
+                if (this->*action) {
+                    (this->*action)();
+                }
+            });
+            row->addWidget(button);
+        };
+        add(ScreenshotCellButton::Symbol::copy, tr("Copy to clipboard"), &ScreenshotCell::onCopy);
+        add(ScreenshotCellButton::Symbol::folder, tr("Show in Files"), &ScreenshotCell::onReveal);
+        add(ScreenshotCellButton::Symbol::xmark, tr("Remove"), &ScreenshotCell::onRemove);
+        buttonRow_->adjustSize();
+        placeButtons();
+    }
+    if (buttonRow_ != nullptr) {
+        buttonRow_->setVisible(hovered);
+    }
+    update();
+}
+
+void ScreenshotCell::setOpacity(qreal opacity) {
+    if (qFuzzyCompare(opacity_, opacity)) {
+        return;
+    }
+    opacity_ = opacity;
+    update();
+}
+
+QList<ScreenshotCellButton*> ScreenshotCell::buttons() const {
+    if (!hovered_ || buttonRow_ == nullptr) {
+        return {};
+    }
+    return buttonRow_->findChildren<ScreenshotCellButton*>();
+}
+
+void ScreenshotCell::placeButtons() {
+    if (buttonRow_ == nullptr) {
+        return;
+    }
+    const QRect picture = pictureRect();
+    buttonRow_->move(picture.right() + 1 - buttonInset - buttonRow_->width(),
+                     picture.top() + buttonInset);
+}
+
+void ScreenshotCell::resizeEvent(QResizeEvent*) {
+    placeButtons();
+}
+
+void ScreenshotCell::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.setOpacity(opacity_);
+
+    p.setPen(Qt::NoPen);
+    p.setBrush(DrawerStyle::white(hovered_ ? 0.06 : 0.02));
+    p.drawRoundedRect(QRectF(rect()), plateRadius, plateRadius);
+
+    // The thumbnail is square with transparent margins; shown square, it keeps its proportions.
+    const QRect picture = pictureRect();
+    QPainterPath clip;
+    clip.addRoundedRect(QRectF(picture), pictureRadius, pictureRadius);
+    p.save();
+    p.setClipPath(clip);
+    p.drawImage(QRectF(picture), item_.thumbnail());
+    p.restore();
+
+    p.setFont(captionFont());
+    const int captionTop = picture.bottom() + 1 + spacing;
+    const QRect caption(padding, captionTop, width() - 2 * padding,
+                        QFontMetrics(captionFont()).height());
+    p.setPen(DrawerStyle::white(0.2));
+    p.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, ageLabel_);
+    p.setPen(DrawerStyle::white(0.15));
+    p.drawText(caption, Qt::AlignRight | Qt::AlignVCenter, item_.size());
+}
+
+void ScreenshotCell::enterEvent(QEnterEvent*) {
+    if (onHoverChanged) {
+        onHoverChanged(true);
+    }
+}
+
+void ScreenshotCell::leaveEvent(QEvent*) {
+    if (onHoverChanged) {
+        onHoverChanged(false);
+    }
+}
+
+void ScreenshotCell::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        pressedAt_ = event->position().toPoint();
+    }
+}
+
+void ScreenshotCell::mouseMoveEvent(QMouseEvent* event) {
+    if (!pressedAt_ || !(event->buttons() & Qt::LeftButton)) {
+        return;
+    }
+    if ((event->position().toPoint() - *pressedAt_).manhattanLength() >=
+        QApplication::startDragDistance()) {
+        pressedAt_.reset();
+        startDrag();
+    }
+}
+
+void ScreenshotCell::mouseReleaseEvent(QMouseEvent* event) {
+    const bool clicked = pressedAt_ && event->button() == Qt::LeftButton &&
+                         rect().contains(event->position().toPoint());
+    pressedAt_.reset();
+    if (clicked && onCopy) {
+        onCopy();
+    }
+}
+
+void ScreenshotCell::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The first click of the pair has already copied; the second opens the file.
+    if (event->button() == Qt::LeftButton && onOpen) {
+        onOpen();
+    }
+}
+
+void ScreenshotCell::startDrag() {
+    // The drag belongs to the window, not to this cell: the drawer may rebuild its grid (or
+    // hide) while the drag is under way, and a receiver reads the data after exec returns.
+    auto* drag = new QDrag(window());
+    drag->setMimeData(ScreenshotItem::dragPayload(item_).release());
+    const qreal ratio = devicePixelRatioF();
+    QPixmap picture =
+        QPixmap::fromImage(item_.thumbnail().scaled(QSize(dragPictureSide, dragPictureSide) * ratio,
+                                                    Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture.setDevicePixelRatio(ratio);
+    drag->setPixmap(picture);
+    drag->setHotSpot(QPoint(dragPictureSide / 2, dragPictureSide / 2));
+    QPointer<ScreenshotCell> guard(this);
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
+    // No leave event comes for a pointer that left during the drag.
+    if (guard && guard->onHoverChanged &&
+        !guard->rect().contains(guard->mapFromGlobal(QCursor::pos()))) {
+        guard->onHoverChanged(false);
+    }
+}

@@ -1,0 +1,293 @@
+#include "screenshots/ScreenshotsView.h"
+#include "clipboard/ClipboardManager.h"
+#include "fakes/FakePlatform.h"
+#include "notes/NotesManager.h"
+#include "panel/PanelState.h"
+#include "screenshots/ScreenshotCell.h"
+#include "screenshots/ScreenshotManager.h"
+#include "shelf/FileShelfManager.h"
+#include "unit/ScreenshotFiles.h"
+
+#include <QAbstractButton>
+#include <QEnterEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVariantAnimation>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A screenshots tab over fakes and a real folder of screenshots, at the drawer's size.
+struct Tab {
+    explicit Tab(const QStringList& names = {}) {
+        fake.screenCapture.answer = dir.path();
+        for (const QString& name : names) {
+            add(name);
+        }
+        clipboard =
+            std::make_unique<ClipboardManager>(fake.pasteboard, fake.workspace, fake.mainQueue);
+        shelf = std::make_unique<FileShelfManager>(&fake.workspace, fake.mainQueue);
+        notes = std::make_unique<NotesManager>(fake.userDefaults);
+        shots = std::make_unique<ScreenshotManager>(fake.mainQueue, fake.directoryWatcher,
+                                                    fake.screenCapture);
+        panelState = std::make_unique<PanelState>(fake.mainQueue);
+    }
+
+    // The thumbnails found at start land, and the tab opens.
+    ScreenshotsView& open() {
+        fake.mainQueue.runPending();
+        return openNow();
+    }
+    ScreenshotsView& openNow() {
+        view = std::make_unique<ScreenshotsView>(context());
+        view->resize(380, 420);
+        view->show();
+        return *view;
+    }
+    DrawerContext context() {
+        return {*clipboard,     *shelf,         *notes,
+                *shots,         *panelState,    fake.notificationCenter,
+                fake.mainQueue, fake.workspace, fake.pasteboard};
+    }
+
+    QString add(const QString& name, QColor colour = Qt::darkCyan) {
+        // Each file is newer than the one before, so the list's order is the order written.
+        if (!lastWritten.isEmpty()) {
+            waitForLaterFileDates(QDir(dir.path()), lastWritten);
+        }
+        lastWritten = writePicture(dir.filePath(name), QSize(64, 36), colour);
+        return lastWritten;
+    }
+    // A file written while the tab is open, and the half second before it is read.
+    void arrive(const QString& name) {
+        add(name);
+        fake.directoryWatcher.fire(shots->screenshotPath());
+        fake.mainQueue.advance(ScreenshotManager::additionDelay);
+    }
+    // Brings a running arrival or removal to its end.
+    void settle() {
+        for (QVariantAnimation* animation : view->findChildren<QVariantAnimation*>()) {
+            if (animation->state() == QAbstractAnimation::Running) {
+                animation->setCurrentTime(animation->duration());
+            }
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QStringList shownNames() const {
+        QStringList names;
+        for (ScreenshotCell* cell : view->cells()) {
+            names.append(QFileInfo(cell->item().url().toLocalFile()).fileName());
+        }
+        return names;
+    }
+    QStringList filesOnDisk() const { return QDir(dir.path()).entryList(QDir::Files, QDir::Name); }
+
+    QTemporaryDir dir;
+    QString lastWritten;
+    FakePlatform fake;
+    std::unique_ptr<ClipboardManager> clipboard;
+    std::unique_ptr<FileShelfManager> shelf;
+    std::unique_ptr<NotesManager> notes;
+    std::unique_ptr<ScreenshotManager> shots;
+    std::unique_ptr<PanelState> panelState;
+    std::unique_ptr<ScreenshotsView> view;
+};
+
+void hover(ScreenshotCell* cell, bool entering) {
+    if (entering) {
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QCoreApplication::sendEvent(cell, &enter);
+    } else {
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(cell, &leave);
+    }
+}
+
+QStringList toolTips(const ScreenshotCell* cell) {
+    QStringList tips;
+    for (const ScreenshotCellButton* button : cell->buttons()) {
+        if (button->isVisible()) {
+            tips.append(button->toolTip());
+        }
+    }
+    return tips;
+}
+
+} // namespace
+
+TEST(ScreenshotsView, HeaderCountsTheEntriesAndOffersClearOnlyWhenThereAreSome) {
+    Tab tab;
+    ScreenshotsView& view = tab.open();
+    EXPECT_EQ(view.headerText(), QStringLiteral("0 screenshots"));
+    EXPECT_FALSE(view.clearButton()->isVisible());
+    EXPECT_TRUE(view.showsEmptyState());
+
+    tab.arrive(QStringLiteral("Screenshot 1.png"));
+    EXPECT_EQ(view.headerText(), QStringLiteral("1 screenshot"));
+    EXPECT_TRUE(view.clearButton()->isVisible());
+    EXPECT_FALSE(view.showsEmptyState());
+
+    tab.arrive(QStringLiteral("Screenshot 2.png"));
+    EXPECT_EQ(view.headerText(), QStringLiteral("2 screenshots"));
+}
+
+TEST(ScreenshotsView, ThumbnailsStillBeingBuiltWhenTheTabOpensShowUpWhenTheyLand) {
+    Tab tab({QStringLiteral("Screenshot a.png"), QStringLiteral("Screenshot b.png")});
+    tab.fake.mainQueue.holdBackground(true);
+    ScreenshotsView& view = tab.openNow();
+    EXPECT_TRUE(view.cells().isEmpty());
+    EXPECT_TRUE(view.showsEmptyState());
+
+    tab.fake.mainQueue.runBackground();
+    tab.fake.mainQueue.runPending();
+    EXPECT_EQ(tab.shownNames(), (QStringList{QStringLiteral("Screenshot b.png"),
+                                             QStringLiteral("Screenshot a.png")}));
+    EXPECT_FALSE(view.showsEmptyState());
+}
+
+TEST(ScreenshotsView, HoveringACellShowsItsThreeButtonsAndMovingOnMovesThem) {
+    Tab tab({QStringLiteral("Screenshot a.png"), QStringLiteral("Screenshot b.png")});
+    ScreenshotsView& view = tab.open();
+    ASSERT_EQ(view.cells().size(), 2);
+    ScreenshotCell* first = view.cells()[0];
+    ScreenshotCell* second = view.cells()[1];
+    EXPECT_TRUE(toolTips(first).isEmpty());
+
+    hover(first, true);
+    EXPECT_EQ(view.hoveredId(), first->item().id());
+    EXPECT_EQ(toolTips(first),
+              (QStringList{QStringLiteral("Copy to clipboard"), QStringLiteral("Show in Files"),
+                           QStringLiteral("Remove")}));
+    // The buttons sit over the thumbnail's top right, inside the cell.
+    for (const ScreenshotCellButton* button : first->buttons()) {
+        EXPECT_TRUE(first->rect().contains(button->mapTo(first, button->rect().bottomRight())));
+        EXPECT_GT(button->mapTo(first, QPoint(0, 0)).x(), first->width() / 2);
+    }
+
+    // Qt announces the leave of one cell and the entry of the next in either order.
+    hover(second, true);
+    hover(first, false);
+    EXPECT_EQ(view.hoveredId(), second->item().id());
+    EXPECT_TRUE(toolTips(first).isEmpty());
+    EXPECT_EQ(toolTips(second).size(), 3);
+
+    hover(second, false);
+    EXPECT_FALSE(view.hoveredId().has_value());
+    EXPECT_TRUE(toolTips(second).isEmpty());
+}
+
+TEST(ScreenshotsView, AClickCopiesThePictureAndFlashesCopiedButNotForAFileThatIsGone) {
+    Tab tab({QStringLiteral("Screenshot a.png")});
+    const QString path = tab.dir.filePath(QStringLiteral("Screenshot a.png"));
+    ScreenshotsView& view = tab.open();
+    ASSERT_EQ(view.cells().size(), 1);
+    ScreenshotCell* cell = view.cells()[0];
+
+    QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(30, 30));
+    const QImage copied = QImage::fromData(tab.fake.pasteboard.contents.value(PasteboardType::png));
+    EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32),
+              QImage(path).convertToFormat(QImage::Format_RGB32));
+    EXPECT_TRUE(tab.panelState->copyFlashVisible());
+    tab.fake.mainQueue.advance(PanelState::copyFlashDuration);
+    ASSERT_FALSE(tab.panelState->copyFlashVisible());
+
+    // The file goes while its cell is shown: the cell stays, a click copies nothing and says so
+    // by not flashing; the clipboard keeps what it had.
+    tab.fake.pasteboard.copyText(QStringLiteral("kept"));
+    ASSERT_TRUE(QFile::remove(path));
+    QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(30, 30));
+    EXPECT_EQ(tab.fake.pasteboard.contents.value(PasteboardType::string), QByteArray("kept"));
+    EXPECT_FALSE(tab.panelState->copyFlashVisible());
+    EXPECT_EQ(view.cells().size(), 1);
+}
+
+TEST(ScreenshotsView, TheCopyButtonCopiesTheFolderButtonRevealsAndADoubleClickOpens) {
+    Tab tab({QStringLiteral("Screenshot a.png")});
+    ScreenshotsView& view = tab.open();
+    ScreenshotCell* cell = view.cells().value(0);
+    ASSERT_NE(cell, nullptr);
+    const QUrl url = cell->item().url();
+    hover(cell, true);
+    const QList<ScreenshotCellButton*> buttons = cell->buttons();
+    ASSERT_EQ(buttons.size(), 3);
+
+    QTest::mouseClick(buttons[1], Qt::LeftButton);
+    EXPECT_EQ(tab.fake.workspace.revealed, (QList<QUrl>{url}));
+    EXPECT_FALSE(tab.panelState->copyFlashVisible());
+    EXPECT_FALSE(tab.fake.pasteboard.contents.contains(PasteboardType::png));
+
+    QTest::mouseClick(buttons[0], Qt::LeftButton);
+    EXPECT_TRUE(tab.fake.pasteboard.contents.contains(PasteboardType::png));
+    EXPECT_TRUE(tab.panelState->copyFlashVisible());
+
+    QTest::mouseDClick(cell, Qt::LeftButton, {}, QPoint(30, 30));
+    EXPECT_EQ(tab.fake.workspace.opened, (QList<QUrl>{url}));
+}
+
+TEST(ScreenshotsView, RemoveAndClearForgetEntriesButLeaveTheFilesOnDisk) {
+    Tab tab({QStringLiteral("Screenshot a.png"), QStringLiteral("Screenshot b.png"),
+             QStringLiteral("Screenshot c.png")});
+    ScreenshotsView& view = tab.open();
+    const QStringList files = tab.filesOnDisk();
+    ASSERT_EQ(tab.shownNames().size(), 3);
+
+    ScreenshotCell* middle = view.cells()[1];
+    hover(middle, true);
+    QTest::mouseClick(middle->buttons().value(2), Qt::LeftButton);
+    EXPECT_EQ(tab.shownNames(), (QStringList{QStringLiteral("Screenshot c.png"),
+                                             QStringLiteral("Screenshot a.png")}));
+    EXPECT_FALSE(view.hoveredId().has_value());
+    tab.settle();
+    // The remaining two close the gap: the older one takes the second place of the first row.
+    EXPECT_EQ(view.cells()[1]->geometry().top(), view.cells()[0]->geometry().top());
+    EXPECT_EQ(tab.filesOnDisk(), files);
+
+    QTest::mouseClick(view.clearButton(), Qt::LeftButton);
+    EXPECT_TRUE(view.cells().isEmpty());
+    EXPECT_EQ(view.headerText(), QStringLiteral("0 screenshots"));
+    tab.settle();
+    EXPECT_TRUE(view.showsEmptyState());
+    EXPECT_FALSE(view.clearButton()->isVisible());
+    EXPECT_TRUE(view.findChildren<ScreenshotCell*>().isEmpty());
+    EXPECT_EQ(tab.filesOnDisk(), files);
+}
+
+TEST(ScreenshotsView, ANewScreenshotArrivesAtTheFrontAndTheOthersMoveOnePlace) {
+    Tab tab({QStringLiteral("Screenshot a.png"), QStringLiteral("Screenshot b.png")});
+    ScreenshotsView& view = tab.open();
+    const QRect firstPlace = view.cells()[0]->geometry();
+    const QRect secondPlace = view.cells()[1]->geometry();
+    ScreenshotCell* formerFirst = view.cells()[0];
+
+    tab.arrive(QStringLiteral("Screenshot new.png"));
+    ASSERT_EQ(view.cells().size(), 3);
+    ScreenshotCell* arrived = view.cells()[0];
+    EXPECT_EQ(QFileInfo(arrived->item().url().toLocalFile()).fileName(),
+              QStringLiteral("Screenshot new.png"));
+    // On its way in: fading in, while the former first still stands where it was.
+    EXPECT_LT(arrived->opacity(), 1.0);
+    EXPECT_EQ(formerFirst->geometry(), firstPlace);
+
+    tab.settle();
+    EXPECT_EQ(arrived->opacity(), 1.0);
+    EXPECT_EQ(arrived->geometry(), firstPlace);
+    EXPECT_EQ(formerFirst->geometry(), secondPlace);
+}
+
+TEST(ScreenshotsView, TheGridFitsAsManyColumnsAsTheWidthHoldsWithinTheirWidthRange) {
+    for (const int width : {120, 300, 364, 380, 500, 700, 1000}) {
+        const ScreenshotsView::GridMetrics m = ScreenshotsView::gridMetrics(width);
+        SCOPED_TRACE(width);
+        EXPECT_GE(m.columnWidth, ScreenshotsView::minColumnWidth);
+        EXPECT_LE(m.columnWidth, ScreenshotsView::maxColumnWidth);
+        const int used = m.columns * m.columnWidth + (m.columns - 1) * ScreenshotsView::gridSpacing;
+        if (width >= ScreenshotsView::minColumnWidth + 2 * ScreenshotsView::gridPadding) {
+            EXPECT_LE(m.left + used, width - ScreenshotsView::gridPadding);
+            // Centred, and no room left for one more column.
+            EXPECT_LE(std::abs((width - m.left - used) - m.left), 1);
+            EXPECT_LT(width - 2 * ScreenshotsView::gridPadding - used,
+                      ScreenshotsView::minColumnWidth + ScreenshotsView::gridSpacing);
+        }
+    }
+}
