@@ -162,6 +162,8 @@ ScreenshotsView::ScreenshotsView(const DrawerContext& ctx, QWidget* parent)
     canvas_->setAutoFillBackground(false);
     scrollArea_->setWidget(canvas_);
     canvas_->installEventFilter(this);
+    connect(scrollArea_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &ScreenshotsView::makeVisibleCells);
 
     animation_ = new QVariantAnimation(this);
     animation_->setStartValue(0.0);
@@ -228,30 +230,34 @@ void ScreenshotsView::retire(ScreenshotCell* cell, bool animated) {
 
 void ScreenshotsView::syncWithList(double animationSeconds) {
     const QList<ScreenshotItem>& items = ctx_.screenshots.items();
-    QHash<QUuid, ScreenshotCell*> existing;
+    // Where every entry stood before the change: its cell, or its place in the grid.
     placedBeforeChange_.clear();
-    for (ScreenshotCell* cell : std::as_const(cells_)) {
-        existing.insert(cell->item().id(), cell);
-        placedBeforeChange_.insert(cell->item().id(), cell->geometry());
+    for (qsizetype i = 0; i < order_.size(); ++i) {
+        ScreenshotCell* cell = live_.value(order_[i]);
+        placedBeforeChange_.insert(order_[i], cell != nullptr ? cell->geometry() : targets_[i]);
     }
-    QList<ScreenshotCell*> cells;
-    cells.reserve(items.size());
-    QSet<QUuid> arriving;
+    QList<QUuid> order;
+    order.reserve(items.size());
     for (const ScreenshotItem& item : items) {
-        if (ScreenshotCell* cell = existing.take(item.id())) {
-            cells.append(cell);
-        } else {
-            cells.append(makeCell(item));
-            arriving.insert(item.id());
+        order.append(item.id());
+    }
+    const QSet<QUuid> now(order.cbegin(), order.cend());
+    QSet<QUuid> arriving;
+    for (const QUuid& id : std::as_const(order)) {
+        if (!placedBeforeChange_.contains(id)) {
+            arriving.insert(id);
         }
     }
-    for (ScreenshotCell* gone : std::as_const(existing)) {
-        retire(gone, animationSeconds > 0);
+    for (auto it = live_.begin(); it != live_.end();) {
+        if (now.contains(it.key())) {
+            ++it;
+        } else {
+            retire(it.value(), animationSeconds > 0);
+            it = live_.erase(it);
+        }
     }
-    cells_ = std::move(cells);
-    if (hoveredId_ && !std::any_of(cells_.begin(), cells_.end(), [&](ScreenshotCell* cell) {
-            return cell->item().id() == *hoveredId_;
-        })) {
+    order_ = std::move(order);
+    if (hoveredId_ && !now.contains(*hoveredId_)) {
         hoveredId_.reset();
     }
     layoutGrid(animationSeconds, placedBeforeChange_, arriving);
@@ -260,12 +266,11 @@ void ScreenshotsView::syncWithList(double animationSeconds) {
 }
 
 void ScreenshotsView::itemInserted(int index) {
-    if (index < 0 || index >= cells_.size()) {
+    if (index < 0 || index >= order_.size()) {
         return;
     }
     // The list has already been followed, without animation; the arrival replays the change.
-    layoutGrid(ScreenshotManager::insertionAnimationDuration, placedBeforeChange_,
-               {cells_[index]->item().id()});
+    layoutGrid(ScreenshotManager::insertionAnimationDuration, placedBeforeChange_, {order_[index]});
 }
 
 void ScreenshotsView::layoutGrid(double animationSeconds, const QHash<QUuid, QRect>& from,
@@ -273,36 +278,42 @@ void ScreenshotsView::layoutGrid(double animationSeconds, const QHash<QUuid, QRe
     const int width = scrollArea_->viewport()->width();
     const GridMetrics m = gridMetrics(width);
     const int cellHeight = ScreenshotCell::heightForCellWidth(m.columnWidth);
-    const qsizetype rows = (cells_.size() + m.columns - 1) / m.columns;
+    const qsizetype rows = (order_.size() + m.columns - 1) / m.columns;
     const int height =
         rows == 0 ? 0 : int(2 * gridPadding + rows * cellHeight + (rows - 1) * gridSpacing);
     canvas_->resize(width, height);
 
-    QList<QRect> targets;
-    targets.reserve(cells_.size());
-    for (qsizetype i = 0; i < cells_.size(); ++i) {
+    targets_.clear();
+    targets_.reserve(order_.size());
+    for (qsizetype i = 0; i < order_.size(); ++i) {
         const int column = int(i % m.columns);
         const int row = int(i / m.columns);
-        targets.append(QRect(m.left + column * (m.columnWidth + gridSpacing),
-                             gridPadding + row * (cellHeight + gridSpacing), m.columnWidth,
-                             cellHeight));
+        targets_.append(QRect(m.left + column * (m.columnWidth + gridSpacing),
+                              gridPadding + row * (cellHeight + gridSpacing), m.columnWidth,
+                              cellHeight));
     }
 
     animation_->stop();
     motions_.clear();
+    makeVisibleCells();
     if (animationSeconds <= 0) {
-        for (qsizetype i = 0; i < cells_.size(); ++i) {
-            cells_[i]->setGeometry(targets[i]);
-            cells_[i]->setOpacity(1);
+        for (qsizetype i = 0; i < order_.size(); ++i) {
+            if (ScreenshotCell* cell = live_.value(order_[i])) {
+                cell->setGeometry(targets_[i]);
+                cell->setOpacity(1);
+            }
         }
         animationFinished();
         return;
     }
-    for (qsizetype i = 0; i < cells_.size(); ++i) {
-        ScreenshotCell* cell = cells_[i];
-        const bool arrives = arriving.contains(cell->item().id());
-        const QRect start = arrives ? targets[i] : from.value(cell->item().id(), targets[i]);
-        motions_.push_back({cell, start, targets[i], arrives ? 0.0 : cell->opacity(), 1.0});
+    for (qsizetype i = 0; i < order_.size(); ++i) {
+        ScreenshotCell* cell = live_.value(order_[i]);
+        if (cell == nullptr) {
+            continue;
+        }
+        const bool arrives = arriving.contains(order_[i]);
+        const QRect start = arrives ? targets_[i] : from.value(order_[i], targets_[i]);
+        motions_.push_back({cell, start, targets_[i], arrives ? 0.0 : cell->opacity(), 1.0});
     }
     for (const QPointer<ScreenshotCell>& cell : std::as_const(leaving_)) {
         if (cell) {
@@ -312,6 +323,38 @@ void ScreenshotsView::layoutGrid(double animationSeconds, const QHash<QUuid, QRe
     animation_->setDuration(int(std::lround(animationSeconds * 1000)));
     animationStep(0);
     animation_->start();
+}
+
+void ScreenshotsView::makeVisibleCells() {
+    const QList<ScreenshotItem>& items = ctx_.screenshots.items();
+    if (items.size() != order_.size()) {
+        return;
+    }
+    // Cells exist for what is on screen and a screen's height above and below it, so a list of
+    // hundreds opens as fast as one of a dozen and scrolling finds its cells ready.
+    const QRect viewport = scrollArea_->viewport()->rect();
+    const int top = scrollArea_->verticalScrollBar()->value();
+    const QRect window(0, top - viewport.height(), viewport.width(), 3 * viewport.height());
+    const bool moving = animation_->state() == QAbstractAnimation::Running;
+    cells_.clear();
+    for (qsizetype i = 0; i < order_.size(); ++i) {
+        const QUuid& id = order_[i];
+        ScreenshotCell* cell = live_.value(id);
+        const bool wanted = targets_[i].intersects(window);
+        if (wanted && cell == nullptr) {
+            cell = makeCell(items[i]);
+            cell->setGeometry(targets_[i]);
+            cell->setHovered(hoveredId_ == id);
+            live_.insert(id, cell);
+        } else if (!wanted && cell != nullptr && !moving) {
+            live_.remove(id);
+            retire(cell, false);
+            cell = nullptr;
+        }
+        if (cell != nullptr) {
+            cells_.append(cell);
+        }
+    }
 }
 
 void ScreenshotsView::animationStep(qreal progress) {
@@ -334,6 +377,7 @@ void ScreenshotsView::animationFinished() {
         }
     }
     leaving_.clear();
+    makeVisibleCells();
     updateVisibility();
 }
 

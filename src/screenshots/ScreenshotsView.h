@@ -52,7 +52,8 @@ public:
 
     // The header's count of the list's entries.
     QString headerText() const;
-    // The cells in list order (newest first); cells on their way out are not among them.
+    // The cells in list order (newest first), made for the entries on screen and near it;
+    // cells on their way out are not among them.
     const QList<ScreenshotCell*>& cells() const { return cells_; }
     std::optional<QUuid> hoveredId() const { return hoveredId_; }
     // Visible only while the list has entries.
@@ -81,6 +82,8 @@ private:
     // and those in `arriving` fade in, while the cells on their way out fade away.
     void layoutGrid(double animationSeconds, const QHash<QUuid, QRect>& from = {},
                     const QSet<QUuid>& arriving = {});
+    // Makes the cells that are on screen or near it, and drops those far from it.
+    void makeVisibleCells();
     void animationStep(qreal progress);
     void animationFinished();
     void setHoveredId(std::optional<QUuid> id);
@@ -96,6 +99,10 @@ private:
     QAbstractButton* clearButton_ = nullptr;
     QScrollArea* scrollArea_ = nullptr;
     QWidget* canvas_ = nullptr;
+    // The list's entries at its last change, and where each one's cell belongs.
+    QList<QUuid> order_;
+    QList<QRect> targets_;
+    QHash<QUuid, ScreenshotCell*> live_;
     QList<ScreenshotCell*> cells_;
     // Removed cells fading out; deleted when the motion ends.
     QList<QPointer<ScreenshotCell>> leaving_;

@@ -10,6 +10,8 @@
 
 #include <QAbstractButton>
 #include <QEnterEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVariantAnimation>
@@ -290,4 +292,29 @@ TEST(ScreenshotsView, TheGridFitsAsManyColumnsAsTheWidthHoldsWithinTheirWidthRan
                       ScreenshotsView::minColumnWidth + ScreenshotsView::gridSpacing);
         }
     }
+}
+
+TEST(ScreenshotsView, ALongListHasCellsNearTheScreenOnlyAndScrollingBringsTheRest) {
+    QStringList names;
+    for (int i = 0; i < 40; ++i) {
+        names.append(QStringLiteral("Screenshot %1.png").arg(i, 2, 10, QLatin1Char('0')));
+    }
+    Tab tab(names);
+    ScreenshotsView& view = tab.open();
+    ASSERT_EQ(tab.shots->items().size(), 40);
+    EXPECT_EQ(view.headerText(), QStringLiteral("40 screenshots"));
+    EXPECT_LT(view.cells().size(), 40);
+    EXPECT_EQ(tab.shownNames().value(0), QStringLiteral("Screenshot 39.png"));
+
+    QScrollBar* bar = view.findChild<QScrollArea*>()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    EXPECT_LT(view.cells().size(), 40);
+    EXPECT_EQ(tab.shownNames().value(tab.shownNames().size() - 1),
+              QStringLiteral("Screenshot 00.png"));
+    // The last cell is where the grid ends, inside the scrolled-to area.
+    const QRect last = view.cells().last()->geometry();
+    const QWidget* viewport = view.findChild<QScrollArea*>()->viewport();
+    EXPECT_TRUE(QRect(0, bar->value(), viewport->width(), viewport->height()).contains(last));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(view.findChildren<ScreenshotCell*>().size(), view.cells().size());
 }
