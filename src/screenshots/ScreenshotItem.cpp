@@ -176,14 +176,14 @@ QString ScreenshotItem::ageLabel(const QDateTime& date, const QDateTime& now) {
     return QString::number(s / 86400) + QStringLiteral("d ago");
 }
 
-bool ScreenshotItem::copyImage(const ScreenshotItem& item, Pasteboard& pasteboard) {
-    const std::unique_ptr<QFile> file = openRegularFile(item.url().toLocalFile());
+std::optional<QByteArray> ScreenshotItem::imageForCopy(const QUrl& url) {
+    const std::unique_ptr<QFile> file = openRegularFile(url.toLocalFile());
     if (!file || file->size() > maxCopyBytes) {
-        return false;
+        return std::nullopt;
     }
     QByteArray bytes = file->read(maxCopyBytes);
     if (isJpeg(bytes) && !hasJpegEnd(bytes.right(jpegTailLength))) {
-        return false;
+        return std::nullopt;
     }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -193,16 +193,28 @@ bool ScreenshotItem::copyImage(const ScreenshotItem& item, Pasteboard& pasteboar
     const QByteArray format = reader.format();
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
-        return false;
+        return std::nullopt;
     }
     // A PNG file goes on as it is, anything else as PNG; the pasteboard offers TIFF from it to
     // whoever asks, so a large picture is not encoded twice up front.
     const QByteArray png = format == "png" ? bytes : encoded(image, "png");
     if (png.isEmpty()) {
-        return false;
+        return std::nullopt;
     }
+    return png;
+}
+
+void ScreenshotItem::writeImage(const QByteArray& png, Pasteboard& pasteboard) {
     pasteboard.clearContents();
     pasteboard.setData(png, PasteboardType::png);
+}
+
+bool ScreenshotItem::copyImage(const ScreenshotItem& item, Pasteboard& pasteboard) {
+    const std::optional<QByteArray> png = imageForCopy(item.url());
+    if (!png) {
+        return false;
+    }
+    writeImage(*png, pasteboard);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QImage>
 #include <QRectF>
@@ -51,6 +52,11 @@ public:
     // Puts the full picture, read from the file again, on the pasteboard as PNG and TIFF.
     // When the file no longer holds a picture nothing is written and false is answered.
     static bool copyImage(const ScreenshotItem& item, Pasteboard& pasteboard);
+    // The two halves of copyImage, so that the reading (a full decode, a quarter of a second
+    // for a 4K picture) can run on a worker: the PNG bytes to put on the pasteboard, or nothing
+    // when the file no longer holds a picture; and the writing.
+    static std::optional<QByteArray> imageForCopy(const QUrl& url);
+    static void writeImage(const QByteArray& png, Pasteboard& pasteboard);
     // Shows the file selected in the file manager.
     static void reveal(const ScreenshotItem& item, Workspace& workspace);
     // Opens the file in the user's default application for its type.

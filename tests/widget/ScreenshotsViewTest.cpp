@@ -53,11 +53,13 @@ struct Tab {
                 fake.mainQueue, fake.workspace, fake.pasteboard};
     }
 
-    QString add(const QString& name, QColor colour = Qt::darkCyan) {
+    // Each picture has a colour of its own, so copies can be told apart.
+    QString add(const QString& name) {
         // Each file is newer than the one before, so the list's order is the order written.
         if (!lastWritten.isEmpty()) {
             waitForLaterFileDates(QDir(dir.path()), lastWritten);
         }
+        const QColor colour = QColor::fromHsv(int(written++ * 47 % 360), 160, 200);
         lastWritten = writePicture(dir.filePath(name), QSize(64, 36), colour);
         return lastWritten;
     }
@@ -87,6 +89,7 @@ struct Tab {
 
     QTemporaryDir dir;
     QString lastWritten;
+    int written = 0;
     FakePlatform fake;
     std::unique_ptr<ClipboardManager> clipboard;
     std::unique_ptr<FileShelfManager> shelf;
@@ -180,28 +183,47 @@ TEST(ScreenshotsView, HoveringACellShowsItsThreeButtonsAndMovingOnMovesThem) {
 }
 
 TEST(ScreenshotsView, AClickCopiesThePictureAndFlashesCopiedButNotForAFileThatIsGone) {
-    Tab tab({QStringLiteral("Screenshot a.png")});
-    const QString path = tab.dir.filePath(QStringLiteral("Screenshot a.png"));
+    Tab tab({QStringLiteral("Screenshot a.png"), QStringLiteral("Screenshot b.png")});
     ScreenshotsView& view = tab.open();
-    ASSERT_EQ(view.cells().size(), 1);
-    ScreenshotCell* cell = view.cells()[0];
+    ASSERT_EQ(view.cells().size(), 2);
+    ScreenshotCell* newer = view.cells()[0];
+    ScreenshotCell* older = view.cells()[1];
+    const auto copiedPicture = [&] {
+        return QImage::fromData(tab.fake.pasteboard.contents.value(PasteboardType::png))
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto pictureOf = [](ScreenshotCell* cell) {
+        return QImage(cell->item().url().toLocalFile()).convertToFormat(QImage::Format_RGB32);
+    };
 
-    QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(30, 30));
-    const QImage copied = QImage::fromData(tab.fake.pasteboard.contents.value(PasteboardType::png));
-    EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32),
-              QImage(path).convertToFormat(QImage::Format_RGB32));
+    // The picture is read on a worker; the clipboard and the badge change when it is in.
+    QTest::mouseClick(newer, Qt::LeftButton, {}, QPoint(30, 30));
+    EXPECT_FALSE(tab.panelState->copyFlashVisible());
+    tab.fake.mainQueue.runPending();
+    EXPECT_EQ(copiedPicture(), pictureOf(newer));
     EXPECT_TRUE(tab.panelState->copyFlashVisible());
     tab.fake.mainQueue.advance(PanelState::copyFlashDuration);
     ASSERT_FALSE(tab.panelState->copyFlashVisible());
 
+    // Two quick clicks: the second one's picture ends on the clipboard, whichever is read first.
+    QTest::mouseClick(older, Qt::LeftButton, {}, QPoint(30, 30));
+    QTest::mouseClick(newer, Qt::LeftButton, {}, QPoint(30, 30));
+    tab.fake.mainQueue.holdBackground(true);
+    tab.fake.mainQueue.runBackgroundInReverse();
+    tab.fake.mainQueue.runPending();
+    EXPECT_EQ(copiedPicture(), pictureOf(newer));
+    tab.fake.mainQueue.holdBackground(false);
+    tab.fake.mainQueue.advance(PanelState::copyFlashDuration);
+
     // The file goes while its cell is shown: the cell stays, a click copies nothing and says so
     // by not flashing; the clipboard keeps what it had.
     tab.fake.pasteboard.copyText(QStringLiteral("kept"));
-    ASSERT_TRUE(QFile::remove(path));
-    QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(30, 30));
+    ASSERT_TRUE(QFile::remove(older->item().url().toLocalFile()));
+    QTest::mouseClick(older, Qt::LeftButton, {}, QPoint(30, 30));
+    tab.fake.mainQueue.runPending();
     EXPECT_EQ(tab.fake.pasteboard.contents.value(PasteboardType::string), QByteArray("kept"));
     EXPECT_FALSE(tab.panelState->copyFlashVisible());
-    EXPECT_EQ(view.cells().size(), 1);
+    EXPECT_EQ(view.cells().size(), 2);
 }
 
 TEST(ScreenshotsView, TheCopyButtonCopiesTheFolderButtonRevealsAndADoubleClickOpens) {
@@ -220,6 +242,7 @@ TEST(ScreenshotsView, TheCopyButtonCopiesTheFolderButtonRevealsAndADoubleClickOp
     EXPECT_FALSE(tab.fake.pasteboard.contents.contains(PasteboardType::png));
 
     QTest::mouseClick(buttons[0], Qt::LeftButton);
+    tab.fake.mainQueue.runPending();
     EXPECT_TRUE(tab.fake.pasteboard.contents.contains(PasteboardType::png));
     EXPECT_TRUE(tab.panelState->copyFlashVisible());
 
