@@ -35,14 +35,19 @@ case "$depends" in
 *libqt6widgets6*) ;;
 *) fail "dependencies not computed from the binary: $depends" ;;
 esac
-dpkg-deb -c "$deb" | grep -q './usr/share/applications/hodgebin.desktop' || fail "package lacks the entry"
+contents=$(dpkg-deb -c "$deb")
+for file in bin/hodgebin share/applications/hodgebin.desktop share/icons/hicolor/scalable/apps/hodgebin.svg \
+    share/man/man1/hodgebin.1.gz share/doc/hodgebin/copyright; do
+    grep -q "\./usr/$file\$" <<<"$contents" || fail "package lacks /usr/$file"
+done
 dpkg -x "$deb" "$scratch/root"
 root=$scratch/root
 grep -qx "Exec=/usr/bin/hodgebin" "$root/usr/share/applications/hodgebin.desktop" \
     || fail "packaged entry does not run /usr/bin/hodgebin"
 [ "$(env -u DISPLAY "$root/usr/bin/hodgebin" --version)" = "hodgebin $version" ] \
     || fail "packaged binary reports another version"
-env -u DISPLAY "$root/usr/bin/hodgebin" --help | grep -q -- '--toggle' || fail "packaged --help"
+help=$(env -u DISPLAY "$root/usr/bin/hodgebin" --help)
+grep -q -- '--toggle' <<<"$help" || fail "packaged --help"
 
 if command -v lintian >/dev/null; then
     lintian --fail-on error --suppress-tags-from-file /dev/null "$deb" || fail "lintian errors"
