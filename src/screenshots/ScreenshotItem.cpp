@@ -207,6 +207,7 @@ std::optional<QByteArray> ScreenshotItem::imageForCopy(const QUrl& url) {
 void ScreenshotItem::writeImage(const QByteArray& png, Pasteboard& pasteboard) {
     pasteboard.clearContents();
     pasteboard.setData(png, PasteboardType::png);
+    pasteboard.commit();
 }
 
 bool ScreenshotItem::copyImage(const ScreenshotItem& item, Pasteboard& pasteboard) {
