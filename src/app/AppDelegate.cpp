@@ -1,7 +1,12 @@
 #include "app/AppDelegate.h"
 
+#include "app/AppModels.h"
 #include "clipboard/ClipboardManager.h"
+#include "notch/DropIntake.h"
 #include "notes/NotesManager.h"
+#include "panel/DropdownPanel.h"
+#include "panel/PanelContentView.h"
+#include "panel/PanelState.h"
 #include "platform/MainQueue.h"
 #include "platform/Platform.h"
 #include "platform/StatusItem.h"
@@ -10,13 +15,15 @@
 #include "settings/SettingsWindow.h"
 #include "shelf/FileShelfManager.h"
 
+#include <QAction>
 #include <QCoreApplication>
 
-AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings,
+AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings, AppModels& models,
                          SettingsWindowController* settingsWindow, QObject* parent)
     : QObject(parent)
     , platform_(platform)
     , settings_(settings)
+    , models_(models)
     , settingsWindow_(settingsWindow) {}
 
 AppDelegate::~AppDelegate() = default;
@@ -30,21 +37,81 @@ void AppDelegate::applicationDidFinishLaunching() {
         statusItem_->setAction(weakly(this, [](AppDelegate* self) { self->statusItemClicked(); }));
         statusItem_->sendActionOn(StatusItem::LeftMouseUpMask | StatusItem::RightMouseUpMask);
     }
-    // 3-5. The drawer, the notch overlay and the global key join here, in that order, as they
-    // are built.
-    // 6. The clipboard history.
+    setupPanel();
+    // The notch overlay and the global key join here, in that order, as they are built.
     clipboard().startPolling();
-    // 7. The screenshot list: scans the screenshot folder and starts watching it.
-    screenshots();
+    // The screenshot list was built with the other models and already watches its folder.
 }
 
 void AppDelegate::statusItemClicked() {
     togglePanel();
 }
 
-void AppDelegate::togglePanel() {
-    // The drawer window arrives with the panel presentation; until then there is nothing to
-    // show or hide.
+void AppDelegate::setupPanel() {
+    panel_ = std::make_unique<DropdownPanel>(models_.drawerContext());
+    panel_->setOnDrop([self = QPointer<AppDelegate>(this)](const DragPasteboard& drag) {
+        return self && handleDrop(drag, self->shelf(), self->clipboard());
+    });
+    PanelContentView* content = panel_->content();
+    connect(content->settingsAction(), &QAction::triggered, this, &AppDelegate::openSettings);
+    connect(content->quitAction(), &QAction::triggered, QCoreApplication::instance(),
+            &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(panel_.get(), &DropdownPanel::becameKey, this, &AppDelegate::panelBecameKey);
+    connect(panel_.get(), &DropdownPanel::resignedKey, this, &AppDelegate::panelResignedKey);
+}
+
+void AppDelegate::togglePanel(std::optional<DrawerTab> tab) {
+    if (!panel_) {
+        return;
+    }
+    const bool shown = panel_->isVisible() && !panel_->isHiding();
+    if (shown && tab && panel_->content()->activeTab() != *tab) {
+        panel_->content()->setActiveTab(*tab, true);
+        return;
+    }
+    if (!panel_->isVisible()) {
+        panelOpenedViaHover_ = false;
+        if (tab) {
+            models_.panelState().setRequestedTab(tab);
+        }
+        showPanelBelowStatusItem();
+        return;
+    }
+    panel_->animateOut();
+    // The notch pill is unhovered here once the notch overlay is built.
+    panelOpenedViaHover_ = false;
+    stopHoverTracking();
+}
+
+void AppDelegate::showPanelBelowStatusItem() {
+    if (!statusItem_ || !statusItem_->hasButton()) {
+        return;
+    }
+    panel_->showBelow(statusItem_->buttonFrame());
+}
+
+void AppDelegate::panelBecameKey() {
+    // A drawer opened by hovering that the user then focuses stays open like a toggled one.
+    if (panelOpenedViaHover_) {
+        panelOpenedViaHover_ = false;
+        stopHoverTracking();
+    }
+}
+
+void AppDelegate::panelResignedKey() {
+    // Runs after the drawer's own reaction, which has started hiding it unless a window of its
+    // own is open; a drawer that stays is left as it is.
+    if (!panel_->isVisible()) {
+        panelOpenedViaHover_ = false;
+        stopHoverTracking();
+    }
+}
+
+void AppDelegate::stopHoverTracking() {
+    if (hoverHideTimer_) {
+        hoverHideTimer_->invalidate();
+        hoverHideTimer_.reset();
+    }
 }
 
 void AppDelegate::openSettings() {
@@ -65,19 +132,19 @@ void AppDelegate::setNotchVisible(bool visible) {
 }
 
 ClipboardManager& AppDelegate::clipboard() const {
-    return models_.clipboard != nullptr ? *models_.clipboard : ClipboardManager::shared();
+    return models_.clipboard();
 }
 
 FileShelfManager& AppDelegate::shelf() const {
-    return models_.shelf != nullptr ? *models_.shelf : FileShelfManager::shared();
+    return models_.shelf();
 }
 
 NotesManager& AppDelegate::notes() const {
-    return models_.notes != nullptr ? *models_.notes : NotesManager::shared();
+    return models_.notes();
 }
 
 ScreenshotManager& AppDelegate::screenshots() const {
-    return models_.screenshots != nullptr ? *models_.screenshots : ScreenshotManager::shared();
+    return models_.screenshots();
 }
 
 StatusJson AppDelegate::status() const {
@@ -115,5 +182,11 @@ StatusJson AppDelegate::status() const {
         .add(QStringLiteral("unseen"), shotList.unseenCount())
         .add(QStringLiteral("folder"), shotList.screenshotPath());
     status.add(QStringLiteral("screenshots"), shots);
+
+    const bool drawerVisible = panel_ && panel_->isVisible();
+    const DrawerTab tab = panel_ ? panel_->content()->activeTab() : DrawerTab::clipboard;
+    status.add(QStringLiteral("drawer"), StatusJson()
+                                             .add(QStringLiteral("visible"), drawerVisible)
+                                             .add(QStringLiteral("tab"), rawValue(tab)));
     return status;
 }

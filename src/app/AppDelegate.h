@@ -1,40 +1,33 @@
 #pragma once
 
 #include "app/StatusJson.h"
+#include "panel/DrawerTab.h"
 
 #include <QObject>
 
 #include <memory>
+#include <optional>
 
+class AppModels;
 class ClipboardManager;
+class DropdownPanel;
 class FileShelfManager;
-class MainQueue;
 class NotesManager;
-class NotificationCenter;
 class ScreenshotManager;
 class SettingsManager;
 class SettingsWindowController;
-class StatusBar;
 class StatusItem;
 class Timer;
 struct Platform;
 
-// The models a delegate starts and reports on. Each one left null is the process-wide shared
-// one, created on first use; tests hand in their own.
-struct AppModels {
-    ClipboardManager* clipboard = nullptr;
-    FileShelfManager* shelf = nullptr;
-    NotesManager* notes = nullptr;
-    ScreenshotManager* screenshots = nullptr;
-};
-
 // Builds everything the user sees once the application has started, owns it for the whole run,
-// and answers what the running instance reports about itself.
+// and answers what the running instance reports about itself. The models are built by the
+// caller and handed in.
 class AppDelegate final : public QObject {
     Q_OBJECT
 public:
     // Without a settings window controller the shared one is used.
-    AppDelegate(const Platform& platform, SettingsManager& settings,
+    AppDelegate(const Platform& platform, SettingsManager& settings, AppModels& models,
                 SettingsWindowController* settingsWindow = nullptr, QObject* parent = nullptr);
     ~AppDelegate() override;
 
@@ -42,7 +35,11 @@ public:
     void applicationDidFinishLaunching();
 
     void statusItemClicked();
-    void togglePanel();
+    // Shows the drawer under the tray icon when it is hidden, and hides it otherwise. Given a
+    // tab, a hidden drawer opens on that tab, and a drawer showing another tab switches to it
+    // instead of hiding.
+    void togglePanel(std::optional<DrawerTab> tab = std::nullopt);
+    void showPanelBelowStatusItem();
     void openSettings();
     void setNotchVisible(bool visible);
 
@@ -50,19 +47,25 @@ public:
     StatusJson status() const;
 
     StatusItem* statusItem() const { return statusItem_.get(); }
+    DropdownPanel* panel() const { return panel_.get(); }
     SettingsManager& settings() const { return settings_; }
 
-    void useModels(const AppModels& models) { models_ = models; }
     ClipboardManager& clipboard() const;
     FileShelfManager& shelf() const;
     NotesManager& notes() const;
     ScreenshotManager& screenshots() const;
 
 private:
+    void setupPanel();
+    void panelBecameKey();
+    void panelResignedKey();
+    void stopHoverTracking();
+
     const Platform& platform_;
     std::unique_ptr<StatusItem> statusItem_;
+    std::unique_ptr<DropdownPanel> panel_;
     SettingsManager& settings_;
-    AppModels models_;
+    AppModels& models_;
     SettingsWindowController* settingsWindow_;
     // Hover opening of the drawer: how far the pointer may stray and how long before it closes.
     std::shared_ptr<Timer> hoverHideTimer_;

@@ -1,6 +1,7 @@
 #include "app/HodgebinApp.h"
 
 #include "app/AppDelegate.h"
+#include "app/AppModels.h"
 #include "app/InstanceChannel.h"
 #include "platform/x11/X11Platform.h"
 #include "settings/SettingsManager.h"
@@ -18,10 +19,10 @@
 
 namespace {
 
-enum class Mode { Run, Status, Quit, Settings, Help, Version };
+enum class Mode { Run, Status, Quit, Settings, Toggle, Help, Version };
 
 const char* usageText =
-    "Usage: hodgebin [--status | --quit | --settings | --help | --version]\n"
+    "Usage: hodgebin [--status | --quit | --settings | --toggle | --help | --version]\n"
     "\n"
     "Hodgebin keeps a clipboard history, a file shelf, notes and recent screenshots\n"
     "in a drawer at the top of the screen.\n"
@@ -30,6 +31,7 @@ const char* usageText =
     "  --status     print one line of JSON describing the running instance\n"
     "  --quit       end the running instance\n"
     "  --settings   open the settings window of the running instance\n"
+    "  --toggle     open or close the drawer of the running instance\n"
     "  --help       show this help\n"
     "  --version    show the version\n";
 
@@ -51,6 +53,9 @@ std::optional<Mode> parse(int argc, char** argv) {
     if (std::strcmp(arg, "--settings") == 0) {
         return Mode::Settings;
     }
+    if (std::strcmp(arg, "--toggle") == 0) {
+        return Mode::Toggle;
+    }
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
         return Mode::Help;
     }
@@ -67,6 +72,8 @@ int runClient(Mode mode, int argc, char** argv) {
         command = QStringLiteral("status");
     } else if (mode == Mode::Settings) {
         command = QStringLiteral("settings");
+    } else if (mode == Mode::Toggle) {
+        command = QStringLiteral("toggle");
     }
     const std::optional<QString> reply = InstanceClient::send(command);
     if (!reply) {
@@ -77,7 +84,7 @@ int runClient(Mode mode, int argc, char** argv) {
         std::printf("%s\n", reply->toUtf8().constData());
         return 0;
     }
-    if (mode == Mode::Settings) {
+    if (mode == Mode::Settings || mode == Mode::Toggle) {
         return 0;
     }
     // Return only once the instance has really gone, so a new start right after succeeds.
@@ -137,7 +144,8 @@ int runInstance(int argc, char** argv) {
     quitOnTerminationSignals(app);
 
     X11Platform platform;
-    AppDelegate delegate(platform.services(), SettingsManager::shared());
+    AppModels models(platform.services());
+    AppDelegate delegate(platform.services(), SettingsManager::shared(), models);
 
     InstanceServer server([&delegate](const QString& command) -> QString {
         if (command == QLatin1String("status")) {
@@ -145,6 +153,10 @@ int runInstance(int argc, char** argv) {
         }
         if (command == QLatin1String("quit")) {
             return QStringLiteral("{\"quitting\":true}");
+        }
+        if (command == QLatin1String("toggle")) {
+            delegate.togglePanel();
+            return QStringLiteral("{\"drawer\":\"toggled\"}");
         }
         if (command == QLatin1String("settings")) {
             delegate.openSettings();
@@ -178,6 +190,7 @@ int HodgebinApp::main(int argc, char** argv) {
     case Mode::Status:
     case Mode::Quit:
     case Mode::Settings:
+    case Mode::Toggle:
         return runClient(*mode, argc, argv);
     case Mode::Run:
         break;

@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "app/AppModels.h"
 #include "clipboard/ClipboardManager.h"
 #include "fakes/FakePlatform.h"
 #include "notes/NotesManager.h"
@@ -8,13 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <functional>
 #include <memory>
 
 namespace {
 
-// A delegate over the fakes with models of its own (the screenshot list stays the shared one).
-// What was stored or copied before the program started is set by `prepare`.
+// A delegate over the fakes with models of its own. What was stored or copied before the
+// program started is set by `prepare`.
 struct AppOverFakes {
     explicit AppOverFakes(const std::function<void(FakePlatform&)>& prepare = {}) {
         if (prepare) {
@@ -22,13 +25,11 @@ struct AppOverFakes {
         }
         platform = fake.services();
         settings = std::make_unique<SettingsManager>(fake.userDefaults);
-        clipboard =
-            std::make_unique<ClipboardManager>(fake.pasteboard, fake.workspace, fake.mainQueue);
-        shelf = std::make_unique<FileShelfManager>(&fake.workspace, fake.mainQueue);
-        notes = std::make_unique<NotesManager>(fake.userDefaults);
-        delegate = std::make_unique<AppDelegate>(platform, *settings);
-        delegate->useModels(
-            {.clipboard = clipboard.get(), .shelf = shelf.get(), .notes = notes.get()});
+        models = std::make_unique<AppModels>(platform);
+        clipboard = &models->clipboard();
+        shelf = &models->shelf();
+        notes = &models->notes();
+        delegate = std::make_unique<AppDelegate>(platform, *settings, *models);
     }
 
     QString status() const { return delegate->status().toString(); }
@@ -36,9 +37,10 @@ struct AppOverFakes {
     FakePlatform fake;
     Platform platform;
     std::unique_ptr<SettingsManager> settings;
-    std::unique_ptr<ClipboardManager> clipboard;
-    std::unique_ptr<FileShelfManager> shelf;
-    std::unique_ptr<NotesManager> notes;
+    std::unique_ptr<AppModels> models;
+    ClipboardManager* clipboard = nullptr;
+    FileShelfManager* shelf = nullptr;
+    NotesManager* notes = nullptr;
     std::unique_ptr<AppDelegate> delegate;
 };
 
@@ -143,17 +145,16 @@ TEST(AppDelegate, StatusCountsShelfFilesAndNotesButNeverShowsThem) {
         app.status().contains(QStringLiteral("\"shelf\":{\"count\":0},\"notes\":{\"count\":0}")));
 }
 
-TEST(AppDelegate, LaunchEndsByStartingTheScreenshotListWhichStatusReports) {
-    AppOverFakes app;
+TEST(AppDelegate, TheScreenshotListWatchesItsFolderAndStatusReportsIt) {
+    QTemporaryDir folder;
+    AppOverFakes app([&](FakePlatform& fake) { fake.screenCapture.answer = folder.path(); });
     app.delegate->applicationDidFinishLaunching();
 
-    // The shared list lives over the test run's own platform, watching its folder.
-    const ScreenshotManager& shared = ScreenshotManager::shared();
-    EXPECT_EQ(&app.delegate->screenshots(), &shared);
-    EXPECT_NE(shared.dirSource(), nullptr);
+    const ScreenshotManager& shots = app.models->screenshots();
+    EXPECT_NE(shots.dirSource(), nullptr);
     const QString status = app.status();
-    EXPECT_TRUE(status.endsWith(QStringLiteral(",\"screenshots\":{\"count\":0,\"unseen\":0,"
-                                               "\"folder\":\"%1\"}}")
-                                    .arg(shared.screenshotPath())))
+    EXPECT_TRUE(status.contains(QStringLiteral(",\"screenshots\":{\"count\":0,\"unseen\":0,"
+                                               "\"folder\":\"%1\"}")
+                                    .arg(shots.screenshotPath())))
         << status.toStdString();
 }
