@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/StatusJson.h"
 #include "panel/DrawerTab.h"
 
+#include <QJsonObject>
 #include <QObject>
 
 #include <memory>
@@ -13,6 +13,7 @@ class ClipboardManager;
 class DropdownPanel;
 class FileShelfManager;
 class NotesManager;
+class PanelState;
 class ScreenshotManager;
 class SettingsManager;
 class SettingsWindowController;
@@ -39,12 +40,17 @@ public:
     // tab, a hidden drawer opens on that tab, and a drawer showing another tab switches to it
     // instead of hiding.
     void togglePanel(std::optional<DrawerTab> tab = std::nullopt);
+    // From the command line (`hodgebin --toggle [tab]`): the toggle above.
+    void toggleOnTab(std::optional<DrawerTab> tab) { togglePanel(tab); }
+    // A second start of the program opens the drawer; one already open stays open.
+    void openPanel();
+    bool isPanelVisible() const;
     void showPanelBelowStatusItem();
     void openSettings();
     void setNotchVisible(bool visible);
 
     // One line describing the running instance: counts and kinds, never contents.
-    StatusJson status() const;
+    QJsonObject status() const;
 
     StatusItem* statusItem() const { return statusItem_.get(); }
     DropdownPanel* panel() const { return panel_.get(); }
@@ -54,6 +60,7 @@ public:
     FileShelfManager& shelf() const;
     NotesManager& notes() const;
     ScreenshotManager& screenshots() const;
+    PanelState& panelState() const;
 
 private:
     void setupPanel();
