@@ -8,6 +8,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/x11/SymbolCatalogue.h"
 #include "screenshots/ScreenshotManager.h"
+#include "screenshots/ScreenshotsView.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -85,7 +86,7 @@ QWidget* makeTabView(DrawerTab tab, const DrawerContext& context, QWidget* paren
     case DrawerTab::notes:
         return new QWidget(parent);
     case DrawerTab::screenshots:
-        return new QWidget(parent);
+        return new ScreenshotsView(context, parent);
     }
     return new QWidget(parent);
 }

@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QPointer>
 
+#include <cmath>
+
 namespace {
 
 constexpr int padding = 6;
@@ -113,14 +115,18 @@ ScreenshotCell::ScreenshotCell(ScreenshotItem item, QString ageLabel, QWidget* p
     setMouseTracking(false);
 }
 
+int ScreenshotCell::pictureHeight(int pictureWidth) {
+    return int(std::lround(pictureWidth * pictureAspect));
+}
+
 int ScreenshotCell::heightForCellWidth(int width) {
-    const int picture = std::max(0, width - 2 * padding);
+    const int picture = pictureHeight(std::max(0, width - 2 * padding));
     return padding + picture + spacing + QFontMetrics(captionFont()).height() + padding;
 }
 
 QRect ScreenshotCell::pictureRect() const {
-    const int side = std::max(0, width() - 2 * padding);
-    return QRect(padding, padding, side, side);
+    const int pictureWidth = std::max(0, width() - 2 * padding);
+    return QRect(padding, padding, pictureWidth, pictureHeight(pictureWidth));
 }
 
 void ScreenshotCell::setHovered(bool hovered) {
@@ -193,13 +199,17 @@ void ScreenshotCell::paintEvent(QPaintEvent*) {
     p.setBrush(DrawerStyle::white(hovered_ ? 0.06 : 0.02));
     p.drawRoundedRect(QRectF(rect()), plateRadius, plateRadius);
 
-    // The thumbnail is square with transparent margins; shown square, it keeps its proportions.
+    // The thumbnail is a square with the picture centred in it and transparent margins. It is
+    // drawn across the frame's width, unstretched, and the frame cuts away its empty top and
+    // bottom: a screen-shaped picture fills the frame to its rounded corners.
     const QRect picture = pictureRect();
     QPainterPath clip;
     clip.addRoundedRect(QRectF(picture), pictureRadius, pictureRadius);
     p.save();
     p.setClipPath(clip);
-    p.drawImage(QRectF(picture), item_.thumbnail());
+    const qreal side = picture.width();
+    p.drawImage(QRectF(picture.left(), picture.center().y() + 0.5 - side / 2, side, side),
+                item_.thumbnail());
     p.restore();
 
     p.setFont(captionFont());

@@ -45,7 +45,9 @@ public:
     // `ageLabel` is worked out when the cell is made and stays until it is made again.
     ScreenshotCell(ScreenshotItem item, QString ageLabel, QWidget* parent = nullptr);
 
-    // The height of a cell of the given width: a square thumbnail and a caption line.
+    // The picture's frame is the shape of a wide screen, height to width.
+    static constexpr double pictureAspect = 9.0 / 16.0;
+    // The height of a cell of the given width: the picture's frame and a caption line.
     static int heightForCellWidth(int width);
 
     const ScreenshotItem& item() const { return item_; }
@@ -80,6 +82,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    static int pictureHeight(int pictureWidth);
     QRect pictureRect() const;
     void placeButtons();
     void startDrag();

@@ -160,8 +160,9 @@ ScreenshotsView::ScreenshotsView(const DrawerContext& ctx, QWidget* parent)
     scrollArea_->viewport()->setAutoFillBackground(false);
     scrollArea_->viewport()->installEventFilter(this);
     canvas_ = new QWidget;
-    canvas_->setAutoFillBackground(false);
     scrollArea_->setWidget(canvas_);
+    // The scroll area fills its widget with the desktop's window colour; the drawer shows through.
+    canvas_->setAutoFillBackground(false);
     canvas_->installEventFilter(this);
     connect(scrollArea_->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &ScreenshotsView::makeVisibleCells);
@@ -169,7 +170,7 @@ ScreenshotsView::ScreenshotsView(const DrawerContext& ctx, QWidget* parent)
     animation_ = new QVariantAnimation(this);
     animation_->setStartValue(0.0);
     animation_->setEndValue(1.0);
-    animation_->setEasingCurve(QEasingCurve::OutQuad);
+    animation_->setEasingCurve(DrawerStyle::easeOut());
     connect(animation_, &QVariantAnimation::valueChanged, this,
             [this](const QVariant& value) { animationStep(value.toReal()); });
     connect(animation_, &QVariantAnimation::finished, this, &ScreenshotsView::animationFinished);
