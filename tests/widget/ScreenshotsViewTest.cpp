@@ -1,4 +1,5 @@
 #include "screenshots/ScreenshotsView.h"
+#include "ScreenshotFiles.h"
 #include "clipboard/ClipboardManager.h"
 #include "fakes/FakePlatform.h"
 #include "notes/NotesManager.h"
@@ -6,7 +7,6 @@
 #include "screenshots/ScreenshotCell.h"
 #include "screenshots/ScreenshotManager.h"
 #include "shelf/FileShelfManager.h"
-#include "unit/ScreenshotFiles.h"
 
 #include <QAbstractButton>
 #include <QEnterEvent>
