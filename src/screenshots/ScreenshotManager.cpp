@@ -138,6 +138,7 @@ void ScreenshotManager::startupItemBuilt(const std::shared_ptr<StartupBuild>& bu
         }
         built.clear();
     }
+    Q_EMIT loadingFinished();
     if (checkAfterStartup_) {
         checkAfterStartup_ = false;
         // When the start was cleared, the change came before the clearing: what the start had

@@ -74,6 +74,9 @@ Q_SIGNALS:
     void itemsChanged();
     // An entry the watcher put at the front of the list; views animate its arrival.
     void itemInserted(int index);
+    // The screenshots found at start have all been built (isLoading turned false), whether or
+    // not any of them made an entry.
+    void loadingFinished();
     void unseenCountChanged(qint64 value);
     void knownPathsChanged();
 

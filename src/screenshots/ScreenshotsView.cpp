@@ -179,6 +179,7 @@ ScreenshotsView::ScreenshotsView(const DrawerContext& ctx, QWidget* parent)
     connect(&list, &ScreenshotManager::itemsChanged, this,
             [this] { syncWithList(changeAnimation_); });
     connect(&list, &ScreenshotManager::itemInserted, this, &ScreenshotsView::itemInserted);
+    connect(&list, &ScreenshotManager::loadingFinished, this, qOverload<>(&QWidget::update));
     syncWithList(0);
 }
 
@@ -195,7 +196,9 @@ QString ScreenshotsView::headerText() const {
 }
 
 bool ScreenshotsView::showsEmptyState() const {
-    return ctx_.screenshots.items().isEmpty();
+    // While the screenshots found at start are still being built, the list is empty but the
+    // folder may well not be: nothing is said until they are in.
+    return ctx_.screenshots.items().isEmpty() && !ctx_.screenshots.isLoading();
 }
 
 ScreenshotCell* ScreenshotsView::makeCell(const ScreenshotItem& item) {

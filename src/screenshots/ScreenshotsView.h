@@ -58,7 +58,8 @@ public:
     std::optional<QUuid> hoveredId() const { return hoveredId_; }
     // Visible only while the list has entries.
     QAbstractButton* clearButton() const { return clearButton_; }
-    // True while the list is empty and the note about how to take a screenshot is shown.
+    // True while the list is empty (and not still loading) and the note about how to take a
+    // screenshot is shown.
     bool showsEmptyState() const;
 
 protected:
