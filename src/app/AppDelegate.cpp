@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QJsonArray>
 
 AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings, AppModels& models,
                          SettingsWindowController* settingsWindow, QObject* parent)
@@ -68,23 +69,34 @@ void AppDelegate::togglePanel(std::optional<DrawerTab> tab) {
     if (!panel_) {
         return;
     }
+    // A drawer on its way out counts as closed: a click while it fades brings it back.
     const bool shown = panel_->isVisible() && !panel_->isHiding();
-    if (shown && tab && panel_->content()->activeTab() != *tab) {
-        panel_->content()->setActiveTab(*tab, true);
-        return;
-    }
-    if (!panel_->isVisible()) {
+    if (!shown) {
         panelOpenedViaHover_ = false;
         if (tab) {
-            models_.panelState().setRequestedTab(tab);
+            panelState().setRequestedTab(tab);
         }
         showPanelBelowStatusItem();
+        return;
+    }
+    if (tab && panel_->content()->activeTab() != *tab) {
+        panel_->content()->setActiveTab(*tab, true);
         return;
     }
     panel_->animateOut();
     unhoverNotch();
     panelOpenedViaHover_ = false;
     stopHoverTracking();
+}
+
+void AppDelegate::openPanel() {
+    if (!isPanelVisible() || panel_->isHiding()) {
+        togglePanel();
+    }
+}
+
+bool AppDelegate::isPanelVisible() const {
+    return panel_ && panel_->isVisible();
 }
 
 void AppDelegate::showPanelBelowStatusItem() {
@@ -121,50 +133,45 @@ ScreenshotManager& AppDelegate::screenshots() const {
     return models_.screenshots();
 }
 
-StatusJson AppDelegate::status() const {
-    StatusJson settings;
-    settings.add(QStringLiteral("showNotch"), settings_.showNotch())
-        .add(QStringLiteral("soundsEnabled"), settings_.soundsEnabled())
-        .add(QStringLiteral("maxClipboardItems"), settings_.maxClipboardItems());
+PanelState& AppDelegate::panelState() const {
+    return models_.panelState();
+}
+
+QJsonObject AppDelegate::status() const {
+    const QJsonObject settings{
+        {QStringLiteral("showNotch"), settings_.showNotch()},
+        {QStringLiteral("soundsEnabled"), settings_.soundsEnabled()},
+        {QStringLiteral("maxClipboardItems"), qint64(settings_.maxClipboardItems())}};
 
     // Kinds and counts only: what was copied never leaves the process this way.
-    const QList<ClipboardItem> shown = clipboard().displayItems();
-    std::vector<QString> kinds;
+    QJsonArray kinds;
     qint64 pinned = 0;
-    for (const ClipboardItem& item : shown) {
-        kinds.push_back(ClipboardContent::kindName(item.content.kind()));
+    for (const ClipboardItem& item : clipboard().displayItems()) {
+        kinds.append(ClipboardContent::kindName(item.content.kind()));
         pinned += clipboard().pinnedIds().contains(item.id) ? 1 : 0;
     }
-    StatusJson clipboardStatus;
-    clipboardStatus.add(QStringLiteral("count"), qint64(clipboard().items().size()))
-        .add(QStringLiteral("pinned"), pinned)
-        .add(QStringLiteral("kinds"), kinds);
-
-    StatusJson status;
-    status.add(QStringLiteral("running"), true)
-        .add(QStringLiteral("pid"), QCoreApplication::applicationPid())
-        .add(QStringLiteral("settings"), settings)
-        .add(QStringLiteral("clipboard"), clipboardStatus);
-    status.add(QStringLiteral("shelf"),
-               StatusJson().add(QStringLiteral("count"), qint64(shelf().files().size())));
-    status.add(QStringLiteral("notes"),
-               StatusJson().add(QStringLiteral("count"), qint64(notes().items().size())));
+    const QJsonObject clipboardStatus{{QStringLiteral("count"), qint64(clipboard().items().size())},
+                                      {QStringLiteral("pinned"), pinned},
+                                      {QStringLiteral("kinds"), kinds}};
 
     const ScreenshotManager& shotList = screenshots();
-    StatusJson shots;
-    shots.add(QStringLiteral("count"), qint64(shotList.items().size()))
-        .add(QStringLiteral("unseen"), shotList.unseenCount())
-        .add(QStringLiteral("folder"), shotList.screenshotPath());
-    status.add(QStringLiteral("screenshots"), shots);
+    const QJsonObject shots{{QStringLiteral("count"), qint64(shotList.items().size())},
+                            {QStringLiteral("unseen"), qint64(shotList.unseenCount())},
+                            {QStringLiteral("folder"), shotList.screenshotPath()}};
 
-    const bool drawerVisible = panel_ && panel_->isVisible();
-    const DrawerTab tab = panel_ ? panel_->content()->activeTab() : DrawerTab::clipboard;
-    status.add(QStringLiteral("drawer"), StatusJson()
-                                             .add(QStringLiteral("visible"), drawerVisible)
-                                             .add(QStringLiteral("tab"), rawValue(tab)));
-    status.add(QStringLiteral("notch"),
-               StatusJson()
-                   .add(QStringLiteral("shown"), notchWindow_ && notchWindow_->isVisible())
-                   .add(QStringLiteral("hovered"), notchWindow_ && notchWindow_->isHovered));
-    return status;
+    return QJsonObject{
+        {QStringLiteral("running"), true},
+        {QStringLiteral("pid"), QCoreApplication::applicationPid()},
+        {QStringLiteral("settings"), settings},
+        {QStringLiteral("clipboard"), clipboardStatus},
+        {QStringLiteral("shelf"),
+         QJsonObject{{QStringLiteral("count"), qint64(shelf().files().size())}}},
+        {QStringLiteral("notes"),
+         QJsonObject{{QStringLiteral("count"), qint64(notes().items().size())}}},
+        {QStringLiteral("screenshots"), shots},
+        {QStringLiteral("drawer"),
+         QJsonObject{{QStringLiteral("visible"), isPanelVisible()},
+                     {QStringLiteral("tab"),
+                      rawValue(panel_ ? panel_->content()->activeTab() : DrawerTab::clipboard)}}},
+    };
 }

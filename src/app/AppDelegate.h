@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/StatusJson.h"
 #include "panel/DrawerTab.h"
 #include "platform/EventMonitors.h"
 
+#include <QJsonObject>
 #include <QObject>
 
 #include <memory>
@@ -15,6 +15,7 @@ class DropdownPanel;
 class FileShelfManager;
 class NotchWindow;
 class NotesManager;
+class PanelState;
 class ScreenshotManager;
 class SettingsManager;
 class SettingsWindowController;
@@ -41,12 +42,17 @@ public:
     // tab, a hidden drawer opens on that tab, and a drawer showing another tab switches to it
     // instead of hiding.
     void togglePanel(std::optional<DrawerTab> tab = std::nullopt);
+    // From the command line (`hodgebin --toggle [tab]`): the toggle above.
+    void toggleOnTab(std::optional<DrawerTab> tab) { togglePanel(tab); }
+    // A second start of the program opens the drawer; one already open stays open.
+    void openPanel();
+    bool isPanelVisible() const;
     void showPanelBelowStatusItem();
     void openSettings();
     void setNotchVisible(bool visible);
 
     // One line describing the running instance: counts and kinds, never contents.
-    StatusJson status() const;
+    QJsonObject status() const;
 
     StatusItem* statusItem() const { return statusItem_.get(); }
     DropdownPanel* panel() const { return panel_.get(); }
@@ -57,6 +63,7 @@ public:
     FileShelfManager& shelf() const;
     NotesManager& notes() const;
     ScreenshotManager& screenshots() const;
+    PanelState& panelState() const;
 
     // The notch's hover: opens the drawer under the notch, closing again once the pointer
     // has left both (AppDelegateHover.cpp).

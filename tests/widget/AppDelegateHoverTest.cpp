@@ -5,6 +5,8 @@
 #include "panel/DropdownPanel.h"
 #include "settings/SettingsManager.h"
 
+#include <QJsonObject>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -55,6 +57,10 @@ struct HoverApp {
     std::unique_ptr<AppModels> models;
     std::unique_ptr<AppDelegate> delegate;
 };
+
+QJsonObject notchStatus(const HoverApp& app) {
+    return app.delegate->status().value(QStringLiteral("notch")).toObject();
+}
 
 } // namespace
 
@@ -162,8 +168,8 @@ TEST(AppDelegateHover, TheNotchSettingBuildsAndDropsTheOverlayAndStatusSaysSo) {
         fake.userDefaults.values = {{QStringLiteral("replaceNotch"), false}};
     });
     EXPECT_EQ(app.delegate->notchWindow(), nullptr);
-    EXPECT_TRUE(app.delegate->status().toString().contains(
-        QStringLiteral("\"notch\":{\"shown\":false,\"hovered\":false}")));
+    EXPECT_EQ(notchStatus(app), (QJsonObject{{QStringLiteral("shown"), false},
+                                             {QStringLiteral("hovered"), false}}));
 
     app.delegate->setNotchVisible(true);
     NotchWindow* first = app.delegate->notchWindow();
@@ -171,8 +177,8 @@ TEST(AppDelegateHover, TheNotchSettingBuildsAndDropsTheOverlayAndStatusSaysSo) {
     app.delegate->setNotchVisible(true);
     EXPECT_EQ(app.delegate->notchWindow(), first);
     app.hoverNotch();
-    EXPECT_TRUE(app.delegate->status().toString().contains(
-        QStringLiteral("\"notch\":{\"shown\":true,\"hovered\":true}")));
+    EXPECT_EQ(notchStatus(app), (QJsonObject{{QStringLiteral("shown"), true},
+                                             {QStringLiteral("hovered"), true}}));
 
     app.delegate->setNotchVisible(false);
     EXPECT_EQ(app.delegate->notchWindow(), nullptr);

@@ -2,7 +2,6 @@
 #include "app/AppModels.h"
 #include "clipboard/ClipboardManager.h"
 #include "fakes/FakePlatform.h"
-#include "platform/DragPasteboard.h"
 #include "panel/CopiedBadge.h"
 #include "panel/DropHostingView.h"
 #include "panel/DropdownPanel.h"
@@ -10,6 +9,7 @@
 #include "panel/PanelNotifications.h"
 #include "panel/PanelState.h"
 #include "panel/TabButton.h"
+#include "platform/DragPasteboard.h"
 #include "screenshots/ScreenshotManager.h"
 #include "settings/SettingsManager.h"
 #include "shelf/FileShelfManager.h"
@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QMimeData>
@@ -221,10 +220,7 @@ protected:
     }
 
     QJsonObject drawerStatus() const {
-        return QJsonDocument::fromJson(delegate->status().toString().toUtf8())
-            .object()
-            .value(QStringLiteral("drawer"))
-            .toObject();
+        return delegate->status().value(QStringLiteral("drawer")).toObject();
     }
 
     std::unique_ptr<SettingsManager> settings;
