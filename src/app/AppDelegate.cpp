@@ -173,5 +173,8 @@ QJsonObject AppDelegate::status() const {
          QJsonObject{{QStringLiteral("visible"), isPanelVisible()},
                      {QStringLiteral("tab"),
                       rawValue(panel_ ? panel_->content()->activeTab() : DrawerTab::clipboard)}}},
+        {QStringLiteral("notch"),
+         QJsonObject{{QStringLiteral("shown"), notchWindow_ && notchWindow_->isVisible()},
+                     {QStringLiteral("hovered"), notchWindow_ && notchWindow_->isHovered}}},
     };
 }
