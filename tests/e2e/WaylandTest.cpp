@@ -1,0 +1,119 @@
+#include "E2eSession.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Weston nested in the virtual X server, with XWayland for X programs: a Wayland session as
+// GNOME or KDE give one, on a machine without a GPU or a seat.
+struct NestedWeston {
+    explicit NestedWeston(E2eSession& session)
+        : session(session) {
+        log = session.home() + QStringLiteral("/weston.log");
+        process =
+            session.spawn(QStringLiteral("weston"),
+                          {QStringLiteral("--backend=x11-backend.so"), QStringLiteral("--xwayland"),
+                           QStringLiteral("--socket=") + socket, QStringLiteral("--width=1024"),
+                           QStringLiteral("--height=640"), QStringLiteral("--use-pixman"),
+                           QStringLiteral("--idle-time=0"), QStringLiteral("--log=") + log});
+        // Weston names the X display it keeps for XWayland once it is ready for clients.
+        static const QRegularExpression listening(
+            QStringLiteral("xserver listening on display (:\\d+)"));
+        E2eSession::waitUntil(
+            [&] {
+                QFile file(log);
+                if (file.open(QIODevice::ReadOnly)) {
+                    const auto match = listening.match(QString::fromUtf8(file.readAll()));
+                    xwaylandDisplay = match.hasMatch() ? match.captured(1) : QString();
+                }
+                return !xwaylandDisplay.isEmpty() || process->state() == QProcess::NotRunning;
+            },
+            15000);
+    }
+
+    // A Wayland client gets keyboard focus, which wl-copy needs, once Weston's window has it:
+    // a click into that window on the outer X server.
+    void focus() {
+        QProcessEnvironment env = session.environment();
+        env.insert(QStringLiteral("DISPLAY"), session.display());
+        QProcess xdotool;
+        xdotool.setProcessEnvironment(env);
+        xdotool.start(QStringLiteral("xdotool"),
+                      {QStringLiteral("search"), QStringLiteral("--name"),
+                       QStringLiteral("^Weston Compositor"), QStringLiteral("windowactivate"),
+                       QStringLiteral("--sync"), QStringLiteral("mousemove"),
+                       QStringLiteral("--window"), QStringLiteral("%1"), QStringLiteral("500"),
+                       QStringLiteral("400"), QStringLiteral("click"), QStringLiteral("1")});
+        xdotool.waitForFinished(10000);
+    }
+
+    E2eSession& session;
+    const QString socket = QStringLiteral("wayland-hodgebin");
+    QString log;
+    QProcess* process = nullptr;
+    QString xwaylandDisplay;
+};
+
+QStringList kinds(const QJsonObject& status) {
+    QStringList out;
+    for (const auto& v : status.value(QStringLiteral("clipboard"))
+                             .toObject()
+                             .value(QStringLiteral("kinds"))
+                             .toArray()) {
+        out.append(v.toString());
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Wayland, CopiesFromWaylandProgramsReachTheHistoryThroughXWayland) {
+    E2eSession session;
+    ASSERT_TRUE(session.ok()) << session.error().toStdString();
+    NestedWeston weston(session);
+    ASSERT_FALSE(weston.xwaylandDisplay.isEmpty()) << "weston did not start; see its log";
+
+    // Hodgebin is an X program here, as in a GNOME or KDE Wayland session; the Wayland
+    // clients find the compositor by its socket.
+    session.setEnvironment(QStringLiteral("DISPLAY"), weston.xwaylandDisplay);
+    session.setEnvironment(QStringLiteral("WAYLAND_DISPLAY"), weston.socket);
+    ASSERT_TRUE(session.startHodgebin(30000));
+    weston.focus();
+
+    // wl-copy serves the selection until it is replaced; the session stops it at the end.
+    session.spawn(QStringLiteral("wl-copy"),
+                  {QStringLiteral("--foreground"), QStringLiteral("copied in a Wayland program")});
+    const auto status = session.waitForStatus(
+        [](const QJsonObject& s) { return kinds(s) == QStringList{QStringLiteral("text")}; },
+        15000);
+    if (!status || kinds(*status).isEmpty()) {
+        QFile file(weston.log);
+        file.open(QIODevice::ReadOnly);
+        ADD_FAILURE() << file.readAll().right(3000).toStdString();
+    }
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(kinds(*status), QStringList{QStringLiteral("text")});
+
+    // The other way, as a copy back from the drawer goes: what an X program owns reaches
+    // Wayland programs through the bridge.
+    ASSERT_EQ(session
+                  .run(QStringLiteral("xclip"),
+                       {QStringLiteral("-selection"), QStringLiteral("clipboard")},
+                       "copied in an X program")
+                  .exitCode,
+              0);
+    EXPECT_TRUE(
+        session
+            .waitForStatus(
+                [](const QJsonObject& s) {
+                    return kinds(s) == QStringList{QStringLiteral("text"), QStringLiteral("text")};
+                },
+                15000)
+            .has_value());
+    const auto pasted = session.run(QStringLiteral("wl-paste"), {QStringLiteral("--no-newline")});
+    EXPECT_EQ(pasted.out, QByteArray("copied in an X program"));
+}
