@@ -5,6 +5,7 @@
 #include "panel/PanelNotifications.h"
 #include "panel/PanelState.h"
 #include "platform/MainQueue.h"
+#include "platform/MimeDragPasteboard.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Screens.h"
 #include "platform/x11/ScreenCoordinates.h"
@@ -194,7 +195,8 @@ void NotchWindow::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void NotchWindow::dropEvent(QDropEvent* event) {
-    const bool taken = onDrop && event->mimeData() != nullptr && onDrop(*event->mimeData());
+    const bool taken =
+        onDrop && event->mimeData() != nullptr && onDrop(MimeDragPasteboard(*event->mimeData()));
     if (taken) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
