@@ -43,29 +43,46 @@ QVariant SettingsFileDefaults::objectForKey(const QString& key) const {
     return settings_->value(key);
 }
 
-void SettingsFileDefaults::write(const QString& key, const QVariant& value) {
+bool SettingsFileDefaults::sync() {
     QDir().mkpath(QFileInfo(settings_->fileName()).absolutePath());
+    settings_->sync();
+    if (settings_->status() == QSettings::NoError) {
+        return true;
+    }
+    // QSettings keeps answering the first error it ever met (also a file it could not parse at
+    // start), so its status cannot tell whether this write reached the disk. A fresh object on
+    // the same file shares the values not yet written and reports on its own attempt to write
+    // them; it takes over, so the next write is judged on its own too.
+    auto fresh = std::make_unique<QSettings>(settings_->fileName(), QSettings::IniFormat);
+    fresh->setAtomicSyncRequired(true);
+    fresh->sync();
+    const bool written = fresh->status() == QSettings::NoError;
+    settings_ = std::move(fresh);
+    return written;
+}
+
+bool SettingsFileDefaults::write(const QString& key, const QVariant& value) {
     settings_->setValue(key, value);
-    settings_->sync();
+    return sync();
 }
 
-void SettingsFileDefaults::setBool(const QString& key, bool value) {
-    write(key, value);
+bool SettingsFileDefaults::setBool(const QString& key, bool value) {
+    return write(key, value);
 }
 
-void SettingsFileDefaults::setInteger(const QString& key, qint64 value) {
-    write(key, value);
+bool SettingsFileDefaults::setInteger(const QString& key, qint64 value) {
+    return write(key, value);
 }
 
-void SettingsFileDefaults::setString(const QString& key, const QString& value) {
-    write(key, value);
+bool SettingsFileDefaults::setString(const QString& key, const QString& value) {
+    return write(key, value);
 }
 
-void SettingsFileDefaults::setData(const QString& key, const QByteArray& value) {
-    write(key, value);
+bool SettingsFileDefaults::setData(const QString& key, const QByteArray& value) {
+    return write(key, value);
 }
 
-void SettingsFileDefaults::removeObject(const QString& key) {
+bool SettingsFileDefaults::removeObject(const QString& key) {
     settings_->remove(key);
-    settings_->sync();
+    return sync();
 }

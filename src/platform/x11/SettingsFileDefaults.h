@@ -8,6 +8,8 @@
 
 // User defaults kept in an INI file (by default ~/.config/Hodgebin/Hodgebin.conf). Every write
 // is synced at once; QSettings replaces the file atomically, so a crash never leaves half a file.
+// A write that cannot reach the disk answers false; its value stays readable and is written
+// with the next write that succeeds.
 class SettingsFileDefaults final : public UserDefaults {
 public:
     // The standard location under the XDG config home.
@@ -15,11 +17,11 @@ public:
     explicit SettingsFileDefaults(const QString& filePath);
 
     QVariant objectForKey(const QString& key) const override;
-    void setBool(const QString& key, bool value) override;
-    void setInteger(const QString& key, qint64 value) override;
-    void setString(const QString& key, const QString& value) override;
-    void setData(const QString& key, const QByteArray& value) override;
-    void removeObject(const QString& key) override;
+    bool setBool(const QString& key, bool value) override;
+    bool setInteger(const QString& key, qint64 value) override;
+    bool setString(const QString& key, const QString& value) override;
+    bool setData(const QString& key, const QByteArray& value) override;
+    bool removeObject(const QString& key) override;
 
     QString filePath() const;
     // Where an unparseable settings file was copied before anything was written over it.
@@ -28,7 +30,8 @@ public:
     static QString standardFilePath();
 
 private:
-    void write(const QString& key, const QVariant& value);
+    bool write(const QString& key, const QVariant& value);
+    bool sync();
     void preserveUnreadableFile(const QString& filePath);
 
     std::unique_ptr<QSettings> settings_;
