@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPropertyAnimation>
 #include <QScrollBar>
+#include <QStyle>
 #include <QtMath>
 
 #include <algorithm>
@@ -24,6 +25,7 @@ QScrollBar::handle:vertical { background: rgba(255, 255, 255, 56); border-radius
                               min-height: 24px; }
 QScrollBar::handle:vertical:hover, QScrollBar::handle:vertical:pressed {
     background: rgba(255, 255, 255, 96); }
+QScrollBar[idle="true"]::handle:vertical { background: transparent; }
 QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }
 QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }
 )";
@@ -42,7 +44,9 @@ NoteRowList::NoteRowList(NotesManager& notes, NotesEditor& editor, QWidget* pare
     viewport()->setFocusPolicy(Qt::NoFocus);
     viewport()->setAutoFillBackground(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Always there (drawn empty while nothing scrolls), so the lines' width never changes with
+    // the list's length and a long list is measured once.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     verticalScrollBar()->setStyleSheet(QString::fromLatin1(scrollBarStyle));
     verticalScrollBar()->setSingleStep(20);
     scrollAnimation_->setDuration(scrollAnimationMs);
@@ -78,6 +82,10 @@ qreal NoteRowList::measuredTextHeight(const QUuid& id, const QString& text, qint
 }
 
 void NoteRowList::relayout() {
+    // Measured when it comes on screen, at its real width.
+    if (!isVisible()) {
+        return;
+    }
     const QList<NoteItem>& items = notes_.items();
     const qreal width = rowWidth();
     rows_.clear();
@@ -86,11 +94,11 @@ void NoteRowList::relayout() {
     rowIndex_.reserve(items.size());
     qreal top = verticalPadding;
     for (const NoteItem& item : items) {
-        qreal textHeight = measuredTextHeight(item.id, item.text, item.indent);
-        if (fieldId_ == item.id) {
-            // The editor may hold what the list has not measured (text being composed).
-            textHeight = std::max<qreal>(textHeight, field_->contentHeight());
-        }
+        // The focused line is as tall as its editor, which has laid its text out already (a
+        // very long line would otherwise be laid out twice per keystroke).
+        const qreal textHeight = fieldId_ == item.id
+                                     ? qreal(field_->contentHeight())
+                                     : measuredTextHeight(item.id, item.text, item.indent);
         const qreal height = NoteRow(item, width, textHeight).height();
         rowIndex_.insert(item.id, qsizetype(rows_.size()));
         rows_.push_back(Row{item.id, top, height});
@@ -104,7 +112,14 @@ void NoteRowList::relayout() {
     }
     const int contentHeight = qCeil(top + verticalPadding);
     verticalScrollBar()->setPageStep(viewport()->height());
-    verticalScrollBar()->setRange(0, std::max(0, contentHeight - viewport()->height()));
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, std::max(0, contentHeight - viewport()->height()));
+    const bool idle = bar->maximum() == 0;
+    if (bar->property("idle").toBool() != idle) {
+        bar->setProperty("idle", idle);
+        bar->style()->unpolish(bar);
+        bar->style()->polish(bar);
+    }
     placeField();
     viewport()->update();
 }
@@ -171,9 +186,8 @@ void NoteRowList::placeField() {
     }
     const Row& row = rows_[size_t(rowIndex_.value(*fieldId_))];
     const NoteItem& item = notes_.items()[rowIndex_.value(*fieldId_)];
-    const qreal textHeight = std::max<qreal>(measuredTextHeight(item.id, item.text, item.indent),
-                                             field_->contentHeight());
-    const NoteRow layout(item, rowWidth(), textHeight);
+    // Placed at the new width first; its height then follows (contentHeightChanged).
+    const NoteRow layout(item, rowWidth(), field_->contentHeight());
     const QRectF text =
         layout.textRect().translated(horizontalPadding, row.top - verticalScrollBar()->value());
     field_->setGeometry(
@@ -253,12 +267,16 @@ void NoteRowList::paintEvent(QPaintEvent* event) {
         }
         const NoteItem& item = items[index];
         const bool edited = fieldId_ == item.id && field_->isVisible();
-        const qreal textHeight =
-            edited ? std::max<qreal>(measured_.value(item.id).textHeight, field_->contentHeight())
-                   : measured_.value(item.id).textHeight;
+        const qreal textHeight = edited ? qreal(field_->contentHeight())
+                                        : measuredTextHeight(item.id, item.text, item.indent);
         NoteRow(item, width, textHeight)
             .paint(painter, QPointF(horizontalPadding, it->top - scroll), !edited);
     }
+}
+
+void NoteRowList::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    relayout();
 }
 
 void NoteRowList::resizeEvent(QResizeEvent* event) {
@@ -279,7 +297,10 @@ void NoteRowList::mousePressEvent(QMouseEvent* event) {
     }
     const Row& row = rows_[size_t(*index)];
     const NoteItem& item = notes_.items()[*index];
-    const NoteRow layout(item, rowWidth(), measured_.value(item.id).textHeight);
+    const qreal textHeight = fieldId_ == item.id
+                                 ? qreal(field_->contentHeight())
+                                 : measuredTextHeight(item.id, item.text, item.indent);
+    const NoteRow layout(item, rowWidth(), textHeight);
     const QPointF inRow(pos.x() - horizontalPadding, contentY - row.top);
     if (layout.markHitRect().contains(inRow)) {
         editor_.toggleDone(row.id);

@@ -4,6 +4,7 @@
 #include "platform/UserDefaults.h"
 
 #include <QLoggingCategory>
+#include <QPointer>
 #include <QStringList>
 
 namespace {
@@ -78,9 +79,23 @@ bool NotesManager::keepUnreadableData() {
 
 void NotesManager::save() {
     // Until the unreadable notes are safely kept elsewhere, the stored value is their only copy.
-    const bool saved = (!unreadable_ || keepUnreadableData()) &&
-                       defaults_.setData(storageKey, encodeNotes(items_));
-    setCannotSave(!saved);
+    if (unreadable_ && !keepUnreadableData()) {
+        setCannotSave(true);
+        return;
+    }
+    // Encoding and writing thousands of lines takes longer than a keystroke may: both happen off
+    // the main thread, on a copy of the list, and a save not yet started gives way to a newer
+    // one. Each save still starts at the change it follows, so a note is on disk a write time
+    // after it was typed.
+    const quint64 serial = ++savesStarted_;
+    defaults_.setDataInBackground(
+        storageKey, [notes = items_] { return encodeNotes(notes); },
+        [guard = QPointer<NotesManager>(this), serial](bool written) {
+            if (guard && serial >= guard->newestSaveDone_) {
+                guard->newestSaveDone_ = serial;
+                guard->setCannotSave(!written);
+            }
+        });
 }
 
 void NotesManager::setCannotSave(bool cannotSave) {

@@ -31,7 +31,8 @@ public:
     const QList<NoteItem>& items() const { return items_; }
     // Replaces the whole list and saves it (also when it is equal; then nobody is notified).
     void setItems(const QList<NoteItem>& items);
-    // Writes the list to user defaults.
+    // Writes the list to user defaults; the write itself happens in the background, and
+    // cannotSave follows its outcome.
     void save();
     // The last save did not reach the disk: the notes live in memory only until a save does.
     bool cannotSave() const { return cannotSave_; }
@@ -75,4 +76,7 @@ private:
     std::optional<QByteArray> unreadable_;
     std::optional<QString> backupKeyUsed_;
     bool cannotSave_ = false;
+    // Saves are numbered so that only the newest finished one sets cannotSave.
+    quint64 savesStarted_ = 0;
+    quint64 newestSaveDone_ = 0;
 };

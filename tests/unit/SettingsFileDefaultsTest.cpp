@@ -2,6 +2,7 @@
 #include "notes/NotesManager.h"
 #include "settings/SettingsManager.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -13,6 +14,12 @@ namespace {
 QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Background writes made, and their outcomes delivered.
+void settle(SettingsFileDefaults& defaults) {
+    defaults.waitForBackgroundWrites();
+    QCoreApplication::processEvents();
 }
 } // namespace
 
@@ -142,6 +149,7 @@ TEST(SettingsFileDefaults, NotesOnAFullDiskAreReportedUnsavedAndSavedOnceThereIs
     SettingsFileDefaults defaults(disk.filePath(QStringLiteral("Hodgebin/Hodgebin.conf")));
     NotesManager notes(defaults);
     notes.setText(notes.items()[0].id, QStringLiteral("before the disk filled"));
+    settle(defaults);
     ASSERT_FALSE(notes.cannotSave());
 
     // Fill what is left of the disk.
@@ -155,6 +163,7 @@ TEST(SettingsFileDefaults, NotesOnAFullDiskAreReportedUnsavedAndSavedOnceThereIs
     }
     const QString longer = QString(20000, QLatin1Char('n'));
     notes.setText(notes.items()[0].id, longer);
+    settle(defaults);
     EXPECT_TRUE(notes.cannotSave());
     // The file on disk still holds the last complete save. (Read as bytes: another settings
     // object in this process would share the values not yet written.)
@@ -164,6 +173,32 @@ TEST(SettingsFileDefaults, NotesOnAFullDiskAreReportedUnsavedAndSavedOnceThereIs
 
     ASSERT_TRUE(QFile::remove(filler));
     notes.addItem(notes.items()[0].id);
+    settle(defaults);
     EXPECT_FALSE(notes.cannotSave());
     EXPECT_TRUE(readAll(defaults.filePath()).contains(longerBytes));
+}
+
+TEST(SettingsFileDefaults, BackgroundWritesOfOneKeyEndWithTheNewestOnDiskAndReported) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Hodgebin/Hodgebin.conf"));
+    SettingsFileDefaults defaults(path);
+    ASSERT_TRUE(defaults.setBool(QStringLiteral("replaceNotch"), false));
+    ASSERT_TRUE(readAll(path).contains("replaceNotch=false"));
+    QList<int> reported;
+    for (int i = 0; i < 50; ++i) {
+        defaults.setDataInBackground(
+            QStringLiteral("k"), [i] { return QByteArray::number(i); },
+            [&reported, i](bool written) {
+                EXPECT_TRUE(written);
+                reported << i;
+            });
+    }
+    EXPECT_TRUE(reported.isEmpty()) << "outcomes arrive on the caller's thread, later";
+    settle(defaults);
+    ASSERT_FALSE(reported.isEmpty());
+    EXPECT_EQ(reported.last(), 49);
+    const QByteArray onDisk = readAll(path);
+    EXPECT_TRUE(onDisk.contains("k=@ByteArray(49)")) << onDisk.toStdString();
+    EXPECT_TRUE(onDisk.contains("replaceNotch=false")) << "the other keys stay";
+    EXPECT_EQ(defaults.dataForKey(QStringLiteral("k")), QByteArray("49"));
 }

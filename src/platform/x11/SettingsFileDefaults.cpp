@@ -1,10 +1,13 @@
 #include "platform/x11/SettingsFileDefaults.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 QString SettingsFileDefaults::standardFilePath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -21,6 +24,81 @@ SettingsFileDefaults::SettingsFileDefaults(const QString& filePath)
     settings_->allKeys();
     if (settings_->status() == QSettings::FormatError) {
         preserveUnreadableFile(filePath);
+    }
+    callerThread_ = std::make_unique<QObject>();
+    // A program that quits normally leaves nothing unwritten.
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        QObject::connect(app, &QCoreApplication::aboutToQuit, callerThread_.get(),
+                         [this] { waitForBackgroundWrites(); });
+    }
+}
+
+SettingsFileDefaults::~SettingsFileDefaults() {
+    {
+        std::unique_lock lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+}
+
+void SettingsFileDefaults::setDataInBackground(const QString& key, Produce produce, Done done) {
+    {
+        std::unique_lock lock(mutex_);
+        Job job{key, std::move(produce), std::move(done)};
+        auto same = std::find_if(pending_.begin(), pending_.end(),
+                                 [&key](const Job& waiting) { return waiting.key == key; });
+        if (same != pending_.end()) {
+            *same = std::move(job);
+        } else {
+            pending_.append(std::move(job));
+        }
+        if (!worker_.joinable()) {
+            worker_ = std::thread([this] { runBackgroundWrites(); });
+        }
+    }
+    changed_.notify_all();
+}
+
+void SettingsFileDefaults::waitForBackgroundWrites() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return pending_.isEmpty() && !writing_; });
+}
+
+void SettingsFileDefaults::runBackgroundWrites() {
+    const QString path = filePath();
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stopping_ || !pending_.isEmpty(); });
+        if (pending_.isEmpty()) {
+            return;
+        }
+        Job job = pending_.takeFirst();
+        writing_ = true;
+        lock.unlock();
+
+        const QByteArray data = job.produce();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        // A settings object of this thread, fresh for each write so its status is this write's.
+        bool written = false;
+        {
+            QSettings settings(path, QSettings::IniFormat);
+            settings.setAtomicSyncRequired(true);
+            settings.setValue(job.key, data);
+            settings.sync();
+            written = settings.status() == QSettings::NoError;
+        }
+        if (job.done) {
+            QMetaObject::invokeMethod(
+                callerThread_.get(), [done = std::move(job.done), written] { done(written); },
+                Qt::QueuedConnection);
+        }
+
+        lock.lock();
+        writing_ = false;
+        changed_.notify_all();
     }
 }
 
