@@ -8,7 +8,7 @@
 #include "notes/NotesManager.h"
 #include "notes/NotesView.h"
 #include "panel/PanelState.h"
-#include "platform/x11/SettingsFileDefaults.h"
+#include "platform/linux/SettingsFileDefaults.h"
 #include "screenshots/ScreenshotManager.h"
 #include "shelf/FileShelfManager.h"
 
