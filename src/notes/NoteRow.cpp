@@ -97,7 +97,8 @@ qreal NoteRow::textHeight(const QString& text, qreal width) {
     return std::ceil(std::max(height, metrics.height()));
 }
 
-void NoteRow::paint(QPainter& painter, const QPointF& origin, bool paintText) const {
+void NoteRow::paint(QPainter& painter, const QPointF& origin, bool paintText,
+                    const QTextLayout* textLayout) const {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(origin);
@@ -124,19 +125,28 @@ void NoteRow::paint(QPainter& painter, const QPointF& origin, bool paintText) co
     }
 
     if (paintText) {
-        QTextLayout layout(forLayout(item_.text), textFont(item_.done));
-        layout.setTextOption(textOption());
-        layout.beginLayout();
-        qreal y = 0;
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLeadingIncluded(true);
-            line.setLineWidth(textRect_.width());
-            line.setPosition(QPointF(0, y));
-            y += line.height();
+        std::unique_ptr<QTextLayout> own;
+        if (textLayout == nullptr) {
+            own = layOutText(item_, textRect_.width());
+            textLayout = own.get();
         }
-        layout.endLayout();
         painter.setPen(textColor(item_.done));
-        layout.draw(&painter, textRect_.topLeft());
+        textLayout->draw(&painter, textRect_.topLeft());
     }
     painter.restore();
+}
+
+std::unique_ptr<QTextLayout> NoteRow::layOutText(const NoteItem& item, qreal width) {
+    auto layout = std::make_unique<QTextLayout>(forLayout(item.text), textFont(item.done));
+    layout->setTextOption(textOption());
+    layout->beginLayout();
+    qreal y = 0;
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLeadingIncluded(true);
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    layout->endLayout();
+    return layout;
 }

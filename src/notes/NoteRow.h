@@ -6,7 +6,10 @@
 #include <QRectF>
 #include <QTextOption>
 
+#include <memory>
+
 class QPainter;
+class QTextLayout;
 
 // One note line laid out at a width: its done mark, then its text wrapped to the rest of the
 // row, moved right by its indent. The list paints idle lines with it and places the line
@@ -31,7 +34,10 @@ public:
     // Where a click ticks the line off: the mark with some room around it.
     QRectF markHitRect() const;
 
-    void paint(QPainter& painter, const QPointF& origin, bool paintText = true) const;
+    // textLayout, when given, is this line's text laid out by layOutText at textRect's width.
+    void paint(QPainter& painter, const QPointF& origin, bool paintText = true,
+               const QTextLayout* textLayout = nullptr) const;
+    static std::unique_ptr<QTextLayout> layOutText(const NoteItem& item, qreal width);
 
     // The mark's size: smaller on indented lines.
     static qreal markSize(qint64 indent);

@@ -12,6 +12,7 @@
 #include <QPropertyAnimation>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTextLayout>
 #include <QtMath>
 
 #include <algorithm>
@@ -248,6 +249,7 @@ void NoteRowList::revealFocusedLine() {
 }
 
 void NoteRowList::paintEvent(QPaintEvent* event) {
+    ++paintPass_;
     QPainter painter(viewport());
     painter.fillRect(event->rect(), DrawerStyle::background());
     const int scroll = verticalScrollBar()->value();
@@ -269,8 +271,24 @@ void NoteRowList::paintEvent(QPaintEvent* event) {
         const bool edited = fieldId_ == item.id && field_->isVisible();
         const qreal textHeight = edited ? qreal(field_->contentHeight())
                                         : measuredTextHeight(item.id, item.text, item.indent);
-        NoteRow(item, width, textHeight)
-            .paint(painter, QPointF(horizontalPadding, it->top - scroll), !edited);
+        const NoteRow row(item, width, textHeight);
+        const QTextLayout* layout = nullptr;
+        if (!edited) {
+            // Lines are laid out once and kept while they stay in view, so a repaint (a key
+            // typed in another line) costs drawing only, however long a line is.
+            PaintedText& kept = painted_[item.id];
+            if (!kept.layout || kept.text != item.text || kept.done != item.done ||
+                kept.width != row.textRect().width()) {
+                kept = PaintedText{item.text, item.done, row.textRect().width(),
+                                   NoteRow::layOutText(item, row.textRect().width())};
+            }
+            kept.pass = paintPass_;
+            layout = kept.layout.get();
+        }
+        row.paint(painter, QPointF(horizontalPadding, it->top - scroll), !edited, layout);
+    }
+    for (auto kept = painted_.begin(); kept != painted_.end();) {
+        kept = kept->pass == paintPass_ ? std::next(kept) : painted_.erase(kept);
     }
 }
 

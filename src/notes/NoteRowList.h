@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QUuid>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -11,6 +12,7 @@ class BulletTextField;
 class NotesEditor;
 class NotesManager;
 class QPropertyAnimation;
+class QTextLayout;
 
 // The scrolling list of the notes tab. Lines are painted (a list of thousands opens and types as
 // fast as one of ten); the focused line carries the one line editor, placed over its text. Row
@@ -49,6 +51,13 @@ private:
         qreal top = 0;
         qreal height = 0;
     };
+    struct PaintedText {
+        QString text;
+        bool done = false;
+        qreal width = 0;
+        std::shared_ptr<QTextLayout> layout;
+        quint64 pass = 0;
+    };
     struct Measured {
         QString text;
         qint64 indent = 0;
@@ -71,6 +80,9 @@ private:
     std::vector<Row> rows_;
     QHash<QUuid, qsizetype> rowIndex_;
     QHash<QUuid, Measured> measured_;
+    // The text layouts of the lines painted last.
+    QHash<QUuid, PaintedText> painted_;
+    quint64 paintPass_ = 0;
     QPropertyAnimation* scrollAnimation_;
     bool attaching_ = false;
 };
