@@ -6,6 +6,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QtMath>
 
@@ -28,6 +29,13 @@ BulletTextField::BulletTextField(QWidget* parent)
     setViewportMargins(0, 0, 0, 0);
     applyStyle();
 
+    // The field is always as tall as its text, so it never scrolls; the editor would still
+    // scroll to the caret in the moment between a new wrapped line and the field growing.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value != 0) {
+            verticalScrollBar()->setValue(0);
+        }
+    });
     // The height is announced once an edit is complete (never from inside the document's own
     // change), after the owner has been told the new text.
     connect(this, &QPlainTextEdit::textChanged, this, [this] {

@@ -1,7 +1,6 @@
 #include "panel/PanelContentView.h"
 
 #include "notes/NotesView.h"
-
 #include "panel/CopiedBadge.h"
 #include "panel/DrawerStyle.h"
 #include "panel/PanelNotifications.h"

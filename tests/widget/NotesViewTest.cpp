@@ -218,3 +218,18 @@ TEST(NotesView, ANoticeShowsWhileNotesCannotBeSavedAndGoesWhenTheNextChangeIs) {
     EXPECT_FALSE(tab.view->notice()->isVisibleTo(tab.view));
     EXPECT_EQ(tab.stored()[0].text, QStringLiteral("abc"));
 }
+
+TEST(NotesView, TypingPastTheEndOfALineWrapsItAndTheRowGrowsWithTheWholeTextInView) {
+    NotesTab tab({line(QStringLiteral("below")), line(QString())});
+    const QRect before = tab.view->list()->rowRect(tab.at(1).id);
+    for (int i = 0; i < 12; ++i) {
+        QTest::keyClicks(tab.field(), QStringLiteral("words and "));
+    }
+    const QRect after = tab.view->list()->rowRect(tab.at(1).id);
+    EXPECT_GT(after.height(), before.height() + tab.field()->fontMetrics().height());
+    EXPECT_EQ(tab.field()->height(), tab.field()->contentHeight());
+    // The editor shows its text from the first line; it never scrolls inside itself.
+    EXPECT_EQ(tab.field()->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(tab.field()->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(tab.field()->cursorRect(QTextCursor(tab.field()->document())).top(), 0);
+}
