@@ -6,11 +6,14 @@
 #include "notch/DropIntake.h"
 #include "notch/NotchWindow.h"
 #include "panel/DropdownPanel.h"
+#include "panel/PanelContentView.h"
 #include "platform/EventMonitors.h"
+#include "platform/Logging.h"
 #include "platform/MainQueue.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
 
+#include <QEvent>
 #include <QPointer>
 
 namespace {
@@ -26,6 +29,30 @@ EventMonitors::Handler weakHandler(AppDelegate* delegate, void (AppDelegate::*me
             (self.data()->*method)();
         }
     };
+}
+
+// For measuring: when the drawer's content is first drawn after being shown.
+class FirstPaintLogger final : public QObject {
+public:
+    FirstPaintLogger(QObject* target, MainQueue& queue)
+        : QObject(target)
+        , queue_(queue) {
+        target->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            qCDebug(lcNotch) << "drawer first drawn at" << queue_.uptime();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    MainQueue& queue_;
+};
+
+void logFirstPaint(QObject* target, MainQueue& queue) {
+    new FirstPaintLogger(target, queue);
 }
 
 } // namespace
@@ -78,6 +105,10 @@ void AppDelegate::showPanelFromHover() {
         // Hovering leaves the keyboard with the program the user works in; clicking into the
         // drawer takes it (and pins the drawer open).
         panel_->animateIn(DropdownPanel::Activation::keepFocus);
+        qCDebug(lcNotch) << "drawer shown from hover at" << platform_.mainQueue->uptime();
+        if (lcNotch().isDebugEnabled()) {
+            logFirstPaint(panel_->content(), *platform_.mainQueue);
+        }
     }
     panelOpenedViaHover_ = true;
     stopHoverTracking();
@@ -134,6 +165,7 @@ void AppDelegate::hoverHideTimerFired() {
     if (pointerNearNotchOrPanel()) {
         return;
     }
+    qCDebug(lcNotch) << "drawer hidden after hover at" << platform_.mainQueue->uptime();
     panel_->animateOut();
     unhoverNotch();
     panelOpenedViaHover_ = false;

@@ -4,6 +4,7 @@
 #include "notch/NotchPillView.h"
 #include "panel/PanelNotifications.h"
 #include "panel/PanelState.h"
+#include "platform/Logging.h"
 #include "platform/MainQueue.h"
 #include "platform/MimeDragPasteboard.h"
 #include "platform/NotificationCenter.h"
@@ -114,6 +115,7 @@ void NotchWindow::hoverEntered() {
     setFrame(frame_.adjusted(-10, -2, 10, 0));
 
     const double t0 = context_.mainQueue.uptime();
+    qCDebug(lcNotch) << "hover entered at" << t0;
     const std::optional<Screen> screen = screens_.builtInScreen();
     QPointer<NotchPillView> pill(pillView_);
     if (earLink_) {
