@@ -2,6 +2,7 @@
 #include "app/AppModels.h"
 #include "clipboard/ClipboardManager.h"
 #include "fakes/FakePlatform.h"
+#include "notes/NotesManager.h"
 #include "panel/CopiedBadge.h"
 #include "panel/DropHostingView.h"
 #include "panel/DropdownPanel.h"
@@ -133,9 +134,11 @@ TEST_F(DrawerTest, TypingStartsANoteUnlessItIsAShortcutAControlKeyOrGoesToATextF
     EXPECT_EQ(state().pendingNoteText(), std::nullopt);
 
     QTest::keyClick(panel.get(), 'A');
-    EXPECT_EQ(state().pendingNoteText(), QStringLiteral("A"));
     EXPECT_EQ(switches, 1);
     EXPECT_EQ(content().activeTab(), DrawerTab::notes);
+    // The notes tab took the typed text over as a note.
+    EXPECT_EQ(state().pendingNoteText(), std::nullopt);
+    EXPECT_EQ(models->notes().items().last().text, QStringLiteral("A"));
 
     // A text field with the keyboard gets the key itself.
     state().setPendingNoteText(std::nullopt);
