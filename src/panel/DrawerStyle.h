@@ -4,25 +4,42 @@
 #include <QFont>
 #include <QPainterPath>
 #include <QRectF>
+#include <QString>
 
 // The drawer's look, chosen once: a dark surface with white and a few accent colours at
 // fixed opacities. Every view of the drawer and the pill takes its colours and fonts from here.
 namespace DrawerStyle {
 
 // Surfaces, as white levels on black.
-inline QColor background() { return QColor::fromRgbF(0.09, 0.09, 0.09); }
-inline QColor tabBarBackground() { return QColor::fromRgbF(0.11, 0.11, 0.11); }
+inline QColor background() {
+    return QColor::fromRgbF(0.09, 0.09, 0.09);
+}
+inline QColor tabBarBackground() {
+    return QColor::fromRgbF(0.11, 0.11, 0.11);
+}
 // A translucent dark pane for badges over the content (the platform's ultra-thin material).
-inline QColor material() { return QColor::fromRgbF(0.18, 0.18, 0.19, 0.82); }
+inline QColor material() {
+    return QColor::fromRgbF(0.18, 0.18, 0.19, 0.82);
+}
 
 // Accents, matched to the dark surface.
-inline QColor green() { return QColor::fromRgbF(0.20, 0.78, 0.35); }
-inline QColor yellow() { return QColor::fromRgbF(1.0, 0.80, 0.0); }
-inline QColor orange() { return QColor::fromRgbF(1.0, 0.58, 0.0); }
-inline QColor red() { return QColor::fromRgbF(1.0, 0.27, 0.23); }
+inline QColor green() {
+    return QColor::fromRgbF(0.20, 0.78, 0.35);
+}
+inline QColor yellow() {
+    return QColor::fromRgbF(1.0, 0.80, 0.0);
+}
+inline QColor orange() {
+    return QColor::fromRgbF(1.0, 0.58, 0.0);
+}
+inline QColor red() {
+    return QColor::fromRgbF(1.0, 0.27, 0.23);
+}
 
 // White, or an accent, at an opacity.
-inline QColor white(qreal opacity = 1.0) { return QColor::fromRgbF(1.0, 1.0, 1.0, opacity); }
+inline QColor white(qreal opacity = 1.0) {
+    return QColor::fromRgbF(1.0, 1.0, 1.0, opacity);
+}
 inline QColor withOpacity(QColor color, qreal opacity) {
     color.setAlphaF(static_cast<float>(opacity));
     return color;
@@ -57,6 +74,21 @@ inline QPainterPath roundedRect(const QRectF& r, qreal topLeft, qreal topRight, 
     p.quadTo(r.left(), r.top(), r.left() + topLeft, r.top());
     p.closeSubpath();
     return p;
+}
+
+// Scroll bars and tooltips inside the drawer's views, which would otherwise take the desktop's
+// style: a thin rounded handle on no track, and a dark rounded tip with light text.
+inline QString widgetStyleSheet() {
+    return QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px 2px 2px 0px; }"
+        "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 40); border-radius: 3px;"
+        " min-height: 24px; }"
+        "QScrollBar::handle:vertical:hover { background: rgba(255, 255, 255, 72); }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0px; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"
+        "QToolTip { color: rgba(255, 255, 255, 230); background-color: rgb(44, 44, 46);"
+        " border: 1px solid rgba(255, 255, 255, 30); border-radius: 4px; padding: 2px 5px;"
+        " font-size: 11px; }");
 }
 
 } // namespace DrawerStyle
