@@ -57,6 +57,7 @@ public:
         return true;
     }
     bool writeFileURLs(const QList<QUrl>&) override { return false; }
+    void commit() override {}
 
     void copy(const QString& type, const QByteArray& bytes) {
         contents = {{type, bytes}};

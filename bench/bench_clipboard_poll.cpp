@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     ClipboardManager manager(pasteboard, workspace, queue);
     pasteboard.clearContents();
     pasteboard.setString(QStringLiteral("already there"), PasteboardType::string);
-    pasteboard.flush();
+    pasteboard.commit();
     manager.startPolling();
 
     const int ticks = 20'000'000;

@@ -54,6 +54,7 @@ public:
         return true;
     }
     bool writeFileURLs(const QList<QUrl>&) override { return true; }
+    void commit() override {}
     qint64 count = 0;
 };
 

@@ -30,4 +30,5 @@ void copyToPasteboard(const ClipboardItem& item, Pasteboard& pasteboard) {
         }
         break;
     }
+    pasteboard.commit();
 }

@@ -24,10 +24,11 @@ inline const QString secretHint = QStringLiteral("x-kde-passwordManagerHint");
 QList<QUrl> fileURLsFromUriList(const QByteArray& list);
 
 // The general pasteboard: the system clipboard. Its change count moves on every change of
-// owner or content, including our own writes. Writes made between clearContents and the return
-// to the event loop together form one new clipboard content. An image written under one image
-// type is offered to other programs as PNG and TIFF as well, converted only when one of them
-// asks; reading our own content back answers only what was written.
+// owner or content, including our own writes. Writes made between clearContents and commit
+// together form one new clipboard content, which other programs see once commit returns. An
+// image written under one image type is offered to other programs as PNG and TIFF as well,
+// converted only when one of them asks; reading our own content back answers only what was
+// written.
 class Pasteboard {
 public:
     virtual ~Pasteboard() = default;
@@ -46,4 +47,6 @@ public:
     virtual bool setString(const QString& string, const QString& type) = 0;
     virtual bool setData(const QByteArray& data, const QString& type) = 0;
     virtual bool writeFileURLs(const QList<QUrl>& urls) = 0;
+    // Hands the writes made since clearContents to the system clipboard, before returning.
+    virtual void commit() = 0;
 };

@@ -8,6 +8,8 @@ class UserDefaults;
 class Workspace;
 class DirectoryWatcher;
 class ScreenCapture;
+class Screens;
+class EventMonitors;
 
 // The platform services of this process. The real program installs its X11 implementation
 // once at start; the process-wide shared models take what they need from here, while tests
@@ -21,6 +23,8 @@ struct Platform {
     Workspace* workspace = nullptr;
     DirectoryWatcher* directoryWatcher = nullptr;
     ScreenCapture* screenCapture = nullptr;
+    Screens* screens = nullptr;
+    EventMonitors* eventMonitors = nullptr;
 
     static const Platform& current();
     static void install(const Platform& platform);

@@ -203,6 +203,7 @@ bool ScreenshotItem::copyImage(const ScreenshotItem& item, Pasteboard& pasteboar
     }
     pasteboard.clearContents();
     pasteboard.setData(png, PasteboardType::png);
+    pasteboard.commit();
     return true;
 }
 

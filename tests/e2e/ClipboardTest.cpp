@@ -10,8 +10,9 @@
 
 namespace {
 
-// A poll every half second: a copy shows in the status within a second.
-constexpr int withinASecond = 1000;
+// A poll every half second shows a copy in the status within a second; the deadline only bounds
+// a failure on a loaded machine.
+constexpr int patience = 10000;
 
 QStringList kinds(const QJsonObject& status) {
     QStringList out;
@@ -25,19 +26,14 @@ QStringList kinds(const QJsonObject& status) {
     return out;
 }
 
+// Each copy owns the clipboard before the next one starts, so they reach Hodgebin in order.
 void copy(E2eSession& session, const QByteArray& bytes, const QString& type = QString()) {
-    QStringList args{QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                     QStringLiteral("-i")};
-    if (!type.isEmpty()) {
-        args << QStringLiteral("-t") << type;
-    }
-    const auto result = session.run(QStringLiteral("xclip"), args, bytes);
-    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    ASSERT_TRUE(session.copyWithXclip(bytes, type)) << type.toStdString();
 }
 
 std::optional<QJsonObject> waitForKinds(E2eSession& session, const QStringList& expected) {
     return session.waitForStatus([&](const QJsonObject& s) { return kinds(s) == expected; },
-                                 withinASecond);
+                                 patience);
 }
 
 } // namespace
@@ -97,7 +93,7 @@ TEST(Clipboard, CopiesOfEachKindMadeWithXclipBecomeEntries) {
                        .value(QStringLiteral("count"))
                        .toInt() >= 6;
         },
-        withinASecond);
+        patience);
     ASSERT_TRUE(status.has_value());
     EXPECT_EQ(kinds(*status).size(), 6);
 }

@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <sys/stat.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -227,4 +228,43 @@ bool E2eSession::waitUntil(const std::function<bool()>& condition, int timeoutMs
         }
         QThread::msleep(stepMs);
     }
+}
+
+quint32 E2eSession::clipboardOwner() const {
+    xcb_connection_t* connection = xcb_connect(display_.toLocal8Bit().constData(), nullptr);
+    quint32 owner = 0;
+    if (xcb_connection_has_error(connection) == 0) {
+        const char name[] = "CLIPBOARD";
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr);
+        if (atom != nullptr) {
+            xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
+                connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+            if (reply != nullptr) {
+                owner = reply->owner;
+            }
+            free(reply);
+        }
+        free(atom);
+    }
+    xcb_disconnect(connection);
+    return owner;
+}
+
+bool E2eSession::copyWithXclip(const QByteArray& bytes, const QString& type) {
+    const quint32 before = clipboardOwner();
+    QStringList args{QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                     QStringLiteral("-i")};
+    if (!type.isEmpty()) {
+        args << QStringLiteral("-t") << type;
+    }
+    if (run(QStringLiteral("xclip"), args, bytes).exitCode != 0) {
+        return false;
+    }
+    return waitUntil(
+        [&] {
+            const quint32 owner = clipboardOwner();
+            return owner != 0 && owner != before;
+        },
+        5000, 10);
 }

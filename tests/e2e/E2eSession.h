@@ -61,6 +61,12 @@ public:
     // Starts a long-lived X client that the session stops at the end.
     QProcess* spawn(const QString& program, const QStringList& args);
 
+    // The window that owns the CLIPBOARD selection now; 0 when nobody does.
+    quint32 clipboardOwner() const;
+    // Copies with xclip and waits until xclip's window owns the clipboard: xclip takes the
+    // selection in a child after its own process has ended, so its exit proves nothing.
+    bool copyWithXclip(const QByteArray& bytes, const QString& type = QString());
+
     static bool waitUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs = 50);
 
 private:

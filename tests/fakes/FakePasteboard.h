@@ -5,8 +5,11 @@
 #include <QMap>
 #include <QSet>
 
+#include <optional>
+
 // An in-memory clipboard with a change count. `copy` stands for another program taking the
 // clipboard; failingTypes makes a type offered but unreadable (an owner that sends nothing).
+// Our own writes reach `contents` only at commit, as they reach other programs.
 class FakePasteboard final : public Pasteboard {
 public:
     qint64 changeCount() const override { return count; }
@@ -34,17 +37,17 @@ public:
     }
 
     qint64 clearContents() override {
-        contents.clear();
+        pending.emplace();
         return ++count;
     }
 
     bool setString(const QString& string, const QString& type) override {
-        contents.insert(type, string.toUtf8());
+        writing().insert(type, string.toUtf8());
         return true;
     }
 
     bool setData(const QByteArray& data, const QString& type) override {
-        contents.insert(type, data);
+        writing().insert(type, data);
         return true;
     }
 
@@ -53,8 +56,15 @@ public:
         for (const QUrl& url : urls) {
             list += url.toEncoded() + "\r\n";
         }
-        contents.insert(PasteboardType::fileURL, list);
+        writing().insert(PasteboardType::fileURL, list);
         return true;
+    }
+
+    void commit() override {
+        if (pending) {
+            contents = std::move(*pending);
+            pending.reset();
+        }
     }
 
     // Another program copies: new contents, one change.
@@ -64,8 +74,18 @@ public:
     }
     void copyText(const QString& text) { copy({{PasteboardType::string, text.toUtf8()}}); }
 
+    // Writes begun without clearContents start a new content all the same.
+    QMap<QString, QByteArray>& writing() {
+        if (!pending) {
+            pending.emplace();
+            ++count;
+        }
+        return *pending;
+    }
+
     qint64 count = 0;
     QMap<QString, QByteArray> contents;
+    std::optional<QMap<QString, QByteArray>> pending;
     QSet<QString> failingTypes;
     mutable int reads = 0;
 };

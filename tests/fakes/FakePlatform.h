@@ -1,8 +1,10 @@
 #pragma once
 
 #include "fakes/FakeDirectoryWatcher.h"
+#include "fakes/FakeEventMonitors.h"
 #include "fakes/FakePasteboard.h"
 #include "fakes/FakeScreenCapture.h"
+#include "fakes/FakeScreens.h"
 #include "fakes/FakeStatusBar.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualMainQueue.h"
@@ -20,6 +22,8 @@ struct FakePlatform {
     FakeWorkspace workspace;
     FakeDirectoryWatcher directoryWatcher;
     FakeScreenCapture screenCapture;
+    FakeScreens screens;
+    FakeEventMonitors eventMonitors;
 
     Platform services() {
         Platform p;
@@ -31,6 +35,8 @@ struct FakePlatform {
         p.workspace = &workspace;
         p.directoryWatcher = &directoryWatcher;
         p.screenCapture = &screenCapture;
+        p.screens = &screens;
+        p.eventMonitors = &eventMonitors;
         return p;
     }
 };

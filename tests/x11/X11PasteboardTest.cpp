@@ -1,6 +1,7 @@
 #include "platform/x11/X11Pasteboard.h"
 #include "EncodedImage.h"
 #include "EventLoop.h"
+#include "SelectionOwner.h"
 #include "X11TestDesktop.h"
 #include "clipboard/ClipboardCapture.h"
 #include "clipboard/ClipboardCopyBack.h"
@@ -61,99 +62,6 @@ QByteArray xclipPaste(const QString& type) {
     return runServing({QStringLiteral("-selection"), QStringLiteral("clipboard"),
                        QStringLiteral("-o"), QStringLiteral("-t"), type});
 }
-
-// A clipboard owner written straight against the X protocol: it offers the given types and
-// answers each with its bytes, or never answers one whose bytes are absent.
-class SelectionOwner {
-public:
-    explicit SelectionOwner(std::map<QByteArray, std::optional<QByteArray>> offers)
-        : offers_(std::move(offers)) {
-        connection_ = xcb_connect(nullptr, nullptr);
-        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-        window_ = xcb_generate_id(connection_);
-        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
-                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        clipboard_ = atom("CLIPBOARD");
-        targets_ = atom("TARGETS");
-        for (const auto& [name, bytes] : offers_) {
-            atoms_[atom(name)] = name;
-        }
-        xcb_set_selection_owner(connection_, window_, clipboard_, XCB_CURRENT_TIME);
-        xcb_flush(connection_);
-        thread_ = std::thread([this] { serve(); });
-    }
-
-    ~SelectionOwner() {
-        stop_ = true;
-        thread_.join();
-        xcb_destroy_window(connection_, window_);
-        xcb_disconnect(connection_);
-    }
-
-private:
-    xcb_atom_t atom(const QByteArray& name) {
-        auto reply = xcb_intern_atom_reply(
-            connection_, xcb_intern_atom(connection_, 0, uint16_t(name.size()), name.constData()),
-            nullptr);
-        const xcb_atom_t a = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        free(reply);
-        return a;
-    }
-
-    void serve() {
-        while (!stop_) {
-            xcb_generic_event_t* event = xcb_poll_for_event(connection_);
-            if (event == nullptr) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                continue;
-            }
-            if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
-                answer(*reinterpret_cast<xcb_selection_request_event_t*>(event));
-            }
-            free(event);
-        }
-    }
-
-    void answer(const xcb_selection_request_event_t& request) {
-        xcb_atom_t property = request.property;
-        if (request.target == targets_) {
-            std::vector<xcb_atom_t> list{targets_};
-            for (const auto& [a, name] : atoms_) {
-                list.push_back(a);
-            }
-            xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                                XCB_ATOM_ATOM, 32, uint32_t(list.size()), list.data());
-        } else if (const auto it = atoms_.find(request.target); it != atoms_.end()) {
-            const std::optional<QByteArray>& bytes = offers_.at(it->second);
-            if (!bytes) {
-                return; // offered, but never sent
-            }
-            xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                                request.target, 8, uint32_t(bytes->size()), bytes->constData());
-        } else {
-            property = XCB_ATOM_NONE;
-        }
-        xcb_selection_notify_event_t notify{};
-        notify.response_type = XCB_SELECTION_NOTIFY;
-        notify.time = request.time;
-        notify.requestor = request.requestor;
-        notify.selection = request.selection;
-        notify.target = request.target;
-        notify.property = property;
-        xcb_send_event(connection_, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
-                       reinterpret_cast<const char*>(&notify));
-        xcb_flush(connection_);
-    }
-
-    std::map<QByteArray, std::optional<QByteArray>> offers_;
-    std::map<xcb_atom_t, QByteArray> atoms_;
-    xcb_connection_t* connection_ = nullptr;
-    xcb_window_t window_ = 0;
-    xcb_atom_t clipboard_ = 0;
-    xcb_atom_t targets_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
 
 class X11PasteboardTest : public ::testing::Test {
 protected:
@@ -230,9 +138,21 @@ TEST_F(X11PasteboardTest, ThePrimarySelectionIsNeverCounted) {
 }
 
 TEST_F(X11PasteboardTest, OurWritesAreOneChangeAndReadBackByOtherPrograms) {
+    // Another program owns the clipboard first, so a reader that got there before our write
+    // would see its content, not ours.
+    xclipCopy(pasteboard, "someone else's");
+    const quint32 otherOwner = x11TestDesktop().clipboardOwner();
+    ASSERT_NE(otherOwner, 0u);
+
     const qint64 before = pasteboard.changeCount();
     pasteboard.clearContents();
     pasteboard.setString(QStringLiteral("d\u00e9j\u00e0 vu"), PasteboardType::string);
+    pasteboard.commit();
+    // The write is on the server once commit returns, without the event loop running.
+    const quint32 ourOwner = x11TestDesktop().clipboardOwner();
+    ASSERT_NE(ourOwner, otherOwner);
+    ASSERT_NE(ourOwner, 0u);
+    ASSERT_TRUE(QGuiApplication::clipboard()->ownsClipboard());
     EXPECT_TRUE(xclipPaste(QStringLiteral("TARGETS")).contains("UTF8_STRING"));
     EXPECT_EQ(QString::fromUtf8(xclipPaste(QStringLiteral("UTF8_STRING"))),
               QStringLiteral("d\u00e9j\u00e0 vu"));
@@ -243,6 +163,7 @@ TEST_F(X11PasteboardTest, OurWritesAreOneChangeAndReadBackByOtherPrograms) {
     pasteboard.clearContents();
     pasteboard.setData(rtf, PasteboardType::rtf);
     pasteboard.setString(QStringLiteral("rich"), PasteboardType::string);
+    pasteboard.commit();
     const QByteArray targets = xclipPaste(QStringLiteral("TARGETS"));
     EXPECT_TRUE(targets.contains("text/rtf")) << targets.toStdString();
     EXPECT_TRUE(targets.contains("UTF8_STRING")) << targets.toStdString();
@@ -252,6 +173,7 @@ TEST_F(X11PasteboardTest, OurWritesAreOneChangeAndReadBackByOtherPrograms) {
     const QByteArray png = pngBytes({33, 22});
     pasteboard.clearContents();
     pasteboard.setData(png, PasteboardType::png);
+    pasteboard.commit();
     const QByteArray imageTargets = xclipPaste(QStringLiteral("TARGETS"));
     EXPECT_TRUE(imageTargets.contains("image/png")) << imageTargets.toStdString();
     EXPECT_TRUE(imageTargets.contains("image/tiff")) << imageTargets.toStdString();
@@ -264,6 +186,7 @@ TEST_F(X11PasteboardTest, OurWritesAreOneChangeAndReadBackByOtherPrograms) {
     const QUrl file = QUrl::fromLocalFile(QStringLiteral("/home/u/My Report.pdf"));
     pasteboard.clearContents();
     pasteboard.writeFileURLs({file});
+    pasteboard.commit();
     const QByteArray fileTargets = xclipPaste(QStringLiteral("TARGETS"));
     EXPECT_TRUE(fileTargets.contains("text/uri-list")) << fileTargets.toStdString();
     EXPECT_TRUE(fileTargets.contains("x-special/gnome-copied-files")) << fileTargets.toStdString();

@@ -96,8 +96,6 @@ void X11Pasteboard::clipboardChanged(int mode) {
 }
 
 const QMimeData* X11Pasteboard::current() const {
-    // A read right after our own write sees what was written.
-    const_cast<X11Pasteboard*>(this)->flush();
     return clipboard_->mimeData(QClipboard::Clipboard);
 }
 
@@ -169,10 +167,6 @@ OfferedMimeData& X11Pasteboard::pending() {
         pending_ = std::make_unique<OfferedMimeData>();
         ++changeCount_;
     }
-    if (!flushScheduled_) {
-        flushScheduled_ = true;
-        QMetaObject::invokeMethod(this, &X11Pasteboard::flush, Qt::QueuedConnection);
-    }
     return *pending_;
 }
 
@@ -211,11 +205,12 @@ bool X11Pasteboard::writeFileURLs(const QList<QUrl>& urls) {
     return true;
 }
 
-void X11Pasteboard::flush() {
-    flushScheduled_ = false;
+void X11Pasteboard::commit() {
     if (!pending_) {
         return;
     }
+    // Qt takes the selection and asks the server who owns it before returning, so other
+    // programs are served the new content from here on.
     settingOwnData_ = true;
     clipboard_->setMimeData(pending_.release(), QClipboard::Clipboard);
     settingOwnData_ = false;

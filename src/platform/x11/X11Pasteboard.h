@@ -14,7 +14,7 @@ class OfferedMimeData;
 // The change count is our own counter: it moves when the selection changes hands or content
 // (Qt learns this from XFixes events) and on our own writes, so asking it costs nothing.
 // Contents are fetched from the owner only when read. Writes made between clearContents and
-// the next pass of the event loop are gathered and offered as one clipboard content.
+// commit are gathered and offered as one clipboard content.
 class X11Pasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
@@ -31,9 +31,7 @@ public:
     bool setString(const QString& string, const QString& type) override;
     bool setData(const QByteArray& data, const QString& type) override;
     bool writeFileURLs(const QList<QUrl>& urls) override;
-
-    // Hands gathered writes to the X server now rather than at the next event-loop pass.
-    void flush();
+    void commit() override;
 
 private:
     const QMimeData* current() const;
@@ -45,7 +43,6 @@ private:
     QClipboard* clipboard_;
     qint64 changeCount_ = 0;
     std::unique_ptr<OfferedMimeData> pending_;
-    bool flushScheduled_ = false;
     bool settingOwnData_ = false;
     // The change whose owner let a transfer time out; its other types are not asked for.
     mutable qint64 silentOwnerAt_ = -1;

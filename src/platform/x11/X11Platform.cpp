@@ -6,7 +6,9 @@
 #include "platform/x11/QtMainQueue.h"
 #include "platform/x11/SettingsFileDefaults.h"
 #include "platform/x11/TrayStatusItem.h"
+#include "platform/x11/X11EventMonitors.h"
 #include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11Screens.h"
 #include "platform/x11/X11Workspace.h"
 
 #include <QGuiApplication>
@@ -24,7 +26,9 @@ X11Platform::X11Platform()
     , pasteboard_(std::make_unique<X11Pasteboard>(QGuiApplication::clipboard()))
     , workspace_(std::make_unique<X11Workspace>())
     , directoryWatcher_(std::make_unique<InotifyDirectoryWatcher>())
-    , screenCapture_(std::make_unique<DesktopScreenCapture>(*defaults_)) {
+    , screenCapture_(std::make_unique<DesktopScreenCapture>(*defaults_))
+    , screens_(std::make_unique<X11Screens>())
+    , eventMonitors_(std::make_unique<X11EventMonitors>()) {
     services_.mainQueue = mainQueue_.get();
     services_.notificationCenter = notificationCenter_.get();
     services_.userDefaults = defaults_.get();
@@ -33,6 +37,8 @@ X11Platform::X11Platform()
     services_.workspace = workspace_.get();
     services_.directoryWatcher = directoryWatcher_.get();
     services_.screenCapture = screenCapture_.get();
+    services_.screens = screens_.get();
+    services_.eventMonitors = eventMonitors_.get();
     Platform::install(services_);
 }
 

@@ -12,6 +12,8 @@ class X11Pasteboard;
 class X11Workspace;
 class InotifyDirectoryWatcher;
 class DesktopScreenCapture;
+class X11Screens;
+class X11EventMonitors;
 
 // Owns the real platform services of the running program and installs them.
 class X11Platform {
@@ -36,5 +38,7 @@ private:
     std::unique_ptr<X11Workspace> workspace_;
     std::unique_ptr<InotifyDirectoryWatcher> directoryWatcher_;
     std::unique_ptr<DesktopScreenCapture> screenCapture_;
+    std::unique_ptr<X11Screens> screens_;
+    std::unique_ptr<X11EventMonitors> eventMonitors_;
     Platform services_;
 };

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+
+#include <optional>
+
+// One display as the logic sees it: rectangles in points with the origin at the lower left of
+// the primary screen and y growing upwards.
+struct Screen {
+    // The output's name (eDP-1, HDMI-2, ...).
+    QString name;
+    QRectF frame;
+    // The frame less the desktop's own bars and docks.
+    QRectF visibleFrame;
+    // Frames per second; 60 when the display does not say.
+    double refreshRate = 60.0;
+
+    // A notebook's own panel, told by its connector's name.
+    bool isBuiltIn() const;
+    bool operator==(const Screen&) const = default;
+};
+
+// The displays, the pointer, and word when either arrangement changes.
+class Screens : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // In the order the desktop lists them.
+    virtual QList<Screen> screens() const = 0;
+    // The primary screen; none when there is no screen at all.
+    virtual std::optional<Screen> mainScreen() const = 0;
+    // The pointer's position in points.
+    virtual QPointF mouseLocation() const = 0;
+
+    // The first built-in display, else the main screen: where the notch and a hover-opened
+    // drawer go.
+    std::optional<Screen> builtInScreen() const;
+
+Q_SIGNALS:
+    // A resolution, a monitor plugged or unplugged, the primary screen or a bar changed.
+    void screenParametersChanged();
+};

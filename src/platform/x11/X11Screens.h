@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/Screens.h"
+
+class QScreen;
+
+// The screens Qt knows (from RandR), in points, and the pointer.
+class X11Screens final : public Screens {
+    Q_OBJECT
+public:
+    explicit X11Screens(QObject* parent = nullptr);
+
+    QList<Screen> screens() const override;
+    std::optional<Screen> mainScreen() const override;
+    QPointF mouseLocation() const override;
+
+    static Screen describe(const QScreen& screen);
+
+private:
+    void watch(QScreen* screen);
+};
