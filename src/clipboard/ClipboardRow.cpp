@@ -104,15 +104,19 @@ QStringList previewLines(const QString& preview, qreal width, int maxLines) {
     return lines;
 }
 
-qreal bodyHeight(const ClipboardItem& item, qreal width) {
-    const qreal meta = QFontMetricsF(metaFont()).height();
-    qreal content = 0;
+// The preview's lines at the full width of the column, which fix the row's height.
+QStringList fullWidthLines(const ClipboardItem& item, qreal width) {
     if (item.content.kind() == ClipboardContent::Kind::image) {
-        content = fittedImageSize(item, width).height();
-    } else {
-        content = previewLines(item.preview(), width, maxPreviewLines).size() *
-                  QFontMetricsF(previewFont()).lineSpacing();
+        return {};
     }
+    return previewLines(item.preview(), width, maxPreviewLines);
+}
+
+qreal bodyHeight(const ClipboardItem& item, qreal width, const QStringList& lines) {
+    const qreal meta = QFontMetricsF(metaFont()).height();
+    const qreal content = item.content.kind() == ClipboardContent::Kind::image
+                              ? fittedImageSize(item, width).height()
+                              : lines.size() * QFontMetricsF(previewFont()).lineSpacing();
     return content + bodySpacing + meta;
 }
 
@@ -142,7 +146,8 @@ ClipboardRow::ClipboardRow(const ClipboardItem& item, bool isHovered, bool isPin
     , isPinned_(isPinned) {}
 
 qreal ClipboardRow::height(const ClipboardItem& item, qreal width) {
-    return std::max(bodyHeight(item, bodyWidth(width, false)), buttonSide) + 2 * paddingV;
+    const qreal body = bodyWidth(width, false);
+    return std::max(bodyHeight(item, body, fullWidthLines(item, body)), buttonSide) + 2 * paddingV;
 }
 
 QSize ClipboardRow::thumbnailBounds(qreal devicePixelRatio) {
@@ -244,7 +249,8 @@ void ClipboardRow::paint(QPainter& painter, const QRectF& row, const QImage& thu
     const qreal fullWidth = bodyWidth(row.width(), false);
     const qreal width = bodyWidth(row.width(), isHovered_);
     const qreal left = markLeft + markWidth + spacing;
-    const qreal height = bodyHeight(item_, fullWidth);
+    const QStringList fullLines = fullWidthLines(item_, fullWidth);
+    const qreal height = bodyHeight(item_, fullWidth, fullLines);
     qreal y = innerTop + (innerHeight - height) / 2;
     // Nothing of the body reaches into the buttons or beyond the row, whatever its text.
     painter.save();
@@ -267,8 +273,8 @@ void ClipboardRow::paint(QPainter& painter, const QRectF& row, const QImage& thu
         }
         y += slot;
     } else {
-        const int lineCount = int(previewLines(item_.preview(), fullWidth, maxPreviewLines).size());
-        const QStringList lines = previewLines(item_.preview(), width, lineCount);
+        const QStringList lines =
+            isHovered_ ? previewLines(item_.preview(), width, int(fullLines.size())) : fullLines;
         const qreal lineSpacing = QFontMetricsF(previewFont()).lineSpacing();
         painter.setFont(previewFont());
         painter.setPen(DrawerStyle::white(0.8));
