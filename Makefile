@@ -2,9 +2,10 @@
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 JOBS      ?= $(shell nproc)
+PREFIX    ?= /usr/local
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test unit e2e sanitize bench format clean
+.PHONY: all deps configure build run test unit e2e sanitize bench format clean install package
 
 all: build
 
@@ -43,6 +44,14 @@ sanitize: deps
 	@./scripts/refresh-moc.sh $(ASAN_DIR)
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -L 'unit|widget'
+
+# The binary, its desktop entry, icon and metainfo under PREFIX (default /usr/local).
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX) --strip
+
+# hodgebin_<version>_<arch>.deb in the build folder; install it with `apt install ./hodgebin_...deb`.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
 	@for b in $(BUILD_DIR)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done; true

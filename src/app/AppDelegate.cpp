@@ -2,6 +2,7 @@
 
 #include "clipboard/ClipboardManager.h"
 #include "notes/NotesManager.h"
+#include "panel/PanelState.h"
 #include "platform/MainQueue.h"
 #include "platform/Platform.h"
 #include "platform/StatusItem.h"
@@ -11,6 +12,7 @@
 #include "shelf/FileShelfManager.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
 
 AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings,
                          SettingsWindowController* settingsWindow, QObject* parent)
@@ -47,6 +49,24 @@ void AppDelegate::togglePanel() {
     // show or hide.
 }
 
+void AppDelegate::toggleOnTab(std::optional<DrawerTab> tab) {
+    if (tab) {
+        panelState().setRequestedTab(tab);
+    }
+    togglePanel();
+}
+
+void AppDelegate::openPanel() {
+    if (!isPanelVisible()) {
+        togglePanel();
+    }
+}
+
+bool AppDelegate::isPanelVisible() const {
+    // Answered by the drawer window once it is built.
+    return false;
+}
+
 void AppDelegate::openSettings() {
     SettingsWindowController& controller =
         settingsWindow_ != nullptr ? *settingsWindow_ : SettingsWindowController::shared();
@@ -80,40 +100,41 @@ ScreenshotManager& AppDelegate::screenshots() const {
     return models_.screenshots != nullptr ? *models_.screenshots : ScreenshotManager::shared();
 }
 
-StatusJson AppDelegate::status() const {
-    StatusJson settings;
-    settings.add(QStringLiteral("showNotch"), settings_.showNotch())
-        .add(QStringLiteral("soundsEnabled"), settings_.soundsEnabled())
-        .add(QStringLiteral("maxClipboardItems"), settings_.maxClipboardItems());
+PanelState& AppDelegate::panelState() const {
+    return models_.panelState != nullptr ? *models_.panelState : PanelState::shared();
+}
+
+QJsonObject AppDelegate::status() const {
+    const QJsonObject settings{
+        {QStringLiteral("showNotch"), settings_.showNotch()},
+        {QStringLiteral("soundsEnabled"), settings_.soundsEnabled()},
+        {QStringLiteral("maxClipboardItems"), qint64(settings_.maxClipboardItems())}};
 
     // Kinds and counts only: what was copied never leaves the process this way.
-    const QList<ClipboardItem> shown = clipboard().displayItems();
-    std::vector<QString> kinds;
+    QJsonArray kinds;
     qint64 pinned = 0;
-    for (const ClipboardItem& item : shown) {
-        kinds.push_back(ClipboardContent::kindName(item.content.kind()));
+    for (const ClipboardItem& item : clipboard().displayItems()) {
+        kinds.append(ClipboardContent::kindName(item.content.kind()));
         pinned += clipboard().pinnedIds().contains(item.id) ? 1 : 0;
     }
-    StatusJson clipboardStatus;
-    clipboardStatus.add(QStringLiteral("count"), qint64(clipboard().items().size()))
-        .add(QStringLiteral("pinned"), pinned)
-        .add(QStringLiteral("kinds"), kinds);
-
-    StatusJson status;
-    status.add(QStringLiteral("running"), true)
-        .add(QStringLiteral("pid"), QCoreApplication::applicationPid())
-        .add(QStringLiteral("settings"), settings)
-        .add(QStringLiteral("clipboard"), clipboardStatus);
-    status.add(QStringLiteral("shelf"),
-               StatusJson().add(QStringLiteral("count"), qint64(shelf().files().size())));
-    status.add(QStringLiteral("notes"),
-               StatusJson().add(QStringLiteral("count"), qint64(notes().items().size())));
+    const QJsonObject clipboardStatus{{QStringLiteral("count"), qint64(clipboard().items().size())},
+                                      {QStringLiteral("pinned"), pinned},
+                                      {QStringLiteral("kinds"), kinds}};
 
     const ScreenshotManager& shotList = screenshots();
-    StatusJson shots;
-    shots.add(QStringLiteral("count"), qint64(shotList.items().size()))
-        .add(QStringLiteral("unseen"), shotList.unseenCount())
-        .add(QStringLiteral("folder"), shotList.screenshotPath());
-    status.add(QStringLiteral("screenshots"), shots);
-    return status;
+    const QJsonObject shots{{QStringLiteral("count"), qint64(shotList.items().size())},
+                            {QStringLiteral("unseen"), qint64(shotList.unseenCount())},
+                            {QStringLiteral("folder"), shotList.screenshotPath()}};
+
+    return QJsonObject{
+        {QStringLiteral("running"), true},
+        {QStringLiteral("pid"), QCoreApplication::applicationPid()},
+        {QStringLiteral("settings"), settings},
+        {QStringLiteral("clipboard"), clipboardStatus},
+        {QStringLiteral("shelf"),
+         QJsonObject{{QStringLiteral("count"), qint64(shelf().files().size())}}},
+        {QStringLiteral("notes"),
+         QJsonObject{{QStringLiteral("count"), qint64(notes().items().size())}}},
+        {QStringLiteral("screenshots"), shots},
+    };
 }

@@ -1,16 +1,19 @@
 #pragma once
 
-#include "app/StatusJson.h"
+#include "panel/DrawerTab.h"
 
+#include <QJsonObject>
 #include <QObject>
 
 #include <memory>
+#include <optional>
 
 class ClipboardManager;
 class FileShelfManager;
 class MainQueue;
 class NotesManager;
 class NotificationCenter;
+class PanelState;
 class ScreenshotManager;
 class SettingsManager;
 class SettingsWindowController;
@@ -26,6 +29,7 @@ struct AppModels {
     FileShelfManager* shelf = nullptr;
     NotesManager* notes = nullptr;
     ScreenshotManager* screenshots = nullptr;
+    PanelState* panelState = nullptr;
 };
 
 // Builds everything the user sees once the application has started, owns it for the whole run,
@@ -43,11 +47,17 @@ public:
 
     void statusItemClicked();
     void togglePanel();
+    // From the command line (`hodgebin --toggle [tab]`): asks for the tab, if one is named, and
+    // toggles the drawer.
+    void toggleOnTab(std::optional<DrawerTab> tab);
+    // A second start of the program opens the drawer; one already open stays open.
+    void openPanel();
+    bool isPanelVisible() const;
     void openSettings();
     void setNotchVisible(bool visible);
 
     // One line describing the running instance: counts and kinds, never contents.
-    StatusJson status() const;
+    QJsonObject status() const;
 
     StatusItem* statusItem() const { return statusItem_.get(); }
     SettingsManager& settings() const { return settings_; }
@@ -57,6 +67,7 @@ public:
     FileShelfManager& shelf() const;
     NotesManager& notes() const;
     ScreenshotManager& screenshots() const;
+    PanelState& panelState() const;
 
 private:
     const Platform& platform_;
