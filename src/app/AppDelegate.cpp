@@ -1,7 +1,11 @@
 #include "app/AppDelegate.h"
 
+#include "app/AppModels.h"
 #include "clipboard/ClipboardManager.h"
+#include "notch/DropIntake.h"
 #include "notes/NotesManager.h"
+#include "panel/DropdownPanel.h"
+#include "panel/PanelContentView.h"
 #include "panel/PanelState.h"
 #include "platform/MainQueue.h"
 #include "platform/Platform.h"
@@ -11,14 +15,16 @@
 #include "settings/SettingsWindow.h"
 #include "shelf/FileShelfManager.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QJsonArray>
 
-AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings,
+AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings, AppModels& models,
                          SettingsWindowController* settingsWindow, QObject* parent)
     : QObject(parent)
     , platform_(platform)
     , settings_(settings)
+    , models_(models)
     , settingsWindow_(settingsWindow) {}
 
 AppDelegate::~AppDelegate() = default;
@@ -32,39 +38,92 @@ void AppDelegate::applicationDidFinishLaunching() {
         statusItem_->setAction(weakly(this, [](AppDelegate* self) { self->statusItemClicked(); }));
         statusItem_->sendActionOn(StatusItem::LeftMouseUpMask | StatusItem::RightMouseUpMask);
     }
-    // 3-5. The drawer, the notch overlay and the global key join here, in that order, as they
-    // are built.
-    // 6. The clipboard history.
+    setupPanel();
+    // The notch overlay and the global key join here, in that order, as they are built.
     clipboard().startPolling();
-    // 7. The screenshot list: scans the screenshot folder and starts watching it.
-    screenshots();
+    // The screenshot list was built with the other models and already watches its folder.
 }
 
 void AppDelegate::statusItemClicked() {
     togglePanel();
 }
 
-void AppDelegate::togglePanel() {
-    // The drawer window arrives with the panel presentation; until then there is nothing to
-    // show or hide.
+void AppDelegate::setupPanel() {
+    panel_ = std::make_unique<DropdownPanel>(models_.drawerContext());
+    panel_->setOnDrop([self = QPointer<AppDelegate>(this)](const DragPasteboard& drag) {
+        return self && handleDrop(drag, self->shelf(), self->clipboard());
+    });
+    PanelContentView* content = panel_->content();
+    connect(content->settingsAction(), &QAction::triggered, this, &AppDelegate::openSettings);
+    connect(content->quitAction(), &QAction::triggered, QCoreApplication::instance(),
+            &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(panel_.get(), &DropdownPanel::becameKey, this, &AppDelegate::panelBecameKey);
+    connect(panel_.get(), &DropdownPanel::resignedKey, this, &AppDelegate::panelResignedKey);
 }
 
-void AppDelegate::toggleOnTab(std::optional<DrawerTab> tab) {
-    if (tab) {
-        panelState().setRequestedTab(tab);
+void AppDelegate::togglePanel(std::optional<DrawerTab> tab) {
+    if (!panel_) {
+        return;
     }
-    togglePanel();
+    // A drawer on its way out counts as closed: a click while it fades brings it back.
+    const bool shown = panel_->isVisible() && !panel_->isHiding();
+    if (!shown) {
+        panelOpenedViaHover_ = false;
+        if (tab) {
+            panelState().setRequestedTab(tab);
+        }
+        showPanelBelowStatusItem();
+        return;
+    }
+    if (tab && panel_->content()->activeTab() != *tab) {
+        panel_->content()->setActiveTab(*tab, true);
+        return;
+    }
+    panel_->animateOut();
+    // The notch pill is unhovered here once the notch overlay is built.
+    panelOpenedViaHover_ = false;
+    stopHoverTracking();
 }
 
 void AppDelegate::openPanel() {
-    if (!isPanelVisible()) {
+    if (!isPanelVisible() || panel_->isHiding()) {
         togglePanel();
     }
 }
 
 bool AppDelegate::isPanelVisible() const {
-    // Answered by the drawer window once it is built.
-    return false;
+    return panel_ && panel_->isVisible();
+}
+
+void AppDelegate::showPanelBelowStatusItem() {
+    if (!statusItem_ || !statusItem_->hasButton()) {
+        return;
+    }
+    panel_->showBelow(statusItem_->buttonFrame());
+}
+
+void AppDelegate::panelBecameKey() {
+    // A drawer opened by hovering that the user then focuses stays open like a toggled one.
+    if (panelOpenedViaHover_) {
+        panelOpenedViaHover_ = false;
+        stopHoverTracking();
+    }
+}
+
+void AppDelegate::panelResignedKey() {
+    // Runs after the drawer's own reaction, which has started hiding it unless a window of its
+    // own is open; a drawer that stays is left as it is.
+    if (!panel_->isVisible()) {
+        panelOpenedViaHover_ = false;
+        stopHoverTracking();
+    }
+}
+
+void AppDelegate::stopHoverTracking() {
+    if (hoverHideTimer_) {
+        hoverHideTimer_->invalidate();
+        hoverHideTimer_.reset();
+    }
 }
 
 void AppDelegate::openSettings() {
@@ -85,23 +144,23 @@ void AppDelegate::setNotchVisible(bool visible) {
 }
 
 ClipboardManager& AppDelegate::clipboard() const {
-    return models_.clipboard != nullptr ? *models_.clipboard : ClipboardManager::shared();
+    return models_.clipboard();
 }
 
 FileShelfManager& AppDelegate::shelf() const {
-    return models_.shelf != nullptr ? *models_.shelf : FileShelfManager::shared();
+    return models_.shelf();
 }
 
 NotesManager& AppDelegate::notes() const {
-    return models_.notes != nullptr ? *models_.notes : NotesManager::shared();
+    return models_.notes();
 }
 
 ScreenshotManager& AppDelegate::screenshots() const {
-    return models_.screenshots != nullptr ? *models_.screenshots : ScreenshotManager::shared();
+    return models_.screenshots();
 }
 
 PanelState& AppDelegate::panelState() const {
-    return models_.panelState != nullptr ? *models_.panelState : PanelState::shared();
+    return models_.panelState();
 }
 
 QJsonObject AppDelegate::status() const {
@@ -136,5 +195,9 @@ QJsonObject AppDelegate::status() const {
         {QStringLiteral("notes"),
          QJsonObject{{QStringLiteral("count"), qint64(notes().items().size())}}},
         {QStringLiteral("screenshots"), shots},
+        {QStringLiteral("drawer"),
+         QJsonObject{{QStringLiteral("visible"), isPanelVisible()},
+                     {QStringLiteral("tab"),
+                      rawValue(panel_ ? panel_->content()->activeTab() : DrawerTab::clipboard)}}},
     };
 }

@@ -8,37 +8,27 @@
 #include <memory>
 #include <optional>
 
+class AppModels;
 class ClipboardManager;
+class DropdownPanel;
 class FileShelfManager;
-class MainQueue;
 class NotesManager;
-class NotificationCenter;
 class PanelState;
 class ScreenshotManager;
 class SettingsManager;
 class SettingsWindowController;
-class StatusBar;
 class StatusItem;
 class Timer;
 struct Platform;
 
-// The models a delegate starts and reports on. Each one left null is the process-wide shared
-// one, created on first use; tests hand in their own.
-struct AppModels {
-    ClipboardManager* clipboard = nullptr;
-    FileShelfManager* shelf = nullptr;
-    NotesManager* notes = nullptr;
-    ScreenshotManager* screenshots = nullptr;
-    PanelState* panelState = nullptr;
-};
-
 // Builds everything the user sees once the application has started, owns it for the whole run,
-// and answers what the running instance reports about itself.
+// and answers what the running instance reports about itself. The models are built by the
+// caller and handed in.
 class AppDelegate final : public QObject {
     Q_OBJECT
 public:
     // Without a settings window controller the shared one is used.
-    AppDelegate(const Platform& platform, SettingsManager& settings,
+    AppDelegate(const Platform& platform, SettingsManager& settings, AppModels& models,
                 SettingsWindowController* settingsWindow = nullptr, QObject* parent = nullptr);
     ~AppDelegate() override;
 
@@ -46,13 +36,16 @@ public:
     void applicationDidFinishLaunching();
 
     void statusItemClicked();
-    void togglePanel();
-    // From the command line (`hodgebin --toggle [tab]`): asks for the tab, if one is named, and
-    // toggles the drawer.
-    void toggleOnTab(std::optional<DrawerTab> tab);
+    // Shows the drawer under the tray icon when it is hidden, and hides it otherwise. Given a
+    // tab, a hidden drawer opens on that tab, and a drawer showing another tab switches to it
+    // instead of hiding.
+    void togglePanel(std::optional<DrawerTab> tab = std::nullopt);
+    // From the command line (`hodgebin --toggle [tab]`): the toggle above.
+    void toggleOnTab(std::optional<DrawerTab> tab) { togglePanel(tab); }
     // A second start of the program opens the drawer; one already open stays open.
     void openPanel();
     bool isPanelVisible() const;
+    void showPanelBelowStatusItem();
     void openSettings();
     void setNotchVisible(bool visible);
 
@@ -60,9 +53,9 @@ public:
     QJsonObject status() const;
 
     StatusItem* statusItem() const { return statusItem_.get(); }
+    DropdownPanel* panel() const { return panel_.get(); }
     SettingsManager& settings() const { return settings_; }
 
-    void useModels(const AppModels& models) { models_ = models; }
     ClipboardManager& clipboard() const;
     FileShelfManager& shelf() const;
     NotesManager& notes() const;
@@ -70,10 +63,16 @@ public:
     PanelState& panelState() const;
 
 private:
+    void setupPanel();
+    void panelBecameKey();
+    void panelResignedKey();
+    void stopHoverTracking();
+
     const Platform& platform_;
     std::unique_ptr<StatusItem> statusItem_;
+    std::unique_ptr<DropdownPanel> panel_;
     SettingsManager& settings_;
-    AppModels models_;
+    AppModels& models_;
     SettingsWindowController* settingsWindow_;
     // Hover opening of the drawer: how far the pointer may stray and how long before it closes.
     std::shared_ptr<Timer> hoverHideTimer_;

@@ -1,6 +1,7 @@
 #include "app/HodgebinApp.h"
 
 #include "app/AppDelegate.h"
+#include "app/AppModels.h"
 #include "app/CommandLine.h"
 #include "app/InstanceChannel.h"
 #include "platform/Logging.h"
@@ -162,7 +163,8 @@ int runInstance(int argc, char** argv, const CommandLine& line) {
     quitOnTerminationSignals(app);
 
     X11Platform platform;
-    AppDelegate delegate(platform.services(), SettingsManager::shared());
+    AppModels models(platform.services());
+    AppDelegate delegate(platform.services(), SettingsManager::shared(), models);
 
     InstanceServer server(
         [&delegate](const QString& command) { return answer(delegate, command); });

@@ -1,6 +1,7 @@
 #include "clipboard/ClipboardHistoryList.h"
 
 #include "clipboard/ClipboardManager.h"
+#include "panel/DrawerStyle.h"
 #include "panel/PanelState.h"
 #include "platform/MainQueue.h"
 
@@ -181,11 +182,11 @@ ClipboardRow ClipboardHistoryList::makeRow(const Row& row) const {
         self->panelState_.showCopyFlash();
     };
     view.onPin = [self, id = item.id] {
-        self->runAnimated({pinAnimationDuration, QEasingCurve::InOutQuad},
+        self->runAnimated({pinAnimationDuration, DrawerStyle::easeInOut()},
                           [self, id] { self->clipboard_.togglePin(id); });
     };
     view.onRemove = [self, id = item.id] {
-        self->runAnimated({removeAnimationDuration, QEasingCurve::OutQuad},
+        self->runAnimated({removeAnimationDuration, DrawerStyle::easeOut()},
                           [self, id] { self->clipboard_.remove(id); });
     };
     return view;

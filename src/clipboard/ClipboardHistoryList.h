@@ -60,7 +60,7 @@ private:
     };
     struct Animation {
         double duration;
-        QEasingCurve::Type curve;
+        QEasingCurve curve;
     };
 
     void reload();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QEasingCurve>
 #include <QFont>
 #include <QPainterPath>
 #include <QRectF>
@@ -74,6 +75,22 @@ inline QPainterPath roundedRect(const QRectF& r, qreal topLeft, qreal topRight, 
     p.quadTo(r.left(), r.top(), r.left() + topLeft, r.top());
     p.closeSubpath();
     return p;
+}
+
+// The timing curves of the drawer's animations: cubic Béziers through (0, 0) and (1, 1).
+inline QEasingCurve timingCurve(qreal x1, qreal y1, qreal x2, qreal y2) {
+    QEasingCurve curve(QEasingCurve::BezierSpline);
+    curve.addCubicBezierSegment(QPointF(x1, y1), QPointF(x2, y2), QPointF(1, 1));
+    return curve;
+}
+inline QEasingCurve easeIn() {
+    return timingCurve(0.42, 0, 1, 1);
+}
+inline QEasingCurve easeOut() {
+    return timingCurve(0, 0, 0.58, 1);
+}
+inline QEasingCurve easeInOut() {
+    return timingCurve(0.42, 0, 0.58, 1);
 }
 
 // Scroll bars and tooltips inside the drawer's views, which would otherwise take the desktop's

@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "app/AppModels.h"
 #include "clipboard/ClipboardManager.h"
 #include "fakes/FakePlatform.h"
 #include "notes/NotesManager.h"
@@ -9,6 +10,7 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -17,8 +19,8 @@
 
 namespace {
 
-// A delegate over the fakes with models of its own (the screenshot list stays the shared one).
-// What was stored or copied before the program started is set by `prepare`.
+// A delegate over the fakes with models of its own. What was stored or copied before the
+// program started is set by `prepare`.
 struct AppOverFakes {
     explicit AppOverFakes(const std::function<void(FakePlatform&)>& prepare = {}) {
         if (prepare) {
@@ -26,13 +28,11 @@ struct AppOverFakes {
         }
         platform = fake.services();
         settings = std::make_unique<SettingsManager>(fake.userDefaults);
-        clipboard =
-            std::make_unique<ClipboardManager>(fake.pasteboard, fake.workspace, fake.mainQueue);
-        shelf = std::make_unique<FileShelfManager>(&fake.workspace, fake.mainQueue);
-        notes = std::make_unique<NotesManager>(fake.userDefaults);
-        delegate = std::make_unique<AppDelegate>(platform, *settings);
-        delegate->useModels(
-            {.clipboard = clipboard.get(), .shelf = shelf.get(), .notes = notes.get()});
+        models = std::make_unique<AppModels>(platform);
+        clipboard = &models->clipboard();
+        shelf = &models->shelf();
+        notes = &models->notes();
+        delegate = std::make_unique<AppDelegate>(platform, *settings, *models);
     }
 
     QJsonObject status() const { return delegate->status(); }
@@ -44,9 +44,10 @@ struct AppOverFakes {
     FakePlatform fake;
     Platform platform;
     std::unique_ptr<SettingsManager> settings;
-    std::unique_ptr<ClipboardManager> clipboard;
-    std::unique_ptr<FileShelfManager> shelf;
-    std::unique_ptr<NotesManager> notes;
+    std::unique_ptr<AppModels> models;
+    ClipboardManager* clipboard = nullptr;
+    FileShelfManager* shelf = nullptr;
+    NotesManager* notes = nullptr;
     std::unique_ptr<AppDelegate> delegate;
 };
 
@@ -158,16 +159,15 @@ TEST(AppDelegate, StatusCountsShelfFilesAndNotesButNeverShowsThem) {
     EXPECT_EQ(count("notes"), 0);
 }
 
-TEST(AppDelegate, LaunchEndsByStartingTheScreenshotListWhichStatusReports) {
-    AppOverFakes app;
+TEST(AppDelegate, TheScreenshotListWatchesItsFolderAndStatusReportsIt) {
+    QTemporaryDir folder;
+    AppOverFakes app([&](FakePlatform& fake) { fake.screenCapture.answer = folder.path(); });
     app.delegate->applicationDidFinishLaunching();
 
-    // The shared list lives over the test run's own platform, watching its folder.
-    const ScreenshotManager& shared = ScreenshotManager::shared();
-    EXPECT_EQ(&app.delegate->screenshots(), &shared);
-    EXPECT_NE(shared.dirSource(), nullptr);
+    const ScreenshotManager& shots = app.models->screenshots();
+    EXPECT_NE(shots.dirSource(), nullptr);
     EXPECT_EQ(app.status().value(QStringLiteral("screenshots")).toObject(),
               (QJsonObject{{QStringLiteral("count"), 0},
                            {QStringLiteral("unseen"), 0},
-                           {QStringLiteral("folder"), shared.screenshotPath()}}));
+                           {QStringLiteral("folder"), shots.screenshotPath()}}));
 }
