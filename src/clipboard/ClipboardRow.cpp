@@ -259,8 +259,10 @@ void ClipboardRow::paint(QPainter& painter, const QRectF& row, const QImage& thu
         const qreal slot = fittedImageSize(item_, fullWidth).height();
         const QSizeF size = fittedImageSize(item_, width).boundedTo(QSizeF(width, slot));
         const QRectF target(QPointF(left, y), size);
+        // A sliver keeps its pixels: the corners never round off more than half its side.
+        const qreal radius = std::min({imageRadius, size.width() / 2, size.height() / 2});
         QPainterPath clip;
-        clip.addRoundedRect(target, imageRadius, imageRadius);
+        clip.addRoundedRect(target, radius, radius);
         if (thumbnail.isNull()) {
             painter.setPen(Qt::NoPen);
             painter.setBrush(DrawerStyle::white(0.06));
