@@ -3,6 +3,7 @@
 #include "app/AppModels.h"
 #include "clipboard/ClipboardManager.h"
 #include "notch/DropIntake.h"
+#include "notch/NotchWindow.h"
 #include "notes/NotesManager.h"
 #include "panel/DropdownPanel.h"
 #include "panel/PanelContentView.h"
@@ -39,7 +40,10 @@ void AppDelegate::applicationDidFinishLaunching() {
         statusItem_->sendActionOn(StatusItem::LeftMouseUpMask | StatusItem::RightMouseUpMask);
     }
     setupPanel();
-    // The notch overlay and the global key join here, in that order, as they are built.
+    if (settings_.showNotch()) {
+        createNotchWindow();
+    }
+    setupHotkey();
     clipboard().startPolling();
     // The screenshot list was built with the other models and already watches its folder.
 }
@@ -80,7 +84,7 @@ void AppDelegate::togglePanel(std::optional<DrawerTab> tab) {
         return;
     }
     panel_->animateOut();
-    // The notch pill is unhovered here once the notch overlay is built.
+    unhoverNotch();
     panelOpenedViaHover_ = false;
     stopHoverTracking();
 }
@@ -102,30 +106,6 @@ void AppDelegate::showPanelBelowStatusItem() {
     panel_->showBelow(statusItem_->buttonFrame());
 }
 
-void AppDelegate::panelBecameKey() {
-    // A drawer opened by hovering that the user then focuses stays open like a toggled one.
-    if (panelOpenedViaHover_) {
-        panelOpenedViaHover_ = false;
-        stopHoverTracking();
-    }
-}
-
-void AppDelegate::panelResignedKey() {
-    // Runs after the drawer's own reaction, which has started hiding it unless a window of its
-    // own is open; a drawer that stays is left as it is.
-    if (!panel_->isVisible()) {
-        panelOpenedViaHover_ = false;
-        stopHoverTracking();
-    }
-}
-
-void AppDelegate::stopHoverTracking() {
-    if (hoverHideTimer_) {
-        hoverHideTimer_->invalidate();
-        hoverHideTimer_.reset();
-    }
-}
-
 void AppDelegate::openSettings() {
     SettingsWindowController& controller =
         settingsWindow_ != nullptr ? *settingsWindow_ : SettingsWindowController::shared();
@@ -135,12 +115,6 @@ void AppDelegate::openSettings() {
             self->setNotchVisible(visible);
         }
     });
-}
-
-void AppDelegate::setNotchVisible(bool visible) {
-    // Showing builds the notch overlay and hiding takes it down; the overlay is not built yet, so
-    // the setting is only stored (by the settings window) for now.
-    Q_UNUSED(visible);
 }
 
 ClipboardManager& AppDelegate::clipboard() const {
@@ -199,5 +173,8 @@ QJsonObject AppDelegate::status() const {
          QJsonObject{{QStringLiteral("visible"), isPanelVisible()},
                      {QStringLiteral("tab"),
                       rawValue(panel_ ? panel_->content()->activeTab() : DrawerTab::clipboard)}}},
+        {QStringLiteral("notch"),
+         QJsonObject{{QStringLiteral("shown"), notchWindow_ && notchWindow_->isVisible()},
+                     {QStringLiteral("hovered"), notchWindow_ && notchWindow_->isHovered}}},
     };
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panel/DrawerTab.h"
+#include "platform/EventMonitors.h"
 
 #include <QJsonObject>
 #include <QObject>
@@ -12,6 +13,7 @@ class AppModels;
 class ClipboardManager;
 class DropdownPanel;
 class FileShelfManager;
+class NotchWindow;
 class NotesManager;
 class PanelState;
 class ScreenshotManager;
@@ -54,6 +56,7 @@ public:
 
     StatusItem* statusItem() const { return statusItem_.get(); }
     DropdownPanel* panel() const { return panel_.get(); }
+    NotchWindow* notchWindow() const { return notchWindow_.get(); }
     SettingsManager& settings() const { return settings_; }
 
     ClipboardManager& clipboard() const;
@@ -62,10 +65,24 @@ public:
     ScreenshotManager& screenshots() const;
     PanelState& panelState() const;
 
+    // The notch's hover: opens the drawer under the notch, closing again once the pointer
+    // has left both (AppDelegateHover.cpp).
+    void showPanelFromHover();
+
 private:
     void setupPanel();
+
+    // Hover opening, auto-hide and the grave key (AppDelegateHover.cpp).
+    void createNotchWindow();
+    void setupHotkey();
+    void unhoverNotch();
     void panelBecameKey();
     void panelResignedKey();
+    bool pointerNearNotchOrPanel() const;
+    void checkHoverHide();
+    void startHoverHideTimer();
+    void cancelHoverHideTimer();
+    void hoverHideTimerFired();
     void stopHoverTracking();
 
     const Platform& platform_;
@@ -74,6 +91,10 @@ private:
     SettingsManager& settings_;
     AppModels& models_;
     SettingsWindowController* settingsWindow_;
+    std::unique_ptr<NotchWindow> notchWindow_;
+    std::optional<EventMonitors::Token> hoverGlobalMonitor_;
+    std::optional<EventMonitors::Token> hoverLocalMonitor_;
+    std::optional<EventMonitors::Token> hotkeyMonitor_;
     // Hover opening of the drawer: how far the pointer may stray and how long before it closes.
     std::shared_ptr<Timer> hoverHideTimer_;
     bool panelOpenedViaHover_ = false;

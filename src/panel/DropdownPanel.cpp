@@ -104,7 +104,7 @@ void DropdownPanel::showBelow(const QRectF& rect) {
     animateIn();
 }
 
-void DropdownPanel::animateIn() {
+void DropdownPanel::animateIn(Activation activation) {
     // A hide still under way must not hide the drawer just shown.
     if (animation_ != nullptr) {
         animation_->stop();
@@ -117,9 +117,13 @@ void DropdownPanel::animateIn() {
     if (isHidden()) {
         X11WindowState::skipTaskbarAndPager(this);
     }
+    const bool takeKeyboard = activation == Activation::takeKeyboard;
+    setAttribute(Qt::WA_ShowWithoutActivating, !takeKeyboard);
     show();
     raise();
-    activateWindow();
+    if (takeKeyboard) {
+        activateWindow();
+    }
     runAnimation(animateInDuration, true, place);
 }
 

@@ -36,9 +36,12 @@ public:
     // Centres the drawer under the rectangle (the tray icon), just below the screen's top bar,
     // kept inside that screen, and animates it in.
     void showBelow(const QRectF& rect);
+    // Whether showing takes the keyboard. A drawer opened by hovering the notch leaves it with
+    // the program the user works in until the user clicks into the drawer.
+    enum class Activation { takeKeyboard, keepFocus };
     // Shows the drawer from where it stands: fading in while sliding down into place. Cancels a
     // hide still under way.
-    void animateIn();
+    void animateIn(Activation activation = Activation::takeKeyboard);
     // Fades the drawer out while it rises, then hides it and makes it opaque again.
     void animateOut();
     // On losing the keyboard: hides unless a window of the drawer's own is open.

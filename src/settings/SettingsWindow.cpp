@@ -43,7 +43,6 @@ SettingsContentView::SettingsContentView(std::function<void(bool)> onShowNotchCh
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(20, 20, 20, 20);
     outer->setSpacing(20);
-    outer->setAlignment(Qt::AlignCenter);
 
     const QColor text = palette().color(QPalette::WindowText);
 
@@ -71,13 +70,16 @@ SettingsContentView::SettingsContentView(std::function<void(bool)> onShowNotchCh
     divider->setFrameShadow(QFrame::Sunken);
     outer->addWidget(divider);
 
-    auto* toggles = new QVBoxLayout();
+    // The toggles line up on the left of a column that is centred, like a form.
+    auto* form = new QWidget(this);
+    auto* toggles = new QVBoxLayout(form);
+    toggles->setContentsMargins(0, 0, 0, 0);
     toggles->setSpacing(6);
     for (QCheckBox* toggle : {showNotch_, sounds_, startAtLogin_}) {
         toggle->setFont(pixelFont(font(), 13));
-        toggles->addWidget(toggle, 0, Qt::AlignLeft);
+        toggles->addWidget(toggle);
     }
-    outer->addLayout(toggles);
+    outer->addWidget(form, 0, Qt::AlignHCenter);
     outer->addStretch(1);
 
     showNotch_->setChecked(settings_.showNotch());
@@ -127,7 +129,8 @@ SettingsWindowController& SettingsWindowController::shared() {
 
 void SettingsWindowController::show(std::function<void(bool)> onShowNotchChanged) {
     if (!window_) {
-        // Titled and closable, never resized, minimised or maximised; closing only hides it.
+        // Titled and closable, never resized, minimised or maximised (said through the Motif
+        // hints Qt sets from these flags, and a fixed size); closing only hides it.
         window_ = new SettingsContentView(std::move(onShowNotchChanged), settings_, autostart_);
         window_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                 Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
