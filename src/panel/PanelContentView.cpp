@@ -1,6 +1,7 @@
 #include "panel/PanelContentView.h"
 
 #include "clipboard/ClipboardHistoryView.h"
+#include "notes/NotesView.h"
 #include "panel/CopiedBadge.h"
 #include "panel/DrawerStyle.h"
 #include "panel/PanelNotifications.h"
@@ -84,7 +85,7 @@ QWidget* makeTabView(DrawerTab tab, const DrawerContext& context, QWidget* paren
     case DrawerTab::shelf:
         return new FileShelfView(context, parent);
     case DrawerTab::notes:
-        return new QWidget(parent);
+        return new NotesView(context, parent);
     case DrawerTab::screenshots:
         return new QWidget(parent);
     }
