@@ -62,6 +62,11 @@ void overX11(const QByteArray& text) {
     }
     const auto start = std::chrono::steady_clock::now();
     manager.checkPasteboard();
+    // The fetch runs off the main thread; the entry arrives through the event loop.
+    deadline = QDeadlineTimer(30000);
+    while (manager.items().isEmpty() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
     std::printf("  over X11, fetched from xclip:     %8.1f ms (%d entry)\n",
                 secondsSince(start) * 1000, int(manager.items().size()));
 }
