@@ -2,9 +2,10 @@
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 JOBS      ?= $(shell nproc)
+PREFIX    ?= /usr/local
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test unit e2e sanitize bench format clean
+.PHONY: all deps configure build run test unit e2e sanitize bench format clean install package
 
 all: build
 
@@ -17,7 +18,6 @@ $(BUILD_DIR)/build.ninja:
 configure: deps $(BUILD_DIR)/build.ninja
 
 build: configure
-	@./scripts/refresh-moc.sh $(BUILD_DIR)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
@@ -27,12 +27,11 @@ run: build
 test: CMAKE_FLAGS += -DHODGEBIN_WERROR=ON
 test: deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
-	@./scripts/refresh-moc.sh $(BUILD_DIR)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	cd $(BUILD_DIR) && ctest --output-on-failure --timeout 300
 
 unit: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -L 'unit|widget'
+	cd $(BUILD_DIR) && ctest --output-on-failure -L 'unit|system|widget'
 
 e2e: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -L e2e
@@ -40,9 +39,16 @@ e2e: build
 # Unit and widget tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
 	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHODGEBIN_SANITIZE=ON
-	@./scripts/refresh-moc.sh $(ASAN_DIR)
 	cmake --build $(ASAN_DIR) -j $(JOBS)
-	cd $(ASAN_DIR) && ctest --output-on-failure -L 'unit|widget'
+	cd $(ASAN_DIR) && ctest --output-on-failure -L 'unit|system|widget'
+
+# The binary, its desktop entry, icon and metainfo under PREFIX (default /usr/local).
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX) --strip
+
+# hodgebin_<version>_<arch>.deb in the build folder; install it with `apt install ./hodgebin_...deb`.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
 	@for b in $(BUILD_DIR)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done; true

@@ -5,8 +5,8 @@
 #include "EncodedImage.h"
 #include "platform/Pasteboard.h"
 #include "platform/ScreenCapture.h"
-#include "platform/x11/InotifyDirectoryWatcher.h"
-#include "platform/x11/QtMainQueue.h"
+#include "platform/linux/InotifyDirectoryWatcher.h"
+#include "platform/linux/QtMainQueue.h"
 #include "screenshots/ScreenshotManager.h"
 
 #include <QElapsedTimer>

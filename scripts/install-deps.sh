@@ -13,6 +13,10 @@ packages=(
     # headless tests: virtual X server, window manager, tray, compositor, X clients
     xvfb xauth xdotool xclip imagemagick x11-utils x11-xserver-utils
     openbox trayer xcompmgr dbus-daemon dbus-x11
+    # install and package checks: validators, the Debian package tools
+    desktop-file-utils appstream dpkg-dev file lintian
+    # a Wayland compositor with XWayland and Wayland clipboard clients, nested in Xvfb
+    weston xwayland wl-clipboard
 )
 
 missing=()

@@ -1,7 +1,13 @@
 #include "app/AppDelegate.h"
 
+#include "app/AppModels.h"
 #include "clipboard/ClipboardManager.h"
+#include "notch/DropIntake.h"
+#include "notch/NotchWindow.h"
 #include "notes/NotesManager.h"
+#include "panel/DropdownPanel.h"
+#include "panel/PanelContentView.h"
+#include "panel/PanelState.h"
 #include "platform/MainQueue.h"
 #include "platform/Platform.h"
 #include "platform/StatusItem.h"
@@ -10,13 +16,16 @@
 #include "settings/SettingsWindow.h"
 #include "shelf/FileShelfManager.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QJsonArray>
 
-AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings,
+AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings, AppModels& models,
                          SettingsWindowController* settingsWindow, QObject* parent)
     : QObject(parent)
     , platform_(platform)
     , settings_(settings)
+    , models_(models)
     , settingsWindow_(settingsWindow) {}
 
 AppDelegate::~AppDelegate() = default;
@@ -30,21 +39,71 @@ void AppDelegate::applicationDidFinishLaunching() {
         statusItem_->setAction(weakly(this, [](AppDelegate* self) { self->statusItemClicked(); }));
         statusItem_->sendActionOn(StatusItem::LeftMouseUpMask | StatusItem::RightMouseUpMask);
     }
-    // 3-5. The drawer, the notch overlay and the global key join here, in that order, as they
-    // are built.
-    // 6. The clipboard history.
+    setupPanel();
+    if (settings_.showNotch()) {
+        createNotchWindow();
+    }
+    setupHotkey();
     clipboard().startPolling();
-    // 7. The screenshot list: scans the screenshot folder and starts watching it.
-    screenshots();
+    // The screenshot list was built with the other models and already watches its folder.
 }
 
 void AppDelegate::statusItemClicked() {
     togglePanel();
 }
 
-void AppDelegate::togglePanel() {
-    // The drawer window arrives with the panel presentation; until then there is nothing to
-    // show or hide.
+void AppDelegate::setupPanel() {
+    panel_ = std::make_unique<DropdownPanel>(models_.drawerContext());
+    panel_->setOnDrop([self = QPointer<AppDelegate>(this)](const DragPasteboard& drag) {
+        return self && handleDrop(drag, self->shelf(), self->clipboard());
+    });
+    PanelContentView* content = panel_->content();
+    connect(content->settingsAction(), &QAction::triggered, this, &AppDelegate::openSettings);
+    connect(content->quitAction(), &QAction::triggered, QCoreApplication::instance(),
+            &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(panel_.get(), &DropdownPanel::becameKey, this, &AppDelegate::panelBecameKey);
+    connect(panel_.get(), &DropdownPanel::resignedKey, this, &AppDelegate::panelResignedKey);
+}
+
+void AppDelegate::togglePanel(std::optional<DrawerTab> tab) {
+    if (!panel_) {
+        return;
+    }
+    // A drawer on its way out counts as closed: a click while it fades brings it back.
+    const bool shown = panel_->isVisible() && !panel_->isHiding();
+    if (!shown) {
+        panelOpenedViaHover_ = false;
+        if (tab) {
+            panelState().setRequestedTab(tab);
+        }
+        showPanelBelowStatusItem();
+        return;
+    }
+    if (tab && panel_->content()->activeTab() != *tab) {
+        panel_->content()->setActiveTab(*tab, true);
+        return;
+    }
+    panel_->animateOut();
+    unhoverNotch();
+    panelOpenedViaHover_ = false;
+    stopHoverTracking();
+}
+
+void AppDelegate::openPanel() {
+    if (!isPanelVisible() || panel_->isHiding()) {
+        togglePanel();
+    }
+}
+
+bool AppDelegate::isPanelVisible() const {
+    return panel_ && panel_->isVisible();
+}
+
+void AppDelegate::showPanelBelowStatusItem() {
+    if (!statusItem_ || !statusItem_->hasButton()) {
+        return;
+    }
+    panel_->showBelow(statusItem_->buttonFrame());
 }
 
 void AppDelegate::openSettings() {
@@ -58,62 +117,64 @@ void AppDelegate::openSettings() {
     });
 }
 
-void AppDelegate::setNotchVisible(bool visible) {
-    // Showing builds the notch overlay and hiding takes it down; the overlay is not built yet, so
-    // the setting is only stored (by the settings window) for now.
-    Q_UNUSED(visible);
-}
-
 ClipboardManager& AppDelegate::clipboard() const {
-    return models_.clipboard != nullptr ? *models_.clipboard : ClipboardManager::shared();
+    return models_.clipboard();
 }
 
 FileShelfManager& AppDelegate::shelf() const {
-    return models_.shelf != nullptr ? *models_.shelf : FileShelfManager::shared();
+    return models_.shelf();
 }
 
 NotesManager& AppDelegate::notes() const {
-    return models_.notes != nullptr ? *models_.notes : NotesManager::shared();
+    return models_.notes();
 }
 
 ScreenshotManager& AppDelegate::screenshots() const {
-    return models_.screenshots != nullptr ? *models_.screenshots : ScreenshotManager::shared();
+    return models_.screenshots();
 }
 
-StatusJson AppDelegate::status() const {
-    StatusJson settings;
-    settings.add(QStringLiteral("showNotch"), settings_.showNotch())
-        .add(QStringLiteral("soundsEnabled"), settings_.soundsEnabled())
-        .add(QStringLiteral("maxClipboardItems"), settings_.maxClipboardItems());
+PanelState& AppDelegate::panelState() const {
+    return models_.panelState();
+}
+
+QJsonObject AppDelegate::status() const {
+    const QJsonObject settings{
+        {QStringLiteral("showNotch"), settings_.showNotch()},
+        {QStringLiteral("soundsEnabled"), settings_.soundsEnabled()},
+        {QStringLiteral("maxClipboardItems"), qint64(settings_.maxClipboardItems())}};
 
     // Kinds and counts only: what was copied never leaves the process this way.
-    const QList<ClipboardItem> shown = clipboard().displayItems();
-    std::vector<QString> kinds;
+    QJsonArray kinds;
     qint64 pinned = 0;
-    for (const ClipboardItem& item : shown) {
-        kinds.push_back(ClipboardContent::kindName(item.content.kind()));
+    for (const ClipboardItem& item : clipboard().displayItems()) {
+        kinds.append(ClipboardContent::kindName(item.content.kind()));
         pinned += clipboard().pinnedIds().contains(item.id) ? 1 : 0;
     }
-    StatusJson clipboardStatus;
-    clipboardStatus.add(QStringLiteral("count"), qint64(clipboard().items().size()))
-        .add(QStringLiteral("pinned"), pinned)
-        .add(QStringLiteral("kinds"), kinds);
-
-    StatusJson status;
-    status.add(QStringLiteral("running"), true)
-        .add(QStringLiteral("pid"), QCoreApplication::applicationPid())
-        .add(QStringLiteral("settings"), settings)
-        .add(QStringLiteral("clipboard"), clipboardStatus);
-    status.add(QStringLiteral("shelf"),
-               StatusJson().add(QStringLiteral("count"), qint64(shelf().files().size())));
-    status.add(QStringLiteral("notes"),
-               StatusJson().add(QStringLiteral("count"), qint64(notes().items().size())));
+    const QJsonObject clipboardStatus{{QStringLiteral("count"), qint64(clipboard().items().size())},
+                                      {QStringLiteral("pinned"), pinned},
+                                      {QStringLiteral("kinds"), kinds}};
 
     const ScreenshotManager& shotList = screenshots();
-    StatusJson shots;
-    shots.add(QStringLiteral("count"), qint64(shotList.items().size()))
-        .add(QStringLiteral("unseen"), shotList.unseenCount())
-        .add(QStringLiteral("folder"), shotList.screenshotPath());
-    status.add(QStringLiteral("screenshots"), shots);
-    return status;
+    const QJsonObject shots{{QStringLiteral("count"), qint64(shotList.items().size())},
+                            {QStringLiteral("unseen"), qint64(shotList.unseenCount())},
+                            {QStringLiteral("folder"), shotList.screenshotPath()}};
+
+    return QJsonObject{
+        {QStringLiteral("running"), true},
+        {QStringLiteral("pid"), QCoreApplication::applicationPid()},
+        {QStringLiteral("settings"), settings},
+        {QStringLiteral("clipboard"), clipboardStatus},
+        {QStringLiteral("shelf"),
+         QJsonObject{{QStringLiteral("count"), qint64(shelf().files().size())}}},
+        {QStringLiteral("notes"),
+         QJsonObject{{QStringLiteral("count"), qint64(notes().items().size())}}},
+        {QStringLiteral("screenshots"), shots},
+        {QStringLiteral("drawer"),
+         QJsonObject{{QStringLiteral("visible"), isPanelVisible()},
+                     {QStringLiteral("tab"),
+                      rawValue(panel_ ? panel_->content()->activeTab() : DrawerTab::clipboard)}}},
+        {QStringLiteral("notch"),
+         QJsonObject{{QStringLiteral("shown"), notchWindow_ && notchWindow_->isVisible()},
+                     {QStringLiteral("hovered"), notchWindow_ && notchWindow_->isHovered}}},
+    };
 }

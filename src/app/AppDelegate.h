@@ -1,40 +1,36 @@
 #pragma once
 
-#include "app/StatusJson.h"
+#include "panel/DrawerTab.h"
+#include "platform/EventMonitors.h"
 
+#include <QJsonObject>
 #include <QObject>
 
 #include <memory>
+#include <optional>
 
+class AppModels;
 class ClipboardManager;
+class DropdownPanel;
 class FileShelfManager;
-class MainQueue;
+class NotchWindow;
 class NotesManager;
-class NotificationCenter;
+class PanelState;
 class ScreenshotManager;
 class SettingsManager;
 class SettingsWindowController;
-class StatusBar;
 class StatusItem;
 class Timer;
 struct Platform;
 
-// The models a delegate starts and reports on. Each one left null is the process-wide shared
-// one, created on first use; tests hand in their own.
-struct AppModels {
-    ClipboardManager* clipboard = nullptr;
-    FileShelfManager* shelf = nullptr;
-    NotesManager* notes = nullptr;
-    ScreenshotManager* screenshots = nullptr;
-};
-
 // Builds everything the user sees once the application has started, owns it for the whole run,
-// and answers what the running instance reports about itself.
+// and answers what the running instance reports about itself. The models are built by the
+// caller and handed in.
 class AppDelegate final : public QObject {
     Q_OBJECT
 public:
     // Without a settings window controller the shared one is used.
-    AppDelegate(const Platform& platform, SettingsManager& settings,
+    AppDelegate(const Platform& platform, SettingsManager& settings, AppModels& models,
                 SettingsWindowController* settingsWindow = nullptr, QObject* parent = nullptr);
     ~AppDelegate() override;
 
@@ -42,28 +38,63 @@ public:
     void applicationDidFinishLaunching();
 
     void statusItemClicked();
-    void togglePanel();
+    // Shows the drawer under the tray icon when it is hidden, and hides it otherwise. Given a
+    // tab, a hidden drawer opens on that tab, and a drawer showing another tab switches to it
+    // instead of hiding.
+    void togglePanel(std::optional<DrawerTab> tab = std::nullopt);
+    // From the command line (`hodgebin --toggle [tab]`): the toggle above.
+    void toggleOnTab(std::optional<DrawerTab> tab) { togglePanel(tab); }
+    // A second start of the program opens the drawer; one already open stays open.
+    void openPanel();
+    bool isPanelVisible() const;
+    void showPanelBelowStatusItem();
     void openSettings();
     void setNotchVisible(bool visible);
 
     // One line describing the running instance: counts and kinds, never contents.
-    StatusJson status() const;
+    QJsonObject status() const;
 
     StatusItem* statusItem() const { return statusItem_.get(); }
+    DropdownPanel* panel() const { return panel_.get(); }
+    NotchWindow* notchWindow() const { return notchWindow_.get(); }
     SettingsManager& settings() const { return settings_; }
 
-    void useModels(const AppModels& models) { models_ = models; }
     ClipboardManager& clipboard() const;
     FileShelfManager& shelf() const;
     NotesManager& notes() const;
     ScreenshotManager& screenshots() const;
+    PanelState& panelState() const;
+
+    // The notch's hover: opens the drawer under the notch, closing again once the pointer
+    // has left both (AppDelegateHover.cpp).
+    void showPanelFromHover();
 
 private:
+    void setupPanel();
+
+    // Hover opening, auto-hide and the grave key (AppDelegateHover.cpp).
+    void createNotchWindow();
+    void setupHotkey();
+    void unhoverNotch();
+    void panelBecameKey();
+    void panelResignedKey();
+    bool pointerNearNotchOrPanel() const;
+    void checkHoverHide();
+    void startHoverHideTimer();
+    void cancelHoverHideTimer();
+    void hoverHideTimerFired();
+    void stopHoverTracking();
+
     const Platform& platform_;
     std::unique_ptr<StatusItem> statusItem_;
+    std::unique_ptr<DropdownPanel> panel_;
     SettingsManager& settings_;
-    AppModels models_;
+    AppModels& models_;
     SettingsWindowController* settingsWindow_;
+    std::unique_ptr<NotchWindow> notchWindow_;
+    std::optional<EventMonitors::Token> hoverGlobalMonitor_;
+    std::optional<EventMonitors::Token> hoverLocalMonitor_;
+    std::optional<EventMonitors::Token> hotkeyMonitor_;
     // Hover opening of the drawer: how far the pointer may stray and how long before it closes.
     std::shared_ptr<Timer> hoverHideTimer_;
     bool panelOpenedViaHover_ = false;

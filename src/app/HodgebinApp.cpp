@@ -1,88 +1,83 @@
 #include "app/HodgebinApp.h"
 
 #include "app/AppDelegate.h"
+#include "app/AppModels.h"
+#include "app/CommandLine.h"
 #include "app/InstanceChannel.h"
+#include "platform/Logging.h"
 #include "platform/x11/X11Platform.h"
 #include "settings/SettingsManager.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QJsonDocument>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <optional>
 #include <unistd.h>
 
 namespace {
 
-enum class Mode { Run, Status, Quit, Settings, Help, Version };
+using Mode = CommandLine::Mode;
 
-const char* usageText =
-    "Usage: hodgebin [--status | --quit | --settings | --help | --version]\n"
-    "\n"
-    "Hodgebin keeps a clipboard history, a file shelf, notes and recent screenshots\n"
-    "in a drawer at the top of the screen.\n"
-    "\n"
-    "  (no option)  start Hodgebin, unless it is already running\n"
-    "  --status     print one line of JSON describing the running instance\n"
-    "  --quit       end the running instance\n"
-    "  --settings   open the settings window of the running instance\n"
-    "  --help       show this help\n"
-    "  --version    show the version\n";
+// How long a start waits for an instance that holds the lock but does not answer yet (it may
+// be starting at this very moment).
+constexpr int answerTimeoutMs = 10000;
 
-// Exactly one switch or none; anything else is a usage error.
-std::optional<Mode> parse(int argc, char** argv) {
-    if (argc == 1) {
-        return Mode::Run;
+void printError(const QString& message) {
+    std::fprintf(stderr, "hodgebin: %s\n", message.toLocal8Bit().constData());
+}
+
+// The line the running instance is sent for a command; the toggle carries its tab.
+QString channelCommand(const CommandLine& line) {
+    switch (line.mode) {
+    case Mode::Status:
+        return QStringLiteral("status");
+    case Mode::Quit:
+        return QStringLiteral("quit");
+    case Mode::Settings:
+        return QStringLiteral("settings");
+    case Mode::Toggle:
+        return line.tab ? QStringLiteral("toggle ") + rawValue(*line.tab).toLower()
+                        : QStringLiteral("toggle");
+    default:
+        return QStringLiteral("show");
     }
-    if (argc != 2) {
-        return std::nullopt;
-    }
-    const char* arg = argv[1];
-    if (std::strcmp(arg, "--status") == 0) {
-        return Mode::Status;
-    }
-    if (std::strcmp(arg, "--quit") == 0) {
-        return Mode::Quit;
-    }
-    if (std::strcmp(arg, "--settings") == 0) {
-        return Mode::Settings;
-    }
-    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-        return Mode::Help;
-    }
-    if (std::strcmp(arg, "--version") == 0) {
-        return Mode::Version;
+}
+
+// Sends the command to the running instance; waits for one that is still starting.
+std::optional<QString> sendToInstance(const QString& command) {
+    QDeadlineTimer deadline(answerTimeoutMs);
+    while (!deadline.hasExpired()) {
+        if (const auto reply = InstanceClient::send(command, 1000)) {
+            return reply;
+        }
+        if (!InstanceClient::instanceAlive()) {
+            return std::nullopt;
+        }
+        QThread::msleep(50);
     }
     return std::nullopt;
 }
 
-int runClient(Mode mode, int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QString command = QStringLiteral("quit");
-    if (mode == Mode::Status) {
-        command = QStringLiteral("status");
-    } else if (mode == Mode::Settings) {
-        command = QStringLiteral("settings");
-    }
-    const std::optional<QString> reply = InstanceClient::send(command);
+int runClient(const CommandLine& line) {
+    const std::optional<QString> reply = sendToInstance(channelCommand(line));
     if (!reply) {
-        std::fputs("hodgebin: Hodgebin is not running\n", stderr);
+        printError(QStringLiteral("Hodgebin is not running"));
         return 1;
     }
-    if (mode == Mode::Status) {
+    if (line.mode == Mode::Status) {
         std::printf("%s\n", reply->toUtf8().constData());
         return 0;
     }
-    if (mode == Mode::Settings) {
-        return 0;
-    }
-    // Return only once the instance has really gone, so a new start right after succeeds.
-    if (!InstanceClient::waitUntilGone(5000)) {
-        std::fputs("hodgebin: the running instance did not end in time\n", stderr);
+    if (line.mode == Mode::Quit && !InstanceClient::waitUntilGone(5000)) {
+        // Return only once the instance has really gone, so a new start right after succeeds.
+        printError(QStringLiteral("the running instance did not end in time"));
         return 1;
     }
     return 0;
@@ -97,17 +92,24 @@ void onTerminationSignal(int) {
     if (getpid() != instancePid) {
         return;
     }
+    // The write end does not block: a full pipe already holds a pending quit.
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 
 void quitOnTerminationSignals(QCoreApplication& app) {
-    if (::pipe2(signalPipe, O_CLOEXEC) != 0) {
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        qCWarning(lcApp) << "no signal pipe; SIGTERM ends Hodgebin without cleaning up";
         return;
     }
     instancePid = getpid();
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] { app.quit(); });
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
+        char buffer[64];
+        while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        app.quit();
+    });
     struct sigaction action {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
@@ -116,17 +118,41 @@ void quitOnTerminationSignals(QCoreApplication& app) {
     sigaction(SIGINT, &action, nullptr);
 }
 
-int runInstance(int argc, char** argv) {
-    InstanceLock lock;
-    if (!lock.tryAcquire()) {
-        std::fprintf(stderr, "hodgebin: Hodgebin is already running (pid %lld)\n",
-                     static_cast<long long>(lock.ownerPid()));
-        return 0;
-    }
+QString reply(const QJsonObject& object) {
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
 
+QString answer(AppDelegate& delegate, const QString& command) {
+    if (command == QLatin1String("status")) {
+        return reply(delegate.status());
+    }
+    if (command == QLatin1String("quit")) {
+        return reply({{QStringLiteral("quitting"), true}});
+    }
+    if (command == QLatin1String("settings")) {
+        delegate.openSettings();
+        return reply({{QStringLiteral("settings"), QStringLiteral("shown")}});
+    }
+    if (command == QLatin1String("show")) {
+        delegate.openPanel();
+        return reply({{QStringLiteral("drawer"), QStringLiteral("shown")}});
+    }
+    if (command == QLatin1String("toggle") || command.startsWith(QLatin1String("toggle "))) {
+        const QString name = command.mid(7);
+        const std::optional<DrawerTab> tab = drawerTabFromCommandLineName(name);
+        if (!name.isEmpty() && !tab) {
+            return reply({{QStringLiteral("error"), QStringLiteral("unknown tab")}});
+        }
+        delegate.toggleOnTab(tab);
+        return reply({{QStringLiteral("drawer"), QStringLiteral("toggled")}});
+    }
+    return reply({{QStringLiteral("error"), QStringLiteral("unknown command")}});
+}
+
+int runInstance(int argc, char** argv, const CommandLine& line) {
     X11Platform::preferXcb();
     if (qgetenv("QT_QPA_PLATFORM") == "xcb" && !X11Platform::canConnectToDisplay()) {
-        std::fputs("hodgebin: cannot open the X display (is DISPLAY set?)\n", stderr);
+        printError(QStringLiteral("cannot open the X display (is DISPLAY set?)"));
         return 1;
     }
 
@@ -137,40 +163,77 @@ int runInstance(int argc, char** argv) {
     quitOnTerminationSignals(app);
 
     X11Platform platform;
-    AppDelegate delegate(platform.services(), SettingsManager::shared());
+    AppModels models(platform.services());
+    AppDelegate delegate(platform.services(), SettingsManager::shared(), models);
 
-    InstanceServer server([&delegate](const QString& command) -> QString {
-        if (command == QLatin1String("status")) {
-            return delegate.status().toString();
-        }
-        if (command == QLatin1String("quit")) {
-            return QStringLiteral("{\"quitting\":true}");
-        }
-        if (command == QLatin1String("settings")) {
-            delegate.openSettings();
-            return QStringLiteral("{\"settings\":\"shown\"}");
-        }
-        return QStringLiteral("{\"error\":\"unknown command\"}");
-    });
+    InstanceServer server(
+        [&delegate](const QString& command) { return answer(delegate, command); });
     QObject::connect(&server, &InstanceServer::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    server.listen();
+    if (!server.listen()) {
+        qCWarning(lcApp) << "the command channel could not be opened; --status and --toggle "
+                            "will not reach this instance";
+    }
 
-    QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
+    QTimer::singleShot(0, &delegate, [&delegate, line] {
+        delegate.applicationDidFinishLaunching();
+        // Started by `--toggle`: the drawer opens once everything is up.
+        if (line.mode == Mode::Toggle) {
+            delegate.toggleOnTab(line.tab);
+        }
+    });
     return app.exec();
+}
+
+// A plain start or a toggle: become the one instance, or hand the request to it.
+int startOrForward(int argc, char** argv, const CommandLine& line) {
+    if (InstancePaths::directory().isEmpty()) {
+        printError(QStringLiteral("no private folder for the instance lock and socket (%1); "
+                                  "run with QT_LOGGING_RULES=\"hodgebin.app=true\" for details")
+                       .arg(InstancePaths::candidates().join(QStringLiteral(", "))));
+        return 1;
+    }
+    InstanceLock lock;
+    QDeadlineTimer deadline(answerTimeoutMs);
+    while (!lock.tryAcquire()) {
+        // Another instance holds the lock: it opens its drawer instead. It may have started
+        // this very moment and not listen yet.
+        if (InstanceClient::send(channelCommand(line), 1000)) {
+            if (line.mode == Mode::Run) {
+                std::fprintf(stderr,
+                             "hodgebin: Hodgebin is already running (pid %lld); its "
+                             "drawer is shown\n",
+                             static_cast<long long>(lock.ownerPid()));
+            }
+            return 0;
+        }
+        if (deadline.hasExpired()) {
+            printError(QStringLiteral("Hodgebin (pid %1) holds the instance lock but does not "
+                                      "answer")
+                           .arg(lock.ownerPid()));
+            return 1;
+        }
+        QThread::msleep(50);
+    }
+    return runInstance(argc, argv, line);
 }
 
 } // namespace
 
 int HodgebinApp::main(int argc, char** argv) {
-    const std::optional<Mode> mode = parse(argc, argv);
-    if (!mode) {
-        std::fputs(usageText, stderr);
-        return 2;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
     }
-    switch (*mode) {
+    const CommandLine line = CommandLine::parse(arguments);
+    if (!line.ok()) {
+        printError(line.error);
+        std::fprintf(stderr, "\n%s", CommandLine::helpText().toLocal8Bit().constData());
+        return line.errorExitCode;
+    }
+    switch (line.mode) {
     case Mode::Help:
-        std::fputs(usageText, stdout);
+        std::fputs(CommandLine::helpText().toLocal8Bit().constData(), stdout);
         return 0;
     case Mode::Version:
         std::printf("hodgebin %s\n", HODGEBIN_VERSION);
@@ -178,9 +241,10 @@ int HodgebinApp::main(int argc, char** argv) {
     case Mode::Status:
     case Mode::Quit:
     case Mode::Settings:
-        return runClient(*mode, argc, argv);
+        return runClient(line);
+    case Mode::Toggle:
     case Mode::Run:
         break;
     }
-    return runInstance(argc, argv);
+    return startOrForward(argc, argv, line);
 }

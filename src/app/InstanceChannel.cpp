@@ -1,5 +1,7 @@
 #include "app/InstanceChannel.h"
 
+#include "platform/Logging.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
@@ -7,6 +9,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,41 +19,88 @@ namespace {
 
 constexpr qint64 maxCommandLength = 1024;
 
-// A folder we own, that is no link, and that nobody else can read or enter.
-bool isPrivateFolder(const QByteArray& path) {
-    struct stat st {};
-    if (lstat(path.constData(), &st) != 0) {
-        return false;
-    }
-    return S_ISDIR(st.st_mode) && st.st_uid == getuid() && (st.st_mode & 077) == 0;
-}
-
+// Makes the folder, or takes the one there, if it is a real folder of this user that nobody
+// else can read or enter. The checks run after creation: a folder someone else made first at
+// this name fails them.
 QString makePrivateFolder(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     if (mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        qCWarning(lcApp) << "cannot create" << path << ":" << strerror(errno);
         return {};
     }
-    return isPrivateFolder(native) ? path : QString();
+    struct stat st {};
+    if (lstat(native.constData(), &st) != 0) {
+        qCWarning(lcApp) << "cannot inspect" << path << ":" << strerror(errno);
+        return {};
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        qCWarning(lcApp) << path << "is not a folder (a link or a file); not used";
+        return {};
+    }
+    if (st.st_uid != getuid()) {
+        qCWarning(lcApp) << path << "belongs to user" << st.st_uid << "; not used";
+        return {};
+    }
+    if ((st.st_mode & 077) != 0) {
+        // Our own folder, opened up since; close it again before anything goes in.
+        if (chmod(native.constData(), 0700) != 0 || lstat(native.constData(), &st) != 0 ||
+            (st.st_mode & 077) != 0) {
+            qCWarning(lcApp) << path << "is open to other users and cannot be closed; not used";
+            return {};
+        }
+    }
+    return path;
+}
+
+// The user's runtime directory, when it is a folder of this user.
+QString runtimeDirectory() {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty()) {
+        return {};
+    }
+    struct stat st {};
+    if (stat(runtime.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) {
+        qCWarning(lcApp) << "XDG_RUNTIME_DIR is not a folder of this user; not used";
+        return {};
+    }
+    return QFile::decodeName(runtime);
+}
+
+QString cacheDirectory() {
+    QString cache = QFile::decodeName(qgetenv("XDG_CACHE_HOME"));
+    if (cache.isEmpty() || !QDir::isAbsolutePath(cache)) {
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    }
+    return cache;
 }
 
 } // namespace
 
 namespace InstancePaths {
 
-QString directory() {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+QStringList candidates() {
+    QStringList folders;
+    const QString runtime = runtimeDirectory();
     if (!runtime.isEmpty()) {
-        struct stat st {};
-        if (stat(runtime.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid()) {
-            const QString folder =
-                makePrivateFolder(QFile::decodeName(runtime) + QStringLiteral("/hodgebin"));
-            if (!folder.isEmpty()) {
-                return folder;
-            }
+        folders.append(runtime + QStringLiteral("/hodgebin"));
+    }
+    folders.append(QDir::tempPath() + QStringLiteral("/hodgebin-") + QString::number(getuid()));
+    folders.append(cacheDirectory() + QStringLiteral("/hodgebin-instance"));
+    return folders;
+}
+
+QString directory() {
+    const QStringList folders = candidates();
+    for (const QString& folder : folders) {
+        if (folder == folders.constLast()) {
+            QDir().mkpath(cacheDirectory());
+        }
+        const QString made = makePrivateFolder(folder);
+        if (!made.isEmpty()) {
+            return made;
         }
     }
-    return makePrivateFolder(QDir::tempPath() + QStringLiteral("/hodgebin-") +
-                             QString::number(getuid()));
+    return {};
 }
 
 QString socketPath() {
@@ -73,8 +125,7 @@ InstanceLock::InstanceLock() {
 }
 
 bool InstanceLock::tryAcquire() {
-    // Without a private folder there is no safe channel; run unguarded rather than not at all.
-    return !lock_ || lock_->tryLock(0);
+    return lock_ && lock_->tryLock(0);
 }
 
 qint64 InstanceLock::ownerPid() const {
@@ -180,6 +231,21 @@ bool waitUntilGone(int timeoutMs) {
         return true;
     }
     return false;
+}
+
+bool instanceAlive() {
+    const QString path = InstancePaths::lockPath();
+    if (path.isEmpty()) {
+        return false;
+    }
+    QLockFile lock(path);
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    if (!lock.getLockInfo(&pid, &host, &app) || pid <= 0) {
+        return false;
+    }
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
 }
 
 } // namespace InstanceClient

@@ -3,6 +3,7 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -11,11 +12,15 @@
 class QLocalServer;
 class QLocalSocket;
 
-// Where the lock and the socket of the running instance live: a folder of our own in the
-// user's runtime directory (or under /tmp when there is none), readable by this user only.
+// Where the lock and the socket of the running instance live: a folder of our own, readable by
+// this user only, in the user's runtime directory; without one, under the temporary folder;
+// when that name is taken by someone else, in the user's cache folder. A folder that another
+// user made, or that others can enter, is never used: whoever owns it could answer in our place.
 namespace InstancePaths {
 // Empty when no folder could be made safe to use.
 QString directory();
+// The folders directory() tries, in order.
+QStringList candidates();
 QString socketPath();
 QString lockPath();
 } // namespace InstancePaths
@@ -25,6 +30,7 @@ QString lockPath();
 class InstanceLock {
 public:
     InstanceLock();
+    // False while another live process holds the lock, and when there is no safe folder.
     bool tryAcquire();
     // The process holding the lock, when another one does.
     qint64 ownerPid() const;
@@ -63,4 +69,6 @@ namespace InstanceClient {
 std::optional<QString> send(const QString& command, int timeoutMs = 3000);
 // Waits until the instance lock is free, i.e. the running instance has ended.
 bool waitUntilGone(int timeoutMs);
+// Whether a live process holds the instance lock (without touching the lock).
+bool instanceAlive();
 } // namespace InstanceClient

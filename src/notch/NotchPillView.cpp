@@ -1,5 +1,7 @@
 #include "notch/NotchPillView.h"
 
+#include "platform/Logging.h"
+
 #include <QPainter>
 
 NotchPillView::NotchPillView(QWidget* parent)
@@ -62,6 +64,7 @@ void NotchPillView::resizeEvent(QResizeEvent* event) {
 }
 
 void NotchPillView::paintEvent(QPaintEvent*) {
+    qCDebug(lcNotch) << "pill drawn, hovered" << hovered_ << "ears" << earProtrusion_;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillPath(path_, Qt::black);

@@ -4,7 +4,9 @@
 #include "notch/NotchPillView.h"
 #include "panel/PanelNotifications.h"
 #include "panel/PanelState.h"
+#include "platform/Logging.h"
 #include "platform/MainQueue.h"
+#include "platform/MimeDragPasteboard.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Screens.h"
 #include "platform/x11/ScreenCoordinates.h"
@@ -113,6 +115,7 @@ void NotchWindow::hoverEntered() {
     setFrame(frame_.adjusted(-10, -2, 10, 0));
 
     const double t0 = context_.mainQueue.uptime();
+    qCDebug(lcNotch) << "hover entered at" << t0;
     const std::optional<Screen> screen = screens_.builtInScreen();
     QPointer<NotchPillView> pill(pillView_);
     if (earLink_) {
@@ -194,7 +197,8 @@ void NotchWindow::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void NotchWindow::dropEvent(QDropEvent* event) {
-    const bool taken = onDrop && event->mimeData() != nullptr && onDrop(*event->mimeData());
+    const bool taken =
+        onDrop && event->mimeData() != nullptr && onDrop(MimeDragPasteboard(*event->mimeData()));
     if (taken) {
         event->setDropAction(Qt::CopyAction);
         event->accept();

@@ -12,7 +12,7 @@
 
 class NotchPillContent;
 class NotchPillView;
-class QMimeData;
+class DragPasteboard;
 class Screens;
 struct Screen;
 
@@ -40,7 +40,7 @@ public:
     // Whether the drawer is showing; while it is, leaving the notch keeps the pill grown.
     std::function<bool()> isPanelVisible;
     // The drop intake: whether the dropped data was taken.
-    std::function<bool(const QMimeData&)> onDrop;
+    std::function<bool(const DragPasteboard&)> onDrop;
 
     // The pointer is (or is treated as being) on the notch. The owner may clear it, and then
     // calls hoverExited.

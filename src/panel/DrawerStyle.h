@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QEasingCurve>
 #include <QFont>
 #include <QPainterPath>
 #include <QRectF>
@@ -10,19 +11,35 @@
 namespace DrawerStyle {
 
 // Surfaces, as white levels on black.
-inline QColor background() { return QColor::fromRgbF(0.09, 0.09, 0.09); }
-inline QColor tabBarBackground() { return QColor::fromRgbF(0.11, 0.11, 0.11); }
+inline QColor background() {
+    return QColor::fromRgbF(0.09, 0.09, 0.09);
+}
+inline QColor tabBarBackground() {
+    return QColor::fromRgbF(0.11, 0.11, 0.11);
+}
 // A translucent dark pane for badges over the content (the platform's ultra-thin material).
-inline QColor material() { return QColor::fromRgbF(0.18, 0.18, 0.19, 0.82); }
+inline QColor material() {
+    return QColor::fromRgbF(0.18, 0.18, 0.19, 0.82);
+}
 
 // Accents, matched to the dark surface.
-inline QColor green() { return QColor::fromRgbF(0.20, 0.78, 0.35); }
-inline QColor yellow() { return QColor::fromRgbF(1.0, 0.80, 0.0); }
-inline QColor orange() { return QColor::fromRgbF(1.0, 0.58, 0.0); }
-inline QColor red() { return QColor::fromRgbF(1.0, 0.27, 0.23); }
+inline QColor green() {
+    return QColor::fromRgbF(0.20, 0.78, 0.35);
+}
+inline QColor yellow() {
+    return QColor::fromRgbF(1.0, 0.80, 0.0);
+}
+inline QColor orange() {
+    return QColor::fromRgbF(1.0, 0.58, 0.0);
+}
+inline QColor red() {
+    return QColor::fromRgbF(1.0, 0.27, 0.23);
+}
 
 // White, or an accent, at an opacity.
-inline QColor white(qreal opacity = 1.0) { return QColor::fromRgbF(1.0, 1.0, 1.0, opacity); }
+inline QColor white(qreal opacity = 1.0) {
+    return QColor::fromRgbF(1.0, 1.0, 1.0, opacity);
+}
 inline QColor withOpacity(QColor color, qreal opacity) {
     color.setAlphaF(static_cast<float>(opacity));
     return color;
@@ -57,6 +74,22 @@ inline QPainterPath roundedRect(const QRectF& r, qreal topLeft, qreal topRight, 
     p.quadTo(r.left(), r.top(), r.left() + topLeft, r.top());
     p.closeSubpath();
     return p;
+}
+
+// The timing curves of the drawer's animations: cubic Béziers through (0, 0) and (1, 1).
+inline QEasingCurve timingCurve(qreal x1, qreal y1, qreal x2, qreal y2) {
+    QEasingCurve curve(QEasingCurve::BezierSpline);
+    curve.addCubicBezierSegment(QPointF(x1, y1), QPointF(x2, y2), QPointF(1, 1));
+    return curve;
+}
+inline QEasingCurve easeIn() {
+    return timingCurve(0.42, 0, 1, 1);
+}
+inline QEasingCurve easeOut() {
+    return timingCurve(0, 0, 0.58, 1);
+}
+inline QEasingCurve easeInOut() {
+    return timingCurve(0.42, 0, 0.58, 1);
 }
 
 } // namespace DrawerStyle

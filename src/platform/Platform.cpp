@@ -16,3 +16,15 @@ void Platform::install(const Platform& platform) {
     installed = platform;
     isInstalled = true;
 }
+
+void Platform::uninstall(const Platform& platform) {
+    if (isInstalled && installed.mainQueue == platform.mainQueue &&
+        installed.pasteboard == platform.pasteboard) {
+        installed = Platform();
+        isInstalled = false;
+    }
+}
+
+bool Platform::hasInstalled() {
+    return isInstalled;
+}

@@ -28,4 +28,8 @@ struct Platform {
 
     static const Platform& current();
     static void install(const Platform& platform);
+    // Removes the installed services when they are the ones given, so nothing reaches a
+    // platform that is gone.
+    static void uninstall(const Platform& platform);
+    static bool hasInstalled();
 };

@@ -1,11 +1,11 @@
 #include "settings/SettingsWindow.h"
 
 #include "platform/x11/SymbolCatalogue.h"
+#include "settings/AutostartEntry.h"
 #include "settings/SettingsManager.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFormLayout>
 #include <QFrame>
 #include <QLabel>
 #include <QScreen>
@@ -13,52 +13,56 @@
 
 namespace {
 constexpr int windowWidth = 350;
+// Tall enough for the header and the two settings toggles; the window grows by what the
+// "Start at login" row needs.
 constexpr int windowHeight = 240;
+
+QColor withAlpha(QColor color, double alpha) {
+    color.setAlphaF(alpha);
+    return color;
+}
+
+QFont pixelFont(const QFont& base, int pixelSize, bool bold = false) {
+    QFont font = base;
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
 } // namespace
 
 SettingsContentView::SettingsContentView(std::function<void(bool)> onShowNotchChanged,
-                                         SettingsManager& settings, QWidget* parent)
+                                         SettingsManager& settings, AutostartEntry& autostart,
+                                         QWidget* parent)
     : QWidget(parent)
     , onShowNotchChanged_(std::move(onShowNotchChanged))
     , settings_(settings)
+    , autostart_(autostart)
     , showNotch_(new QCheckBox(QStringLiteral("Show notch overlay"), this))
-    , sounds_(new QCheckBox(QStringLiteral("Enable sounds"), this)) {
-    setFixedSize(windowWidth, windowHeight);
-
+    , sounds_(new QCheckBox(QStringLiteral("Enable sounds"), this))
+    , startAtLogin_(new QCheckBox(QStringLiteral("Start at login"), this)) {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(20, 20, 20, 20);
     outer->setSpacing(20);
-    outer->setAlignment(Qt::AlignCenter);
 
-    const QPalette pal = palette();
-    QColor secondary = pal.color(QPalette::WindowText);
-    secondary.setAlphaF(0.55);
-    QColor tertiary = pal.color(QPalette::WindowText);
-    tertiary.setAlphaF(0.35);
+    const QColor text = palette().color(QPalette::WindowText);
 
     auto* header = new QVBoxLayout();
     header->setSpacing(8);
-    header->setAlignment(Qt::AlignHCenter);
     auto* symbol = new QLabel(this);
-    symbol->setPixmap(
-        SymbolCatalogue::pixmap(QStringLiteral("tray"), 32, secondary, devicePixelRatioF()));
-    symbol->setAlignment(Qt::AlignHCenter);
+    symbol->setPixmap(SymbolCatalogue::pixmap(QStringLiteral("tray"), 32, withAlpha(text, 0.55),
+                                              devicePixelRatioF()));
     auto* title = new QLabel(QStringLiteral("Hodgebin"), this);
-    QFont titleFont = title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
-    titleFont.setBold(true);
-    title->setFont(titleFont);
-    title->setAlignment(Qt::AlignHCenter);
+    title->setFont(pixelFont(font(), 17, true));
     auto* caption =
         new QLabel(QStringLiteral("Clipboard history & file shelf in your notch"), this);
-    QFont captionFont = caption->font();
-    captionFont.setPointSizeF(captionFont.pointSizeF() * 0.85);
-    caption->setFont(captionFont);
-    caption->setStyleSheet(QStringLiteral("color: %1").arg(tertiary.name(QColor::HexArgb)));
-    caption->setAlignment(Qt::AlignHCenter);
-    header->addWidget(symbol);
-    header->addWidget(title);
-    header->addWidget(caption);
+    caption->setFont(pixelFont(font(), 11));
+    QPalette captionPalette = caption->palette();
+    captionPalette.setColor(QPalette::WindowText, withAlpha(text, 0.35));
+    caption->setPalette(captionPalette);
+    for (QLabel* label : {symbol, title, caption}) {
+        label->setAlignment(Qt::AlignHCenter);
+        header->addWidget(label);
+    }
     outer->addLayout(header);
 
     auto* divider = new QFrame(this);
@@ -66,18 +70,31 @@ SettingsContentView::SettingsContentView(std::function<void(bool)> onShowNotchCh
     divider->setFrameShadow(QFrame::Sunken);
     outer->addWidget(divider);
 
-    auto* form = new QFormLayout();
-    form->addRow(showNotch_);
-    form->addRow(sounds_);
-    outer->addLayout(form);
+    // The toggles line up on the left of a column that is centred, like a form.
+    auto* form = new QWidget(this);
+    auto* toggles = new QVBoxLayout(form);
+    toggles->setContentsMargins(0, 0, 0, 0);
+    toggles->setSpacing(6);
+    for (QCheckBox* toggle : {showNotch_, sounds_, startAtLogin_}) {
+        toggle->setFont(pixelFont(font(), 13));
+        toggles->addWidget(toggle);
+    }
+    outer->addWidget(form, 0, Qt::AlignHCenter);
+    outer->addStretch(1);
 
     showNotch_->setChecked(settings_.showNotch());
     sounds_->setChecked(settings_.soundsEnabled());
+    refresh();
 
     // Toggle to store: every click writes through.
     connect(showNotch_, &QCheckBox::clicked, this, [this](bool on) { settings_.setShowNotch(on); });
     connect(sounds_, &QCheckBox::clicked, this,
             [this](bool on) { settings_.setSoundsEnabled(on); });
+    // The autostart switch shows what is on disk, whether or not the write worked.
+    connect(startAtLogin_, &QCheckBox::clicked, this, [this](bool on) {
+        autostart_.setEnabled(on);
+        refresh();
+    });
     // Store to toggle, and the notch callback on every change of the value (not on first show).
     connect(&settings_, &SettingsManager::showNotchChanged, this, [this](bool on) {
         showNotch_->setChecked(on);
@@ -86,33 +103,46 @@ SettingsContentView::SettingsContentView(std::function<void(bool)> onShowNotchCh
         }
     });
     connect(&settings_, &SettingsManager::soundsEnabledChanged, sounds_, &QCheckBox::setChecked);
+
+    setFixedSize(windowWidth, qMax(windowHeight, sizeHint().height()));
 }
 
-SettingsWindowController::SettingsWindowController(SettingsManager& settings, QObject* parent)
+void SettingsContentView::refresh() {
+    startAtLogin_->setChecked(autostart_.isEnabled());
+}
+
+SettingsWindowController::SettingsWindowController(SettingsManager& settings,
+                                                   AutostartEntry& autostart, QObject* parent)
     : QObject(parent)
-    , settings_(settings) {}
+    , settings_(settings)
+    , autostart_(autostart) {}
 
 SettingsWindowController::~SettingsWindowController() {
     delete window_;
 }
 
 SettingsWindowController& SettingsWindowController::shared() {
-    static auto* instance = new SettingsWindowController(SettingsManager::shared());
+    static auto* autostart = new AutostartEntry(AutostartEntry::forCurrentUser());
+    static auto* instance = new SettingsWindowController(SettingsManager::shared(), *autostart);
     return *instance;
 }
 
 void SettingsWindowController::show(std::function<void(bool)> onShowNotchChanged) {
     if (!window_) {
-        // Titled and closable, never resized or minimised; closing only hides it.
-        window_ = new SettingsContentView(std::move(onShowNotchChanged), settings_);
+        // Titled and closable, never resized, minimised or maximised (said through the Motif
+        // hints Qt sets from these flags, and a fixed size); closing only hides it.
+        window_ = new SettingsContentView(std::move(onShowNotchChanged), settings_, autostart_);
         window_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                 Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
         window_->setWindowTitle(QStringLiteral("Hodgebin Settings"));
         window_->setAttribute(Qt::WA_DeleteOnClose, false);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->availableGeometry();
-            window_->move(area.center() - QPoint(windowWidth / 2, windowHeight / 2));
+            QRect frame(QPoint(), window_->size());
+            frame.moveCenter(screen->availableGeometry().center());
+            window_->move(frame.topLeft());
         }
+    } else {
+        window_->refresh();
     }
     window_->show();
     window_->raise();

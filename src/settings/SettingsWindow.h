@@ -5,31 +5,40 @@
 
 #include <functional>
 
+class AutostartEntry;
 class QCheckBox;
 class SettingsManager;
 
-// The settings form: two toggles bound both ways to the settings store.
+// The settings form: the notch and sounds toggles bound both ways to the settings store, and
+// "Start at login", which shows whether the autostart entry exists and writes or removes it.
 class SettingsContentView final : public QWidget {
     Q_OBJECT
 public:
     SettingsContentView(std::function<void(bool)> onShowNotchChanged, SettingsManager& settings,
-                        QWidget* parent = nullptr);
+                        AutostartEntry& autostart, QWidget* parent = nullptr);
 
     QCheckBox* showNotchToggle() const { return showNotch_; }
     QCheckBox* soundsToggle() const { return sounds_; }
+    QCheckBox* startAtLoginToggle() const { return startAtLogin_; }
+
+    // Reads the autostart entry again: it may have been removed or added outside.
+    void refresh();
 
 private:
     std::function<void(bool)> onShowNotchChanged_;
     SettingsManager& settings_;
+    AutostartEntry& autostart_;
     QCheckBox* showNotch_;
     QCheckBox* sounds_;
+    QCheckBox* startAtLogin_;
 };
 
 // Owns the one settings window and brings it back on every show.
 class SettingsWindowController final : public QObject {
     Q_OBJECT
 public:
-    explicit SettingsWindowController(SettingsManager& settings, QObject* parent = nullptr);
+    SettingsWindowController(SettingsManager& settings, AutostartEntry& autostart,
+                             QObject* parent = nullptr);
     ~SettingsWindowController() override;
 
     static SettingsWindowController& shared();
@@ -41,5 +50,6 @@ public:
 
 private:
     SettingsManager& settings_;
-    QPointer<QWidget> window_;
+    AutostartEntry& autostart_;
+    QPointer<SettingsContentView> window_;
 };

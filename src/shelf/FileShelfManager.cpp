@@ -30,6 +30,26 @@ void FileShelfManager::addFile(const QUrl& url) {
     Q_EMIT filesChanged();
 }
 
+void FileShelfManager::addFiles(const QList<QUrl>& urls) {
+    // A drop of thousands of files must not compare each one with every other.
+    QSet<QUrl> known;
+    for (const ShelfFile& file : files_) {
+        known.insert(file.url());
+    }
+    bool added = false;
+    for (const QUrl& url : urls) {
+        if (known.contains(url)) {
+            continue;
+        }
+        known.insert(url);
+        files_.prepend(ShelfFile::make(url, workspace_, queue_.now()));
+        added = true;
+    }
+    if (added) {
+        Q_EMIT filesChanged();
+    }
+}
+
 void FileShelfManager::removeFile(const QUuid& id) {
     files_.removeIf([&id](const ShelfFile& file) { return file.id() == id; });
     Q_EMIT filesChanged();

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 
 class MainQueue;
 class Workspace;
@@ -28,6 +29,9 @@ public:
     // Puts the file at the top, unless its URL is already on the shelf (then nothing changes
     // and the entry stays where it is).
     void addFile(const QUrl& url);
+    // Adds each file in turn as addFile would (so the last ends on top), announcing one change
+    // for all of them.
+    void addFiles(const QList<QUrl>& urls);
     // Removes the entry with this id. Always announces a change, even for an unknown id.
     void removeFile(const QUuid& id);
     // Empties the shelf (and announces it, even when it was empty).

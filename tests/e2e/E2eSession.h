@@ -37,6 +37,8 @@ public:
     QString settingsFile() const;
     QString picturesFolder() const;
     QProcessEnvironment environment() const { return env_; }
+    // Changes what the programs started from now on see, e.g. DISPLAY for a nested X server.
+    void setEnvironment(const QString& name, const QString& value) { env_.insert(name, value); }
 
     // Starts `hodgebin` and waits until it answers --status; false when it never did.
     bool startHodgebin(int timeoutMs = 15000);

@@ -25,11 +25,15 @@ TEST(Startup, FreshUserGetsDefaultsOneInstanceAndACleanQuit) {
     EXPECT_EQ(file.value(QStringLiteral("soundsEnabled")).toString(), QStringLiteral("true"));
     EXPECT_EQ(file.value(QStringLiteral("maxClipboardItems")).toString(), QStringLiteral("100"));
 
-    // A second start finds the first and leaves it alone.
+    // A second start finds the first, hands it the request to show its drawer, and ends.
     const auto second = session.runHodgebin({});
     EXPECT_TRUE(second.finished);
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_TRUE(second.err.contains("already running")) << second.err.toStdString();
+    for (const char* tab : {"notes", "SHOTS", "Clips"}) {
+        const auto toggle = session.runHodgebin({QStringLiteral("--toggle"), QLatin1String(tab)});
+        EXPECT_EQ(toggle.exitCode, 0) << tab << toggle.err.toStdString();
+    }
     const auto after = session.status();
     ASSERT_TRUE(after.has_value());
     EXPECT_EQ(after->value(QStringLiteral("pid")).toInteger(), session.hodgebin()->processId());
@@ -82,18 +86,35 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplayAndNonsenseIsRefused) {
     };
     auto help = run({QStringLiteral("--help")});
     EXPECT_EQ(help.first, 0);
-    EXPECT_TRUE(help.second.contains("--status"));
+    for (const char* option : {"--toggle", "--settings", "--status", "--quit", "--version"}) {
+        EXPECT_TRUE(help.second.contains(option)) << option;
+    }
     auto version = run({QStringLiteral("--version")});
     EXPECT_EQ(version.first, 0);
     EXPECT_TRUE(version.second.startsWith("hodgebin "));
 
-    for (const QStringList& args :
-         {QStringList{QStringLiteral("--status"), QStringLiteral("x")},
-          QStringList{QStringLiteral("--quit=now")}, QStringList{QStringLiteral("--bogus")},
-          QStringList{QStringLiteral("positional")}}) {
+    // Each mistake is named, followed by the usage, with exit status 2.
+    const std::pair<QStringList, const char*> mistakes[] = {
+        {{QStringLiteral("--toggle"), QStringLiteral("bogus")}, "clips, shelf, notes, shots"},
+        {{QStringLiteral("--toggle"), QStringLiteral("notes"), QStringLiteral("shelf")},
+         "one tab name"},
+        {{QStringLiteral("--toggle"), QStringLiteral("--status")}, "choose one"},
+        {{QStringLiteral("--status"), QStringLiteral("x")}, "unexpected argument \"x\""},
+        {{QStringLiteral("--quit=now")}, "--quit"},
+        {{QStringLiteral("--bogus")}, "Unknown option 'bogus'"},
+        {{QStringLiteral("positional")}, "positional"},
+    };
+    for (const auto& [args, message] : mistakes) {
         auto r = run(args);
         EXPECT_EQ(r.first, 2) << args.join(QLatin1Char(' ')).toStdString();
-        EXPECT_TRUE(r.second.contains("Usage:"));
+        EXPECT_TRUE(r.second.contains(message) && r.second.contains("Usage:"))
+            << r.second.toStdString();
+    }
+    // Commands for a running instance say when there is none.
+    for (const char* command : {"--status", "--quit", "--settings"}) {
+        auto r = run({QLatin1String(command)});
+        EXPECT_EQ(r.first, 1) << command;
+        EXPECT_TRUE(r.second.contains("not running")) << r.second.toStdString();
     }
     // Starting without any display says so instead of crashing.
     auto headless = run({});
@@ -122,4 +143,23 @@ TEST(Startup, SettingsCommandOpensTheSettingsWindowOfTheRunningInstance) {
         session.run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
                                                 QStringLiteral("^Hodgebin Settings$")});
     EXPECT_EQ(windows.out.trimmed().split('\n').size(), 1) << windows.out.toStdString();
+}
+
+TEST(Startup, TwoStartsAtTheSameInstantLeaveOneInstance) {
+    E2eSession session;
+    ASSERT_TRUE(session.ok()) << session.error().toStdString();
+    QProcess* first = session.spawn(QStringLiteral(HODGEBIN_BINARY), {});
+    QProcess* second = session.spawn(QStringLiteral(HODGEBIN_BINARY), {});
+
+    // One of them hands over to the other and ends; the other keeps running.
+    ASSERT_TRUE(E2eSession::waitUntil(
+        [&] { return first->waitForFinished(50) || second->waitForFinished(50); }, 15000));
+    QProcess* ended = first->state() == QProcess::NotRunning ? first : second;
+    QProcess* running = ended == first ? second : first;
+    EXPECT_EQ(ended->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(ended->exitCode(), 0);
+    const auto status = session.waitForStatus([](const QJsonObject&) { return true; });
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(status->value(QStringLiteral("pid")).toInteger(), running->processId());
+    EXPECT_EQ(running->state(), QProcess::Running);
 }

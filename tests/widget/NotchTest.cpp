@@ -7,6 +7,7 @@
 #include "panel/DrawerContext.h"
 #include "panel/PanelNotifications.h"
 #include "panel/PanelState.h"
+#include "platform/DragPasteboard.h"
 #include "screenshots/ScreenshotManager.h"
 #include "shelf/FileShelfManager.h"
 
@@ -242,8 +243,8 @@ TEST(NotchWindow, DragEnteringAsksForTheShelfUnderTheNotchAndTheDropGoesToTheInt
     EXPECT_EQ(app.hovers, 1);
 
     QString dropped;
-    notch.onDrop = [&dropped](const QMimeData& mime) {
-        dropped = mime.text();
+    notch.onDrop = [&dropped](const DragPasteboard& drag) {
+        dropped = drag.text().value_or(QString());
         return true;
     };
     QDropEvent drop(QPointF(90, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::NoButton,
@@ -252,7 +253,7 @@ TEST(NotchWindow, DragEnteringAsksForTheShelfUnderTheNotchAndTheDropGoesToTheInt
     EXPECT_EQ(dropped, QStringLiteral("/tmp/a file"));
     EXPECT_TRUE(drop.isAccepted());
 
-    notch.onDrop = [](const QMimeData&) { return false; };
+    notch.onDrop = [](const DragPasteboard&) { return false; };
     QDropEvent refused(QPointF(90, 10), Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&notch, &refused);
     EXPECT_FALSE(refused.isAccepted());

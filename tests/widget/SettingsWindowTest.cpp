@@ -1,8 +1,13 @@
 #include "settings/SettingsWindow.h"
 #include "fakes/MemoryUserDefaults.h"
+#include "settings/AutostartEntry.h"
 #include "settings/SettingsManager.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -11,7 +16,9 @@ namespace {
 struct SettingsWindowFixture : ::testing::Test {
     MemoryUserDefaults defaults;
     SettingsManager settings{defaults};
-    SettingsWindowController controller{settings};
+    QTemporaryDir configHome;
+    AutostartEntry autostart{configHome.path(), QStringLiteral("/opt/My Apps/hodgebin")};
+    SettingsWindowController controller{settings, autostart};
     QList<bool> notchCalls;
 
     SettingsContentView* view() { return qobject_cast<SettingsContentView*>(controller.window()); }
@@ -28,7 +35,8 @@ TEST_F(SettingsWindowFixture, ShowingTwiceReusesOneFixedFloatingWindow) {
     show();
     EXPECT_EQ(controller.window(), first);
     EXPECT_EQ(first->windowTitle(), QStringLiteral("Hodgebin Settings"));
-    EXPECT_EQ(first->size(), QSize(350, 240));
+    EXPECT_EQ(first->width(), 350);
+    EXPECT_GE(first->height(), first->sizeHint().height());
     EXPECT_EQ(first->minimumSize(), first->maximumSize());
     EXPECT_TRUE(first->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(first->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
@@ -69,4 +77,68 @@ TEST_F(SettingsWindowFixture, ClosedAndShownAgainTheSameWindowShowsCurrentValues
     EXPECT_TRUE(first->isVisible());
     EXPECT_FALSE(view()->soundsToggle()->isChecked());
     EXPECT_FALSE(view()->showNotchToggle()->isChecked());
+}
+
+namespace {
+QStringList warnings;
+void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg &&
+        QLatin1String(context.category) == QLatin1String("hodgebin.settings")) {
+        warnings.append(message);
+    }
+}
+} // namespace
+
+TEST_F(SettingsWindowFixture, StartAtLoginWritesAndRemovesTheAutostartEntry) {
+    show();
+    QCheckBox* toggle = view()->startAtLoginToggle();
+    EXPECT_FALSE(toggle->isChecked());
+
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_TRUE(toggle->isChecked());
+    const QString file = configHome.path() + QStringLiteral("/autostart/hodgebin.desktop");
+    {
+        QSettings entry(file, QSettings::IniFormat);
+        entry.beginGroup(QStringLiteral("Desktop Entry"));
+        EXPECT_EQ(entry.value(QStringLiteral("X-GNOME-Autostart-enabled")).toString(),
+                  QStringLiteral("true"));
+        EXPECT_EQ(entry.value(QStringLiteral("Type")).toString(), QStringLiteral("Application"));
+        entry.endGroup();
+    }
+    QFile raw(file);
+    ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
+    const QByteArray content = raw.readAll();
+    // The path with a space is quoted, in the main group and in the drawer action.
+    EXPECT_TRUE(content.contains("\nExec=\"/opt/My Apps/hodgebin\"\n")) << content.data();
+    EXPECT_TRUE(content.contains("\nExec=\"/opt/My Apps/hodgebin\" --toggle\n"));
+    EXPECT_LT(content.indexOf("X-GNOME-Autostart-enabled"), content.indexOf("[Desktop Action"));
+    EXPECT_TRUE(notchCalls.isEmpty());
+
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_FALSE(QFile::exists(file));
+
+    // Made outside while the window was closed: shown checked on the next show.
+    controller.window()->close();
+    ASSERT_TRUE(autostart.setEnabled(true));
+    show();
+    EXPECT_TRUE(toggle->isChecked());
+}
+
+TEST_F(SettingsWindowFixture, StartAtLoginThatCannotBeWrittenStaysOffAndSaysWhy) {
+    // A file where the autostart folder should be.
+    QFile blocker(configHome.path() + QStringLiteral("/autostart"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    show();
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
+    QTest::mouseClick(view()->startAtLoginToggle(), Qt::LeftButton);
+    qInstallMessageHandler(previous);
+
+    EXPECT_FALSE(view()->startAtLoginToggle()->isChecked());
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.first().contains(QStringLiteral("autostart")))
+        << warnings.first().toStdString();
 }

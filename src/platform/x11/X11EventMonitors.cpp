@@ -1,5 +1,7 @@
 #include "platform/x11/X11EventMonitors.h"
 
+#include "platform/Logging.h"
+
 #include <QGuiApplication>
 #include <QSocketNotifier>
 
@@ -203,6 +205,9 @@ void X11EventMonitors::updateSelection() {
         xcb_input_event_mask_t head;
         quint32 mask;
     } selection{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, bits};
+    qCDebug(lcNotch) << "raw input selected: motion"
+                     << ((bits & XCB_INPUT_XI_EVENT_MASK_RAW_MOTION) != 0) << "keys"
+                     << ((bits & XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS) != 0);
     xcb_input_xi_select_events(connection_, root_, 1, &selection.head);
     xcb_flush(connection_);
     if (bits == 0) {

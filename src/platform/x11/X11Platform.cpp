@@ -1,10 +1,10 @@
 #include "platform/x11/X11Platform.h"
 
 #include "platform/NotificationCenter.h"
-#include "platform/x11/DesktopScreenCapture.h"
-#include "platform/x11/InotifyDirectoryWatcher.h"
-#include "platform/x11/QtMainQueue.h"
-#include "platform/x11/SettingsFileDefaults.h"
+#include "platform/linux/DesktopScreenCapture.h"
+#include "platform/linux/InotifyDirectoryWatcher.h"
+#include "platform/linux/QtMainQueue.h"
+#include "platform/linux/SettingsFileDefaults.h"
 #include "platform/x11/TrayStatusItem.h"
 #include "platform/x11/X11EventMonitors.h"
 #include "platform/x11/X11Pasteboard.h"
@@ -42,7 +42,9 @@ X11Platform::X11Platform()
     Platform::install(services_);
 }
 
-X11Platform::~X11Platform() = default;
+X11Platform::~X11Platform() {
+    Platform::uninstall(services_);
+}
 
 bool X11Platform::canConnectToDisplay() {
     const char* display = std::getenv("DISPLAY");

@@ -1,9 +1,7 @@
 #include "platform/x11/X11Workspace.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
+#include "platform/linux/FileManagerReveal.h"
+
 #include <QDesktopServices>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -32,13 +30,6 @@ xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
     XcbReply<xcb_intern_atom_reply_t> reply(
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(strlen(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-void openContainingFolders(const QList<QUrl>& urls) {
-    if (!urls.isEmpty()) {
-        QDesktopServices::openUrl(
-            QUrl::fromLocalFile(QFileInfo(urls.first().toLocalFile()).absolutePath()));
-    }
 }
 
 } // namespace
@@ -106,30 +97,7 @@ qint64 X11Workspace::fileSize(const QString& path) const {
 }
 
 void X11Workspace::activateFileViewerSelectingURLs(const QList<QUrl>& urls) {
-    if (urls.isEmpty()) {
-        return;
-    }
-    QStringList uris;
-    for (const QUrl& url : urls) {
-        uris << QString::fromUtf8(url.toEncoded());
-    }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.FileManager1"),
-        QStringLiteral("/org/freedesktop/FileManager1"),
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-    call << uris << QString();
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        openContainingFolders(urls);
-        return;
-    }
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, urls] {
-        if (watcher->isError()) {
-            openContainingFolders(urls);
-        }
-        watcher->deleteLater();
-    });
+    revealInFileManager(urls, this);
 }
 
 bool X11Workspace::openURL(const QUrl& url) {

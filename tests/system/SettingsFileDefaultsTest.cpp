@@ -1,4 +1,4 @@
-#include "platform/x11/SettingsFileDefaults.h"
+#include "platform/linux/SettingsFileDefaults.h"
 #include "settings/SettingsManager.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/x11/QtMainQueue.h"
+#include "platform/linux/QtMainQueue.h"
 #include "EventLoop.h"
 
 #include <QSemaphore>

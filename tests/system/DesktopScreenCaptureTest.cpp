@@ -1,7 +1,7 @@
-#include "platform/x11/DesktopScreenCapture.h"
+#include "platform/linux/DesktopScreenCapture.h"
 #include "ScreenshotFiles.h"
 #include "fakes/MemoryUserDefaults.h"
-#include "platform/x11/SettingsFileDefaults.h"
+#include "platform/linux/SettingsFileDefaults.h"
 
 #include <QTemporaryDir>
 

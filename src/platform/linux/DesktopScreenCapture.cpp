@@ -1,4 +1,4 @@
-#include "platform/x11/DesktopScreenCapture.h"
+#include "platform/linux/DesktopScreenCapture.h"
 
 #include "platform/UserDefaults.h"
 

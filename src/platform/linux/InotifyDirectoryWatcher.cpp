@@ -1,4 +1,4 @@
-#include "platform/x11/InotifyDirectoryWatcher.h"
+#include "platform/linux/InotifyDirectoryWatcher.h"
 
 #include <QFile>
 #include <QPointer>

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "panel/DrawerContext.h"
+#include "platform/Platform.h"
+
+#include <memory>
+
+class ClipboardManager;
+class FileShelfManager;
+class NotesManager;
+class PanelState;
+class ScreenshotManager;
+
+// The long-lived models of one run, built over the platform the program runs on and owned for
+// the whole run. The running program builds them over the installed platform; tests build
+// them over fakes. Building them starts nothing but the screenshot list's scan and watch.
+class AppModels {
+public:
+    explicit AppModels(const Platform& platform);
+    ~AppModels();
+    AppModels(const AppModels&) = delete;
+    AppModels& operator=(const AppModels&) = delete;
+
+    ClipboardManager& clipboard() const { return *clipboard_; }
+    FileShelfManager& shelf() const { return *shelf_; }
+    NotesManager& notes() const { return *notes_; }
+    ScreenshotManager& screenshots() const { return *screenshots_; }
+    PanelState& panelState() const { return *panelState_; }
+
+    // What the drawer's views are built over: these models and the platform's services.
+    DrawerContext drawerContext() const;
+
+private:
+    Platform platform_;
+    std::unique_ptr<PanelState> panelState_;
+    std::unique_ptr<ClipboardManager> clipboard_;
+    std::unique_ptr<FileShelfManager> shelf_;
+    std::unique_ptr<NotesManager> notes_;
+    std::unique_ptr<ScreenshotManager> screenshots_;
+};

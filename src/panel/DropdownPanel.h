@@ -1,0 +1,83 @@
+#pragma once
+
+#include "panel/DrawerContext.h"
+
+#include <QRectF>
+#include <QSize>
+#include <QWidget>
+
+#include <functional>
+
+class DragPasteboard;
+class DropHostingView;
+class PanelContentView;
+class QParallelAnimationGroup;
+
+// The drawer: a frameless, translucent, stay-on-top tool window that drops down from the top of
+// the screen. It takes the keyboard without giving the program a taskbar entry, hides itself
+// when it loses the keyboard (unless a window of its own is open over it), and turns typing
+// that no text field takes into a new note.
+//
+// Positions are in the logic's points (origin at the lower left of the primary screen).
+class DropdownPanel final : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr QSize defaultSize{380, 460};
+    static constexpr QSize smallestSize{300, 300};
+    static constexpr double animateInDuration = 0.18;
+    static constexpr double animateOutDuration = 0.12;
+    // How far the drawer slides down while appearing and rises while leaving.
+    static constexpr int slideInDistance = 8;
+    static constexpr int riseOutDistance = 6;
+
+    explicit DropdownPanel(const DrawerContext& context, QWidget* parent = nullptr);
+    ~DropdownPanel() override;
+
+    // Centres the drawer under the rectangle (the tray icon), just below the screen's top bar,
+    // kept inside that screen, and animates it in.
+    void showBelow(const QRectF& rect);
+    // Whether showing takes the keyboard. A drawer opened by hovering the notch leaves it with
+    // the program the user works in until the user clicks into the drawer.
+    enum class Activation { takeKeyboard, keepFocus };
+    // Shows the drawer from where it stands: fading in while sliding down into place. Cancels a
+    // hide still under way.
+    void animateIn(Activation activation = Activation::takeKeyboard);
+    // Fades the drawer out while it rises, then hides it and makes it opaque again.
+    void animateOut();
+    // On losing the keyboard: hides unless a window of the drawer's own is open.
+    void hideUnlessAttached();
+    // True from animateOut until the drawer is hidden.
+    bool isHiding() const;
+    // Brings a running animation to its end state at once.
+    void finishAnimation();
+
+    // The frame in the logic's points.
+    QRectF frame() const;
+    void setFrameOrigin(const QPointF& origin);
+
+    PanelContentView* content() const { return content_; }
+    DropHostingView* hostingView() const { return host_; }
+
+    // The drop intake; installed by the owner.
+    void setOnDrop(std::function<bool(const DragPasteboard&)> onDrop);
+
+Q_SIGNALS:
+    // The drawer gained or lost the keyboard. Its own reaction (hiding) runs first.
+    void becameKey();
+    void resignedKey();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void runAnimation(double seconds, bool in, const QPoint& to);
+    void updateMask();
+
+    DrawerContext context_;
+    PanelContentView* content_;
+    DropHostingView* host_;
+    QParallelAnimationGroup* animation_ = nullptr;
+    bool hiding_ = false;
+};

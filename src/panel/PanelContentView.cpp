@@ -1,0 +1,224 @@
+#include "panel/PanelContentView.h"
+
+#include "panel/CopiedBadge.h"
+#include "panel/DrawerStyle.h"
+#include "panel/PanelNotifications.h"
+#include "panel/PanelState.h"
+#include "panel/TabButton.h"
+#include "platform/NotificationCenter.h"
+#include "platform/x11/SymbolCatalogue.h"
+#include "screenshots/ScreenshotManager.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr qreal topCornerRadius = 10;
+constexpr int barPaddingX = 8;
+constexpr int barPaddingTop = 8;
+constexpr int barPaddingBottom = 4;
+constexpr int menuButtonWidth = 24;
+
+// The small button at the end of the tab bar that opens the drawer's menu.
+class MenuButton final : public QWidget {
+public:
+    explicit MenuButton(QMenu* menu, QWidget* parent)
+        : QWidget(parent)
+        , menu_(menu) {
+        setFocusPolicy(Qt::NoFocus);
+        setCursor(Qt::PointingHandCursor);
+        setToolTip(QStringLiteral("Menu"));
+        setAttribute(Qt::WA_Hover);
+        setFixedWidth(menuButtonWidth);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent*) override {
+        menu_->popup(mapToGlobal(QPoint(width() - menu_->sizeHint().width(), height() + 4)));
+    }
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const bool lit = underMouse() || menu_->isVisible();
+        if (lit) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(DrawerStyle::white(0.1));
+            painter.drawRoundedRect(QRectF(rect()).adjusted(0, 2, 0, -2), 6, 6);
+        }
+        constexpr qreal size = 12;
+        const QPixmap glyph =
+            SymbolCatalogue::pixmap(QStringLiteral("ellipsis"), size,
+                                    DrawerStyle::white(lit ? 1.0 : 0.4), devicePixelRatioF());
+        painter.drawPixmap(QPointF((width() - size) / 2, (height() - size) / 2), glyph);
+    }
+    void enterEvent(QEnterEvent*) override { update(); }
+    void leaveEvent(QEvent*) override { update(); }
+
+private:
+    QMenu* menu_;
+};
+
+QString menuStyleSheet() {
+    return QStringLiteral(
+        "QMenu { background: #2e2e30; border: 1px solid rgba(255,255,255,0.12); "
+        "border-radius: 6px; padding: 4px; color: rgba(255,255,255,0.9); font-size: 12px; }"
+        "QMenu::item { padding: 5px 18px 5px 10px; border-radius: 4px; }"
+        "QMenu::item:selected { background: rgba(255,255,255,0.12); }"
+        "QMenu::separator { height: 1px; background: rgba(255,255,255,0.1); margin: 4px 6px; }");
+}
+
+} // namespace
+
+QWidget* makeTabView(DrawerTab tab, const DrawerContext& context, QWidget* parent) {
+    Q_UNUSED(context);
+    // Each tab's view takes this slot; until then the tab shows the drawer's empty surface.
+    switch (tab) {
+    case DrawerTab::clipboard:
+        return new QWidget(parent);
+    case DrawerTab::shelf:
+        return new QWidget(parent);
+    case DrawerTab::notes:
+        return new QWidget(parent);
+    case DrawerTab::screenshots:
+        return new QWidget(parent);
+    }
+    return new QWidget(parent);
+}
+
+PanelContentView::PanelContentView(const DrawerContext& context, std::function<void()> onClose,
+                                   QWidget* parent)
+    : QWidget(parent)
+    , context_(context)
+    , onClose_(std::move(onClose))
+    , tabBar_(new QWidget(this))
+    , settingsAction_(new QAction(QStringLiteral("Settings…"), this))
+    , quitAction_(new QAction(QStringLiteral("Quit Hodgebin"), this))
+    , slot_(new QWidget(this))
+    , slotLayout_(new QVBoxLayout(slot_)) {
+    setAttribute(Qt::WA_StyledBackground, false);
+    settingsAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    quitAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    for (QAction* action : {settingsAction_, quitAction_}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_TranslucentBackground);
+    menu->setWindowFlag(Qt::FramelessWindowHint);
+    menu->setStyleSheet(menuStyleSheet());
+    menu->addAction(settingsAction_);
+    menu->addSeparator();
+    menu->addAction(quitAction_);
+
+    auto* bar = new QHBoxLayout(tabBar_);
+    bar->setContentsMargins(barPaddingX, barPaddingTop, barPaddingX, barPaddingBottom);
+    bar->setSpacing(0);
+    for (DrawerTab tab : allDrawerTabs) {
+        auto* button = new TabButton(rawValue(tab), icon(tab), tabBar_);
+        button->setActive(tab == activeTab_, false);
+        connect(button, &QAbstractButton::clicked, this, [this, tab] { setActiveTab(tab, true); });
+        bar->addWidget(button, 1);
+        buttons_[size_t(tab)] = button;
+    }
+    menuButton_ = new MenuButton(menu, tabBar_);
+    bar->addSpacing(2);
+    bar->addWidget(menuButton_);
+
+    auto* divider = new QWidget(this);
+    divider->setFixedHeight(1);
+    divider->setAutoFillBackground(true);
+    QPalette dividerPalette = divider->palette();
+    dividerPalette.setColor(QPalette::Window, DrawerStyle::white(0.1));
+    divider->setPalette(dividerPalette);
+
+    slotLayout_->setContentsMargins(0, 0, 0, 0);
+    slotLayout_->setSpacing(0);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(tabBar_);
+    column->addWidget(divider);
+    column->addWidget(slot_, 1);
+
+    badge_ = new CopiedBadge(context_.panelState, this);
+
+    context_.notifications.addObserver(PanelNotifications::switchToNotes, this,
+                                       [this] { setActiveTab(DrawerTab::notes, true); });
+    context_.notifications.addObserver(PanelNotifications::switchToFileShelf, this,
+                                       [this] { setActiveTab(DrawerTab::shelf, true); });
+
+    buildActiveView();
+}
+
+PanelContentView::~PanelContentView() = default;
+
+TabButton* PanelContentView::tabButton(DrawerTab tab) const {
+    return buttons_[size_t(tab)];
+}
+
+void PanelContentView::setActiveTab(DrawerTab tab, bool animated) {
+    if (tab == activeTab_) {
+        return;
+    }
+    activeTab_ = tab;
+    for (DrawerTab t : allDrawerTabs) {
+        tabButton(t)->setActive(t == tab, animated);
+    }
+    buildActiveView();
+    if (isVisible()) {
+        clearUnseenScreenshots();
+    }
+    Q_EMIT activeTabChanged(tab);
+}
+
+void PanelContentView::buildActiveView() {
+    if (activeView_ != nullptr) {
+        // The old view may be the one whose event led here; let it finish first.
+        activeView_->hide();
+        slotLayout_->removeWidget(activeView_);
+        activeView_->deleteLater();
+    }
+    activeView_ = makeTabView(activeTab_, context_, slot_);
+    slotLayout_->addWidget(activeView_);
+    activeView_->show();
+    badge_->raise();
+}
+
+void PanelContentView::clearUnseenScreenshots() {
+    if (activeTab_ == DrawerTab::screenshots && context_.screenshots.unseenCount() != 0) {
+        context_.screenshots.setUnseenCount(0);
+    }
+}
+
+void PanelContentView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (const std::optional<DrawerTab> requested = context_.panelState.requestedTab()) {
+        setActiveTab(*requested, false);
+        context_.panelState.setRequestedTab(std::nullopt);
+    }
+    clearUnseenScreenshots();
+}
+
+void PanelContentView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QSize badgeSize = badge_->sizeHint();
+    badge_->setGeometry(QRect(
+        QPoint((width() - badgeSize.width()) / 2, (height() - badgeSize.height()) / 2), badgeSize));
+}
+
+void PanelContentView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPainterPath shape =
+        DrawerStyle::roundedRect(rect(), topCornerRadius, topCornerRadius, 0, 0);
+    painter.setClipPath(shape);
+    painter.fillRect(rect(), DrawerStyle::background());
+    painter.fillRect(tabBar_->geometry(), DrawerStyle::tabBarBackground());
+}

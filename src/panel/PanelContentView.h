@@ -1,0 +1,70 @@
+#pragma once
+
+#include "panel/DrawerContext.h"
+#include "panel/DrawerTab.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class CopiedBadge;
+class QAction;
+class QVBoxLayout;
+class TabButton;
+
+// The drawer's content: the tab bar across the top, a thin divider, and the active tab's view
+// below, with the "Copied" badge over everything while it flashes. It switches tabs from its
+// buttons, from the two tab-switch notifications, and from a tab requested through the panel
+// state, which it takes each time it comes on screen.
+class PanelContentView final : public QWidget {
+    Q_OBJECT
+public:
+    // onClose hides the drawer; the content keeps it for its owner (Escape goes through it).
+    PanelContentView(const DrawerContext& context, std::function<void()> onClose,
+                     QWidget* parent = nullptr);
+    ~PanelContentView() override;
+
+    DrawerTab activeTab() const { return activeTab_; }
+    // Makes the tab active, building its view afresh; nothing when it already is active.
+    void setActiveTab(DrawerTab tab, bool animated);
+
+    const std::function<void()>& onClose() const { return onClose_; }
+    // The entries of the drawer's menu; the owner connects them to the program.
+    QAction* settingsAction() const { return settingsAction_; }
+    QAction* quitAction() const { return quitAction_; }
+
+    TabButton* tabButton(DrawerTab tab) const;
+    QWidget* menuButton() const { return menuButton_; }
+    QWidget* activeTabView() const { return activeView_; }
+    CopiedBadge* badge() const { return badge_; }
+
+Q_SIGNALS:
+    void activeTabChanged(DrawerTab tab);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void buildActiveView();
+    void clearUnseenScreenshots();
+
+    DrawerContext context_;
+    std::function<void()> onClose_;
+    DrawerTab activeTab_ = DrawerTab::clipboard;
+    QWidget* tabBar_;
+    std::array<TabButton*, allDrawerTabs.size()> buttons_{};
+    QWidget* menuButton_;
+    QAction* settingsAction_;
+    QAction* quitAction_;
+    QWidget* slot_;
+    QVBoxLayout* slotLayout_;
+    QWidget* activeView_ = nullptr;
+    CopiedBadge* badge_;
+};
+
+// The view that fills the content area for a tab. Made afresh whenever the tab becomes active;
+// each view keeps its data in its model, so nothing is lost when it goes.
+QWidget* makeTabView(DrawerTab tab, const DrawerContext& context, QWidget* parent);

@@ -1,0 +1,285 @@
+#include "app/AppDelegate.h"
+#include "app/AppModels.h"
+#include "clipboard/ClipboardManager.h"
+#include "fakes/FakePlatform.h"
+#include "panel/CopiedBadge.h"
+#include "panel/DropHostingView.h"
+#include "panel/DropdownPanel.h"
+#include "panel/PanelContentView.h"
+#include "panel/PanelNotifications.h"
+#include "panel/PanelState.h"
+#include "panel/TabButton.h"
+#include "platform/DragPasteboard.h"
+#include "screenshots/ScreenshotManager.h"
+#include "settings/SettingsManager.h"
+#include "shelf/FileShelfManager.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QFile>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A drawer over the fakes and fresh models, as the application builds it.
+class DrawerTest : public ::testing::Test {
+protected:
+    DrawerTest() {
+        fake.screenCapture.answer = shots.path();
+        platform = fake.services();
+        models = std::make_unique<AppModels>(platform);
+        panel = std::make_unique<DropdownPanel>(models->drawerContext());
+    }
+
+    PanelContentView& content() const { return *panel->content(); }
+    PanelState& state() const { return models->panelState(); }
+
+    void showPanel() {
+        panel->animateIn();
+        panel->finishAnimation();
+    }
+
+    QTemporaryDir shots;
+    FakePlatform fake;
+    Platform platform;
+    std::unique_ptr<AppModels> models;
+    std::unique_ptr<DropdownPanel> panel;
+};
+
+} // namespace
+
+TEST_F(DrawerTest, TabsSwitchByButtonAndNotificationEachTimeWithAFreshView) {
+    EXPECT_EQ(content().activeTab(), DrawerTab::clipboard);
+    EXPECT_TRUE(content().tabButton(DrawerTab::clipboard)->isActive());
+    QPointer<QWidget> clipsView = content().activeTabView();
+
+    QTest::mouseClick(content().tabButton(DrawerTab::shelf), Qt::LeftButton);
+    EXPECT_EQ(content().activeTab(), DrawerTab::shelf);
+    EXPECT_TRUE(content().tabButton(DrawerTab::shelf)->isActive());
+    EXPECT_FALSE(content().tabButton(DrawerTab::clipboard)->isActive());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(clipsView.isNull());
+
+    QSignalSpy switches(&content(), &PanelContentView::activeTabChanged);
+    fake.notificationCenter.post(PanelNotifications::switchToNotes);
+    EXPECT_EQ(content().activeTab(), DrawerTab::notes);
+    QWidget* notesView = content().activeTabView();
+    fake.notificationCenter.post(PanelNotifications::switchToNotes);
+    EXPECT_EQ(content().activeTabView(), notesView);
+    fake.notificationCenter.post(PanelNotifications::switchToFileShelf);
+    EXPECT_EQ(content().activeTab(), DrawerTab::shelf);
+    EXPECT_EQ(switches.count(), 2);
+}
+
+TEST_F(DrawerTest, ComingOnScreenTakesTheRequestedTabAndTheShotsTabClearsTheUnseenCount) {
+    state().setRequestedTab(DrawerTab::shelf);
+    showPanel();
+    EXPECT_EQ(content().activeTab(), DrawerTab::shelf);
+    EXPECT_EQ(state().requestedTab(), std::nullopt);
+
+    ScreenshotManager& shots = models->screenshots();
+    shots.setUnseenCount(3);
+    QTest::mouseClick(content().tabButton(DrawerTab::screenshots), Qt::LeftButton);
+    EXPECT_EQ(shots.unseenCount(), 0);
+
+    // Shown again on the shots tab, the count that grew meanwhile is cleared again.
+    panel->hide();
+    shots.setUnseenCount(2);
+    showPanel();
+    EXPECT_EQ(shots.unseenCount(), 0);
+}
+
+TEST_F(DrawerTest, TheBadgeShowsAtOnceAndGoesWithTheFirstFlashOfARun) {
+    showPanel();
+    CopiedBadge* badge = content().badge();
+    EXPECT_FALSE(badge->isShowing());
+
+    state().showCopyFlash();
+    EXPECT_TRUE(badge->isShowing());
+    fake.mainQueue.advance(0.5);
+    state().showCopyFlash();
+    fake.mainQueue.advance(0.29);
+    EXPECT_TRUE(badge->isShowing());
+    fake.mainQueue.advance(0.01); // 0.8 s after the first flash
+    EXPECT_FALSE(state().copyFlashVisible());
+    badge->finishAnimation();
+    EXPECT_FALSE(badge->isShowing());
+    fake.mainQueue.advance(1.0);
+    EXPECT_FALSE(badge->isShowing());
+}
+
+TEST_F(DrawerTest, TypingStartsANoteUnlessItIsAShortcutAControlKeyOrGoesToATextField) {
+    showPanel();
+    int switches = 0;
+    fake.notificationCenter.addObserver(PanelNotifications::switchToNotes, nullptr,
+                                        [&] { ++switches; });
+
+    QTest::keyClick(panel.get(), Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(panel.get(), Qt::Key_X, Qt::AltModifier);
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Tab, Qt::Key_Backspace, Qt::Key_Delete,
+                        Qt::Key_Left, Qt::Key_Shift}) {
+        QTest::keyClick(panel.get(), key);
+    }
+    EXPECT_EQ(switches, 0);
+    EXPECT_EQ(state().pendingNoteText(), std::nullopt);
+
+    QTest::keyClick(panel.get(), 'A');
+    EXPECT_EQ(state().pendingNoteText(), QStringLiteral("A"));
+    EXPECT_EQ(switches, 1);
+    EXPECT_EQ(content().activeTab(), DrawerTab::notes);
+
+    // A text field with the keyboard gets the key itself.
+    state().setPendingNoteText(std::nullopt);
+    auto* field = new QLineEdit(content().activeTabView());
+    field->show();
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_B);
+    EXPECT_EQ(field->text(), QStringLiteral("b"));
+    EXPECT_EQ(state().pendingNoteText(), std::nullopt);
+
+    // Escape closes the drawer, from a field too.
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_TRUE(panel->isHiding());
+    panel->finishAnimation();
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(switches, 1);
+}
+
+TEST_F(DrawerTest, AShowDuringTheHideKeepsTheDrawerAndEveryHideEndsOpaque) {
+    showPanel();
+    const QPoint place = panel->pos();
+    panel->animateOut();
+    EXPECT_TRUE(panel->isVisible());
+    panel->animateIn();
+    panel->finishAnimation();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_FALSE(panel->isHiding());
+    EXPECT_EQ(panel->windowOpacity(), 1.0);
+
+    panel->animateOut();
+    panel->finishAnimation();
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(panel->windowOpacity(), 1.0);
+    // It rose while leaving; the next show places it afresh.
+    EXPECT_LT(panel->pos().y(), place.y());
+}
+
+TEST_F(DrawerTest, DragsAreAnsweredWithCopyAndADropGoesThroughTheIntake) {
+    showPanel();
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("dropped.txt"));
+    QFile(path).open(QIODevice::WriteOnly);
+    QList<QUrl> dropped;
+    panel->setOnDrop([&](const DragPasteboard& drag) {
+        dropped = drag.fileURLs();
+        return !dropped.isEmpty();
+    });
+    int shelfRequests = 0;
+    fake.notificationCenter.addObserver(PanelNotifications::switchToFileShelf, nullptr,
+                                        [&] { ++shelfRequests; });
+
+    DropHostingView* host = panel->hostingView();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    const QPointF at(50, 200);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(host, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+    EXPECT_EQ(shelfRequests, 1);
+    EXPECT_EQ(content().activeTab(), DrawerTab::shelf);
+
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(host, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(dropped, QList<QUrl>{QUrl::fromLocalFile(path)});
+
+    QMimeData nothing;
+    QDropEvent refused(at, Qt::CopyAction, &nothing, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(host, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+}
+
+namespace {
+
+class ToggleTest : public DrawerTest {
+protected:
+    ToggleTest() {
+        settings = std::make_unique<SettingsManager>(fake.userDefaults);
+        delegate = std::make_unique<AppDelegate>(platform, *settings, *models);
+        delegate->applicationDidFinishLaunching();
+    }
+
+    QJsonObject drawerStatus() const {
+        return delegate->status().value(QStringLiteral("drawer")).toObject();
+    }
+
+    std::unique_ptr<SettingsManager> settings;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+} // namespace
+
+TEST_F(ToggleTest, TheTrayTogglesTheDrawerUnderItsIconInsideTheScreen) {
+    DropdownPanel* drawer = delegate->panel();
+    ASSERT_NE(drawer, nullptr);
+    EXPECT_FALSE(drawerStatus().value(QStringLiteral("visible")).toBool());
+
+    // An icon at the right edge of the screen: the drawer stays on the screen.
+    FakeStatusItem* item = fake.statusBar.lastItem;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    item->frame = QRectF(screen.right() - 20, screen.height() - 24, 20, 24);
+    item->click(StatusItem::RightMouseUpMask);
+    drawer->finishAnimation();
+    EXPECT_TRUE(drawer->isVisible());
+    EXPECT_EQ(drawer->geometry().right(), screen.right());
+    EXPECT_EQ(drawer->geometry().top(), screen.top());
+    EXPECT_EQ(drawerStatus(), (QJsonObject{{QStringLiteral("visible"), true},
+                                           {QStringLiteral("tab"), QStringLiteral("Clips")}}));
+
+    item->click(StatusItem::LeftMouseUpMask);
+    drawer->finishAnimation();
+    EXPECT_FALSE(drawer->isVisible());
+
+    // Toggled onto a tab: opens on it; asked for another tab while open, it switches instead.
+    delegate->togglePanel(DrawerTab::notes);
+    drawer->finishAnimation();
+    EXPECT_TRUE(drawer->isVisible());
+    EXPECT_EQ(drawerStatus().value(QStringLiteral("tab")).toString(), QStringLiteral("Notes"));
+    delegate->togglePanel(DrawerTab::screenshots);
+    EXPECT_FALSE(drawer->isHiding());
+    EXPECT_EQ(drawer->content()->activeTab(), DrawerTab::screenshots);
+    delegate->togglePanel(DrawerTab::screenshots);
+    EXPECT_TRUE(drawer->isHiding());
+}
+
+TEST_F(ToggleTest, LosingTheKeyboardHidesTheDrawerUnlessAWindowOfItsOwnIsOpen) {
+    DropdownPanel* drawer = delegate->panel();
+    delegate->togglePanel();
+    drawer->finishAnimation();
+    QApplication::setActiveWindow(drawer);
+    ASSERT_TRUE(drawer->isActiveWindow());
+
+    QWidget other;
+    other.show();
+    auto* attached = new QWidget(drawer, Qt::Tool);
+    attached->show();
+    QApplication::setActiveWindow(&other);
+    EXPECT_FALSE(drawer->isHiding());
+
+    delete attached;
+    QApplication::setActiveWindow(drawer);
+    QApplication::setActiveWindow(&other);
+    EXPECT_TRUE(drawer->isHiding());
+    drawer->finishAnimation();
+    EXPECT_FALSE(drawer->isVisible());
+}
