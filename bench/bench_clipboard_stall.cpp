@@ -9,7 +9,7 @@
 #include "EncodedImage.h"
 #include "SelectionOwner.h"
 #include "clipboard/ClipboardManager.h"
-#include "platform/x11/QtMainQueue.h"
+#include "platform/linux/QtMainQueue.h"
 #include "platform/x11/X11Pasteboard.h"
 
 #include <QClipboard>
