@@ -20,6 +20,8 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 
+#include <algorithm>
+
 AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings, AppModels& models,
                          SettingsWindowController* settingsWindow, QObject* parent)
     : QObject(parent)
@@ -154,6 +156,12 @@ QJsonObject AppDelegate::status() const {
                                       {QStringLiteral("pinned"), pinned},
                                       {QStringLiteral("kinds"), kinds}};
 
+    const QList<NoteItem>& noteItems = notes().items();
+    const QJsonObject notesStatus{
+        {QStringLiteral("count"), qint64(noteItems.size())},
+        {QStringLiteral("done"), qint64(std::count_if(noteItems.begin(), noteItems.end(),
+                                                      [](const NoteItem& n) { return n.done; }))}};
+
     const ScreenshotManager& shotList = screenshots();
     const QJsonObject shots{{QStringLiteral("count"), qint64(shotList.items().size())},
                             {QStringLiteral("unseen"), qint64(shotList.unseenCount())},
@@ -166,8 +174,7 @@ QJsonObject AppDelegate::status() const {
         {QStringLiteral("clipboard"), clipboardStatus},
         {QStringLiteral("shelf"),
          QJsonObject{{QStringLiteral("count"), qint64(shelf().files().size())}}},
-        {QStringLiteral("notes"),
-         QJsonObject{{QStringLiteral("count"), qint64(notes().items().size())}}},
+        {QStringLiteral("notes"), notesStatus},
         {QStringLiteral("screenshots"), shots},
         {QStringLiteral("drawer"),
          QJsonObject{{QStringLiteral("visible"), isPanelVisible()},

@@ -3,9 +3,13 @@
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 
+#include <QLoggingCategory>
+#include <QPointer>
 #include <QStringList>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcNotes, "hodgebin.notes")
 
 // The stored value as bytes, whatever type the settings file gave back. A text value with
 // unquoted commas comes back from an INI file as a list of strings; join it again so that a
@@ -52,29 +56,61 @@ void NotesManager::load() {
     items_ = {NoteItem::make()};
 }
 
-void NotesManager::keepUnreadableData() {
+bool NotesManager::keepUnreadableData() {
     // Never replace an earlier backup with a different one: take the first key that is free or
-    // already holds these very bytes.
+    // already holds these very bytes. Those are written again all the same: a value that reads
+    // back may be one whose earlier write never reached the disk.
     for (int n = 1;; ++n) {
         const QString key = n == 1 ? backupKey : backupKey + QLatin1Char('-') + QString::number(n);
         const QVariant existing = defaults_.objectForKey(key);
         if (existing.isValid() && storedBytes(existing) != *unreadable_) {
             continue;
         }
-        if (!existing.isValid()) {
-            defaults_.setData(key, *unreadable_);
+        if (!defaults_.setData(key, *unreadable_)) {
+            qCWarning(lcNotes) << "Could not back up the stored notes that could not be read;"
+                                  " they are not saved over until the backup is on disk";
+            return false;
         }
         backupKeyUsed_ = key;
-        break;
+        unreadable_.reset();
+        return true;
     }
-    unreadable_.reset();
 }
 
 void NotesManager::save() {
-    if (unreadable_) {
-        keepUnreadableData();
+    // Until the unreadable notes are safely kept elsewhere, the stored value is their only copy.
+    if (unreadable_ && !keepUnreadableData()) {
+        setCannotSave(true);
+        return;
     }
-    defaults_.setData(storageKey, encodeNotes(items_));
+    // Encoding and writing thousands of lines takes longer than a keystroke may: both happen off
+    // the main thread, on a copy of the list, and a save not yet started gives way to a newer
+    // one. Each save still starts at the change it follows, so a note is on disk a write time
+    // after it was typed.
+    const quint64 serial = ++savesStarted_;
+    defaults_.setDataInBackground(
+        storageKey, [notes = items_] { return encodeNotes(notes); },
+        [guard = QPointer<NotesManager>(this), serial](bool written) {
+            if (guard && serial >= guard->newestSaveDone_) {
+                guard->newestSaveDone_ = serial;
+                guard->setCannotSave(!written);
+            }
+        });
+}
+
+void NotesManager::setCannotSave(bool cannotSave) {
+    if (cannotSave_ == cannotSave) {
+        return;
+    }
+    cannotSave_ = cannotSave;
+    // Once per change of state: a failing disk would otherwise log every keystroke.
+    if (cannotSave) {
+        qCWarning(lcNotes) << "Could not save the notes; they are kept in memory and saved again "
+                              "at the next change";
+    } else {
+        qCInfo(lcNotes) << "Notes saved again";
+    }
+    Q_EMIT cannotSaveChanged(cannotSave);
 }
 
 void NotesManager::setItems(const QList<NoteItem>& items) {

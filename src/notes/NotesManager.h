@@ -11,9 +11,11 @@ class UserDefaults;
 
 // The notes, top to bottom, loaded once from user defaults and written back at every change.
 // Stored data that cannot be read leaves the user with one empty note; it is copied to a backup
-// key before the first save replaces it, so nothing the user wrote is lost.
+// key before the first save replaces it, so nothing the user wrote is lost. A save that does
+// not reach the disk is announced (cannotSave) and made again at the next change.
 class NotesManager final : public QObject {
     Q_OBJECT
+    Q_PROPERTY(bool cannotSave READ cannotSave NOTIFY cannotSaveChanged)
 
 public:
     static inline const QString storageKey = QStringLiteral("hodgebin.notes.v2");
@@ -29,8 +31,11 @@ public:
     const QList<NoteItem>& items() const { return items_; }
     // Replaces the whole list and saves it (also when it is equal; then nobody is notified).
     void setItems(const QList<NoteItem>& items);
-    // Writes the list to user defaults.
+    // Writes the list to user defaults; the write itself happens in the background, and
+    // cannotSave follows its outcome.
     void save();
+    // The last save did not reach the disk: the notes live in memory only until a save does.
+    bool cannotSave() const { return cannotSave_; }
 
     // The index of the first note with this id.
     std::optional<qsizetype> position(const QUuid& id) const;
@@ -56,10 +61,13 @@ public:
 
 Q_SIGNALS:
     void itemsChanged();
+    void cannotSaveChanged(bool cannotSave);
 
 private:
     void load();
-    void keepUnreadableData();
+    // Answers whether the backup is on disk.
+    bool keepUnreadableData();
+    void setCannotSave(bool cannotSave);
     template <typename Edit> void editItem(const QUuid& id, Edit edit);
 
     UserDefaults& defaults_;
@@ -67,4 +75,8 @@ private:
     // The stored bytes that could not be decoded, until they are backed up.
     std::optional<QByteArray> unreadable_;
     std::optional<QString> backupKeyUsed_;
+    bool cannotSave_ = false;
+    // Saves are numbered so that only the newest finished one sets cannotSave.
+    quint64 savesStarted_ = 0;
+    quint64 newestSaveDone_ = 0;
 };

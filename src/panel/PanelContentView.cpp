@@ -1,5 +1,6 @@
 #include "panel/PanelContentView.h"
 
+#include "notes/NotesView.h"
 #include "panel/CopiedBadge.h"
 #include "panel/DrawerStyle.h"
 #include "panel/PanelNotifications.h"
@@ -83,7 +84,7 @@ QWidget* makeTabView(DrawerTab tab, const DrawerContext& context, QWidget* paren
     case DrawerTab::shelf:
         return new QWidget(parent);
     case DrawerTab::notes:
-        return new QWidget(parent);
+        return new NotesView(context, parent);
     case DrawerTab::screenshots:
         return new QWidget(parent);
     }

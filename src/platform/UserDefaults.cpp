@@ -72,3 +72,10 @@ QByteArray UserDefaults::dataForKey(const QString& key) const {
     }
     return {};
 }
+
+void UserDefaults::setDataInBackground(const QString& key, Produce produce, Done done) {
+    const bool written = setData(key, produce());
+    if (done) {
+        done(written);
+    }
+}

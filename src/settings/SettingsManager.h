@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 
 class UserDefaults;
 
 // The user's three preferences, kept in user defaults. A key already present is never
 // overwritten at load; every assignment of a boolean writes its key through, and only a change
-// notifies.
+// notifies. A write that fails is logged and made again at the next assignment.
 class SettingsManager final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool showNotch READ showNotch WRITE setShowNotch NOTIFY showNotchChanged)
@@ -40,9 +41,13 @@ Q_SIGNALS:
 private:
     void assign(bool& field, bool value, const QString& key,
                 void (SettingsManager::*changed)(bool));
+    // Writes the held value of this key to user defaults.
+    void writeThrough(const QString& key);
 
     UserDefaults& defaults_;
     bool showNotch_ = true;
     bool soundsEnabled_ = true;
     qint64 maxClipboardItems_ = 100;
+    // Keys whose last write did not reach the disk.
+    QStringList unsaved_;
 };

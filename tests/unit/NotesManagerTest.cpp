@@ -338,6 +338,49 @@ TEST(NotesBackup, HugeUnreadableDataIsKeptWhole) {
     EXPECT_EQ(defaults.dataForKey(backup), huge);
 }
 
+TEST(NotesBackup, ABackupThatFailsToWriteIsNotCountedAndTheOnlyCopyIsNotSavedOver) {
+    const QByteArray corrupt = "[" + note(idA, "my only copy", false, "0") + ",{\"id\":";
+    MemoryUserDefaults defaults;
+    defaults.values.insert(key, corrupt);
+    NotesManager notes(defaults);
+    defaults.failWrites = true;
+
+    notes.setText(notes.items()[0].id, QStringLiteral("new"));
+    EXPECT_EQ(notes.backupKeyUsed(), std::nullopt);
+    EXPECT_EQ(defaults.refused, QStringList{backup}) << "no attempt on the only copy";
+    EXPECT_TRUE(notes.cannotSave());
+
+    defaults.failWrites = false;
+    notes.setText(notes.items()[0].id, QStringLiteral("newer"));
+    EXPECT_EQ(defaults.writes, (QStringList{backup, key}));
+    EXPECT_EQ(defaults.dataForKey(backup), corrupt);
+    EXPECT_EQ(notes.backupKeyUsed(), backup);
+    EXPECT_EQ(decodeNotes(defaults.dataForKey(key))->first().text, QStringLiteral("newer"));
+    EXPECT_FALSE(notes.cannotSave());
+}
+
+// Saves that fail
+
+TEST(NotesSaving, AFailedSaveIsAnnouncedOnceAndTheNextChangeSavesEverything) {
+    Fixture f({item(QStringLiteral("a"))});
+    QSignalSpy announced(f.notes.get(), &NotesManager::cannotSaveChanged);
+    const QUuid id = f.notes->items()[0].id;
+    f.defaults.failWrites = true;
+
+    f.notes->setText(id, QStringLiteral("ab"));
+    f.notes->addItem(id);
+    EXPECT_TRUE(f.notes->cannotSave());
+    EXPECT_EQ(announced.count(), 1);
+    EXPECT_EQ(texts(*f.notes), (QStringList{QStringLiteral("ab"), QString()}))
+        << "the notes live on in memory";
+
+    f.defaults.failWrites = false;
+    f.notes->indentItem(f.notes->items()[1].id);
+    EXPECT_FALSE(f.notes->cannotSave());
+    EXPECT_EQ(announced.count(), 2);
+    EXPECT_EQ(*decodeNotes(f.defaults.dataForKey(key)), f.notes->items());
+}
+
 // Editing operations
 
 TEST(NotesEditing, AddPutsAnEmptyLineDirectlyBelowAtTheSameDepth) {

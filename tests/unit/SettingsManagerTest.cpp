@@ -116,3 +116,27 @@ TEST(SettingsManager, AChangeWritesAndNotifiesOnce) {
     EXPECT_EQ(soundsSpy.count(), 1);
     EXPECT_EQ(defaults.values.value(soundsKey), QVariant(false));
 }
+
+TEST(SettingsManager, AWriteThatFailsHoldsTheValueAndIsMadeAgainWithTheNextOne) {
+    MemoryUserDefaults defaults;
+    defaults.failWrites = true;
+    SettingsManager settings(defaults);
+    // Defaults that could not be stored are still the values in use.
+    EXPECT_TRUE(settings.showNotch());
+    EXPECT_EQ(settings.maxClipboardItems(), 100);
+
+    settings.setShowNotch(false);
+    EXPECT_FALSE(settings.showNotch());
+    EXPECT_TRUE(defaults.values.isEmpty());
+
+    defaults.failWrites = false;
+    settings.setSoundsEnabled(false);
+    EXPECT_EQ(defaults.values.value(notchKey), QVariant(false));
+    EXPECT_EQ(defaults.values.value(soundsKey), QVariant(false));
+    EXPECT_EQ(defaults.values.value(maxKey), QVariant(qint64(100)));
+
+    // Once stored, a key is not written again with unrelated changes.
+    defaults.writes.clear();
+    settings.setSoundsEnabled(true);
+    EXPECT_EQ(defaults.writes, QStringList{soundsKey});
+}

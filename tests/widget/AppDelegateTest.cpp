@@ -150,6 +150,8 @@ TEST(AppDelegate, StatusCountsShelfFilesAndNotesButNeverShowsThem) {
     };
     EXPECT_EQ(count("shelf"), 1);
     EXPECT_EQ(count("notes"), 2);
+    EXPECT_EQ(app.status().value(QLatin1String("notes")).toObject().value(QLatin1String("done")),
+              1);
     EXPECT_FALSE(app.statusLine().contains(QStringLiteral("secret")));
     EXPECT_FALSE(app.statusLine().contains(QStringLiteral("private")));
 

@@ -2,6 +2,7 @@
 #include "app/AppModels.h"
 #include "clipboard/ClipboardManager.h"
 #include "fakes/FakePlatform.h"
+#include "notes/NotesManager.h"
 #include "panel/CopiedBadge.h"
 #include "panel/DropHostingView.h"
 #include "panel/DropdownPanel.h"
@@ -10,6 +11,7 @@
 #include "panel/PanelState.h"
 #include "panel/TabButton.h"
 #include "platform/DragPasteboard.h"
+#include "platform/x11/SymbolCatalogue.h"
 #include "screenshots/ScreenshotManager.h"
 #include "settings/SettingsManager.h"
 #include "shelf/FileShelfManager.h"
@@ -132,9 +134,11 @@ TEST_F(DrawerTest, TypingStartsANoteUnlessItIsAShortcutAControlKeyOrGoesToATextF
     EXPECT_EQ(state().pendingNoteText(), std::nullopt);
 
     QTest::keyClick(panel.get(), 'A');
-    EXPECT_EQ(state().pendingNoteText(), QStringLiteral("A"));
     EXPECT_EQ(switches, 1);
     EXPECT_EQ(content().activeTab(), DrawerTab::notes);
+    // The notes tab took the typed text over as a note.
+    EXPECT_EQ(state().pendingNoteText(), std::nullopt);
+    EXPECT_EQ(models->notes().items().last().text, QStringLiteral("A"));
 
     // A text field with the keyboard gets the key itself.
     state().setPendingNoteText(std::nullopt);
@@ -282,4 +286,55 @@ TEST_F(ToggleTest, LosingTheKeyboardHidesTheDrawerUnlessAWindowOfItsOwnIsOpen) {
     EXPECT_TRUE(drawer->isHiding());
     drawer->finishAnimation();
     EXPECT_FALSE(drawer->isVisible());
+}
+
+TEST(SymbolCatalogue, EverySymbolTheDrawerNamesIsAGlyphOfTheInstalledFontAtItsWeight) {
+    ASSERT_FALSE(SymbolCatalogue::fontFamily().isEmpty()) << "no glyph font found by fontconfig";
+    const auto ink = [](const QPixmap& pixmap) {
+        const QImage image = pixmap.toImage();
+        qint64 sum = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                sum += qAlpha(image.pixel(x, y));
+            }
+        }
+        return sum;
+    };
+    const QColor white(Qt::white);
+    const QImage fallback =
+        SymbolCatalogue::pixmap(QStringLiteral("no.such.symbol"), 24, white).toImage();
+    for (const char* name : {"tray",
+                             "tray.full",
+                             "tray.and.arrow.down",
+                             "doc.on.clipboard",
+                             "clipboard",
+                             "doc.on.doc",
+                             "doc.text",
+                             "doc.richtext",
+                             "doc",
+                             "photo",
+                             "note.text",
+                             "camera.viewfinder",
+                             "pin",
+                             "pin.fill",
+                             "pin.slash.fill",
+                             "checkmark.circle.fill",
+                             "circle",
+                             "xmark",
+                             "xmark.circle.fill",
+                             "folder",
+                             "ellipsis"}) {
+        const QString symbol = QString::fromLatin1(name);
+        EXPECT_TRUE(SymbolCatalogue::isKnown(symbol)) << name;
+        const QPixmap regular = SymbolCatalogue::pixmap(symbol, 24, white);
+        EXPECT_NE(regular.toImage(), fallback) << name;
+        EXPECT_GT(
+            ink(SymbolCatalogue::pixmap(symbol, 24, white, 1.0, SymbolCatalogue::Weight::Bold)),
+            ink(regular))
+            << name;
+    }
+    // Drawn at the device's pixel ratio, for sharp glyphs on HiDPI screens.
+    const QPixmap sharp = SymbolCatalogue::pixmap(QStringLiteral("tray"), 10, white, 2.0);
+    EXPECT_EQ(sharp.width(), 20);
+    EXPECT_EQ(sharp.deviceIndependentSize(), QSizeF(10, 10));
 }

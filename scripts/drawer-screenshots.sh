@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Writes screenshots of the drawer on each tab, empty and filled, under a compositor so that
+# translucency and rounded corners show as users see them.
+#
+# Usage: scripts/drawer-screenshots.sh [BUILD_DIR] [OUT_DIR]
+# Needs Xvfb, openbox, xcompmgr, xdotool, xclip and ImageMagick (scripts/install-deps.sh).
+set -euo pipefail
+
+build=$(realpath "${1:-build}")
+out=$(realpath -m "${2:-/tmp/hodgebin-drawer-shots}")
+bin="$build/bin/hodgebin"
+source_bin="$build/bin/hodgebin_drag_source"
+mkdir -p "$out"
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[$i]}" 2>/dev/null || true
+        wait "${pids[$i]}" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display nobody uses.
+n=$((60 + RANDOM % 100))
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+export DISPLAY=":$n"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
+export XDG_DATA_HOME="$work/home/.local/share" XDG_CACHE_HOME="$work/home/.cache"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+mkdir -p "$HOME/Desktop" "$HOME/Pictures" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xsetroot -solid '#4a6fa5'
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+xcompmgr >/dev/null 2>&1 &
+pids+=($!)
+
+"$bin" >"$work/hodgebin.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do "$bin" --status >/dev/null 2>&1 && break; sleep 0.1; done
+
+drawer_visible() { "$bin" --status | grep -q '"drawer":{[^}]*"visible":true'; }
+wait_for() { for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done; return 1; }
+
+# Opens the drawer on a tab, waits for the fade to end and keeps a picture of its region.
+shoot() {
+    local tab=$1 name=$2
+    drawer_visible && "$bin" --toggle && wait_for bash -c "! \"$bin\" --status | grep -q '\"visible\":true'"
+    "$bin" --toggle "$tab"
+    wait_for drawer_visible
+    sleep 0.5 # the 0.18 s fade-in, and a repaint by the compositor
+    import -window root -crop 460x540+730+0 "$out/$name.png"
+    echo "$out/$name.png"
+}
+
+for tab in clips shelf notes shots; do shoot "$tab" "$tab-empty"; done
+
+# Fill every tab: copies of several kinds, files on the shelf, notes typed, a screenshot.
+"$bin" --toggle >/dev/null
+for text in "Hello from the terminal" "A much longer line of text that goes on and on past the width of any row in the drawer, to see how it is cut" "    indented   and spaced    " "مرحبا بالعالم — right to left" "👩‍👩‍👧‍👦 emoji 🇫🇷"; do
+    printf '%s' "$text" | xclip -selection clipboard -i
+    sleep 0.6
+done
+convert -size 1x400 gradient:red-blue "$work/tall.png"
+xclip -selection clipboard -t image/png -i "$work/tall.png"
+sleep 0.6
+convert -size 800x450 plasma:fractal "$work/wide.png"
+xclip -selection clipboard -t image/png -i "$work/wide.png"
+sleep 0.6
+for f in report.pdf photo.jpg notes.txt; do echo "$f" >"$HOME/Desktop/$f"; done
+mkdir -p "$HOME/Desktop/A folder"
+convert -size 1920x1080 plasma:fractal "$HOME/Desktop/Screenshot 2026-12-07 at 10.00.00.png"
+# The shelf: a real drag from another X client onto the open drawer.
+"$bin" --toggle shelf
+wait_for drawer_visible
+"$source_bin" 100 700 "$HOME/Desktop/report.pdf" "$HOME/Desktop/photo.jpg" "$HOME/Desktop/notes.txt" "$HOME/Desktop/A folder" >/dev/null &
+pids+=($!)
+wait_for xdotool search --onlyvisible --name '^drag source$' >/dev/null
+xdotool mousemove 150 750 mousedown 1
+for i in $(seq 1 30); do xdotool mousemove $((150 + 810 * i / 30)) $((750 - 450 * i / 30)); sleep 0.03; done
+sleep 0.3
+xdotool mousemove_relative 2 2 mouseup 1
+sleep 0.5
+# Notes: typing into the drawer starts one.
+xdotool type --delay 30 "Buy milk"
+sleep 0.3
+
+for tab in clips shelf notes shots; do shoot "$tab" "$tab-filled"; done

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "panel/DrawerContext.h"
+
+#include <QWidget>
+
+class NoteRowList;
+class NotesEditor;
+class QAbstractButton;
+class QLabel;
+
+// The notes tab: a header with "Clear" (and a notice while the notes cannot be saved) over the
+// list of lines. Which line holds the keyboard focus is the tab's own state, kept by its
+// NotesEditor; every key and click goes through that editor's operations. Each time the tab
+// comes on screen it turns text typed into the drawer into a note, or focuses the last line.
+class NotesView final : public QWidget {
+    Q_OBJECT
+
+public:
+    static inline const QString cannotSaveNotice =
+        QStringLiteral("Notes can't be saved right now; they are kept until they can be");
+
+    explicit NotesView(const DrawerContext& ctx, QWidget* parent = nullptr);
+
+    NotesEditor& editor() const { return *editor_; }
+    NoteRowList* list() const { return list_; }
+    QAbstractButton* clearButton() const { return clearButton_; }
+    QLabel* notice() const { return notice_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void updateHeader();
+
+    DrawerContext ctx_;
+    NotesEditor* editor_;
+    NoteRowList* list_;
+    QAbstractButton* clearButton_;
+    QLabel* notice_;
+};
