@@ -68,7 +68,9 @@ std::optional<QString> sendToInstance(const QString& command) {
 int runClient(const CommandLine& line) {
     const std::optional<QString> reply = sendToInstance(channelCommand(line));
     if (!reply) {
-        printError(QStringLiteral("Hodgebin is not running"));
+        printError(InstanceClient::instanceAlive()
+                       ? QStringLiteral("the running Hodgebin does not answer")
+                       : QStringLiteral("Hodgebin is not running"));
         return 1;
     }
     if (line.mode == Mode::Status) {
