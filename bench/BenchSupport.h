@@ -27,10 +27,15 @@ inline double secondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 // A clipboard whose every read hands out a fresh copy of the bytes, as a transfer from
-// another program does; it keeps nothing a reader took.
-class TransferPasteboard final : public Pasteboard {
+// another program does; it keeps nothing a reader took. Reads run at once, on the caller.
+class TransferPasteboard final : public Pasteboard, public PasteboardContents {
 public:
     qint64 changeCount() const override { return count; }
+    void observeChanges(std::function<void()> changed) override { observer = std::move(changed); }
+    void readContents(Read read, std::function<void()> done) override {
+        read(*this);
+        done();
+    }
     QList<QString> types() const override { return contents.keys(); }
     std::optional<QByteArray> dataForType(const QString& type) const override {
         if (!contents.contains(type)) {
@@ -46,7 +51,8 @@ public:
     QList<QUrl> readFileURLs() const override { return {}; }
     qint64 clearContents() override {
         contents.clear();
-        return ++count;
+        changed();
+        return count;
     }
     bool setString(const QString& s, const QString& type) override {
         contents[type] = s.toUtf8();
@@ -61,13 +67,20 @@ public:
 
     void copy(const QString& type, const QByteArray& bytes) {
         contents = {{type, bytes}};
-        ++count;
+        changed();
     }
     void copy(QMap<QString, QByteArray> offered) {
         contents = std::move(offered);
+        changed();
+    }
+    void changed() {
         ++count;
+        if (observer) {
+            observer();
+        }
     }
 
+    std::function<void()> observer;
     qint64 count = 0;
     QMap<QString, QByteArray> contents;
 };

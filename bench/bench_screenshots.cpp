@@ -43,10 +43,8 @@ private:
 class MeasuringPasteboard final : public Pasteboard {
 public:
     qint64 changeCount() const override { return count; }
-    QList<QString> types() const override { return {}; }
-    std::optional<QByteArray> dataForType(const QString&) const override { return {}; }
-    std::optional<QString> stringForType(const QString&) const override { return {}; }
-    QList<QUrl> readFileURLs() const override { return {}; }
+    void observeChanges(std::function<void()>) override {}
+    void readContents(Read, std::function<void()> done) override { done(); }
     qint64 clearContents() override { return ++count; }
     bool setString(const QString&, const QString&) override { return true; }
     bool setData(const QByteArray& data, const QString& type) override {

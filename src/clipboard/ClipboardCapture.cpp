@@ -13,7 +13,8 @@ bool isBlank(const QString& s) {
     return true;
 }
 
-std::shared_ptr<const ClipboardImage> readImage(const Pasteboard& pasteboard, const QString& type) {
+std::shared_ptr<const ClipboardImage> readImage(const PasteboardContents& pasteboard,
+                                                const QString& type) {
     const std::optional<QByteArray> data = pasteboard.dataForType(type);
     if (!data || data->isEmpty()) {
         return nullptr;
@@ -23,7 +24,7 @@ std::shared_ptr<const ClipboardImage> readImage(const Pasteboard& pasteboard, co
 
 } // namespace
 
-std::optional<ClipboardContent> readContent(const Pasteboard& pasteboard) {
+std::optional<ClipboardContent> readContent(const PasteboardContents& pasteboard) {
     const QList<QUrl> urls = pasteboard.readFileURLs();
     if (!urls.isEmpty()) {
         return ClipboardContent::fileURL(urls.first());
@@ -48,7 +49,7 @@ std::optional<ClipboardContent> readContent(const Pasteboard& pasteboard) {
     return std::nullopt;
 }
 
-bool isMarkedSecret(const Pasteboard& pasteboard) {
+bool isMarkedSecret(const PasteboardContents& pasteboard) {
     const std::optional<QByteArray> hint = pasteboard.dataForType(PasteboardType::secretHint);
     return hint && hint->trimmed() == "secret";
 }

@@ -67,16 +67,23 @@ std::pair<QString, QByteArray> ClipboardImage::clipboardData() const {
 }
 
 QImage ClipboardImage::thumbnail(const QSize& bounds) const {
-    if (decodeFailed_ || bounds.isEmpty()) {
+    if (bounds.isEmpty()) {
         return {};
     }
-    const QSize target =
-        pixelSize_.width() <= bounds.width() && pixelSize_.height() <= bounds.height()
-            ? pixelSize_
-            : pixelSize_.scaled(bounds, Qt::KeepAspectRatio);
-    if (!thumbnail_.isNull() && thumbnailBounds_ == bounds) {
-        return thumbnail_;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (decodeFailed_) {
+            return {};
+        }
+        if (!thumbnail_.isNull() && thumbnailBounds_ == bounds) {
+            return thumbnail_;
+        }
     }
+    QSize target = pixelSize_.width() <= bounds.width() && pixelSize_.height() <= bounds.height()
+                       ? pixelSize_
+                       : pixelSize_.scaled(bounds, Qt::KeepAspectRatio);
+    // A sliver (1 x 20,000 pixels) would scale to zero width: keep one pixel.
+    target = target.expandedTo(QSize(1, 1));
     QByteArray bytes = data_;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -86,14 +93,25 @@ QImage ClipboardImage::thumbnail(const QSize& bounds) const {
         reader.setScaledSize(target);
     }
     QImage image = reader.read();
+    if (!image.isNull() && image.size() != target) {
+        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    const std::lock_guard<std::mutex> lock(mutex_);
     if (image.isNull()) {
         decodeFailed_ = true;
         return {};
     }
-    if (image.size() != target) {
-        image = image.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    }
     thumbnail_ = image;
     thumbnailBounds_ = bounds;
     return thumbnail_;
+}
+
+QImage ClipboardImage::cachedThumbnail(const QSize& bounds) const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return thumbnailBounds_ == bounds ? thumbnail_ : QImage();
+}
+
+bool ClipboardImage::isUnreadable() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return decodeFailed_;
 }

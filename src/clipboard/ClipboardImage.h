@@ -5,6 +5,7 @@
 #include <QSize>
 
 #include <memory>
+#include <mutex>
 #include <utility>
 
 // An image as read from the clipboard. It keeps the encoded bytes and the pixel size read from
@@ -26,9 +27,14 @@ public:
     // but are in another format). Empty bytes when the pixels cannot be read.
     std::pair<QString, QByteArray> clipboardData() const;
 
-    // The image scaled to fit within the given size, keeping its aspect ratio, never enlarged.
-    // Decoded once and remembered; a null image when the pixels turn out to be unreadable.
+    // The image scaled to fit within the given size, keeping its aspect ratio, never enlarged
+    // and never thinner than one pixel. Decoded once and remembered; a null image when the pixels
+    // turn out to be unreadable. Safe to call from a worker thread while the main thread reads.
     QImage thumbnail(const QSize& bounds) const;
+    // The thumbnail for these bounds if one was already made; never decodes.
+    QImage cachedThumbnail(const QSize& bounds) const;
+    // True once decoding was tried and the pixels could not be read.
+    bool isUnreadable() const;
 
 private:
     ClipboardImage(QByteArray data, QByteArray format, QSize pixelSize);
@@ -37,6 +43,8 @@ private:
     QByteArray format_;
     QString mimeType_;
     QSize pixelSize_;
+    // Guards the remembered thumbnail only; decoding runs outside it.
+    mutable std::mutex mutex_;
     mutable QImage thumbnail_;
     mutable QSize thumbnailBounds_;
     mutable bool decodeFailed_ = false;

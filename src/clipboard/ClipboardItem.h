@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clipboard/ClipboardImage.h"
+#include "clipboard/ClipboardLabels.h"
 #include "clipboard/RichText.h"
 
 #include <QDateTime>
@@ -64,12 +65,3 @@ struct ClipboardItem {
     // The text a row shows for the entry.
     QString preview() const;
 };
-
-// Trims white space and line breaks at both ends and shows at most 120 user-perceived
-// characters, followed by "…" when there were more.
-QString previewText(const QString& text);
-
-// The short age of a date seen from now: "now", "42s", "12m", "49h".
-QString timeAgo(const QDateTime& date, const QDateTime& now);
-// The same, seen from the installed main queue's clock.
-QString timeAgo(const QDateTime& date);

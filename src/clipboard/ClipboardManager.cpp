@@ -8,6 +8,7 @@
 #include "platform/Workspace.h"
 
 #include <algorithm>
+#include <cmath>
 
 ClipboardManager::ClipboardManager(Pasteboard& pasteboard, Workspace& workspace,
                                    MainQueue& mainQueue, QObject* parent)
@@ -28,11 +29,38 @@ QDateTime ClipboardManager::now() const {
     return mainQueue_.now();
 }
 
+// What a read makes of one change. Filled on the reader's thread, used on the main thread once
+// the read is done.
+struct ClipboardManager::Capture {
+    std::optional<ClipboardContent> content;
+    // The newest entry when the change was noticed, compared there so that a long text is not
+    // compared on the main thread.
+    std::optional<QUuid> topId;
+    std::optional<ClipboardContent> topContent;
+    bool repeatsTop = false;
+};
+
 void ClipboardManager::startPolling() {
     // Whatever the clipboard holds now is taken as already seen.
     setLastChangeCount(pasteboard_.changeCount());
-    pollTimer_ = mainQueue_.scheduledTimer(
-        pollInterval, true, weakly(this, [](ClipboardManager* self) { self->checkPasteboard(); }));
+    polling_ = true;
+    pollingSince_ = mainQueue_.uptime();
+    pasteboard_.observeChanges(weakly(this, [](ClipboardManager* self) { self->scheduleTick(); }));
+}
+
+void ClipboardManager::scheduleTick() {
+    if (!polling_ || pollTimer_) {
+        return;
+    }
+    // The next beat of a half-second tick that started with the polling, to the millisecond.
+    const double sinceStart = mainQueue_.uptime() - pollingSince_;
+    const double delay =
+        std::round((pollInterval - std::fmod(sinceStart, pollInterval)) * 1000.0) / 1000.0;
+    pollTimer_ = mainQueue_.scheduledTimer(delay, false, weakly(this, [](ClipboardManager* self) {
+                                               self->pollTimer_.reset();
+                                               self->checkPasteboard();
+                                               Q_EMIT self->pollTimerChanged();
+                                           }));
     Q_EMIT pollTimerChanged();
 }
 
@@ -44,18 +72,42 @@ void ClipboardManager::checkPasteboard() {
     setLastChangeCount(pasteboard_.changeCount());
 
     std::optional<QString> sourceApp = workspace_.frontmostApplicationName();
-    if (isMarkedSecret(pasteboard_)) {
+    auto capture = std::make_shared<Capture>();
+    if (!items_.isEmpty()) {
+        capture->topId = items_.first().id;
+        capture->topContent = items_.first().content;
+    }
+    pasteboard_.readContents(
+        [capture](const PasteboardContents& contents) {
+            if (isMarkedSecret(contents)) {
+                return;
+            }
+            capture->content = readContent(contents);
+            if (capture->content && capture->topContent) {
+                capture->repeatsTop = *capture->topContent == *capture->content;
+            }
+            capture->topContent.reset();
+        },
+        weakly(this, [capture, sourceApp = std::move(sourceApp)](ClipboardManager* self) mutable {
+            self->record(*capture, std::move(sourceApp));
+        }));
+}
+
+void ClipboardManager::record(Capture& capture, std::optional<QString> sourceApp) {
+    if (!capture.content) {
         return;
     }
-    std::optional<ClipboardContent> content = readContent(pasteboard_);
-    if (!content) {
-        return;
-    }
-    if (!items_.isEmpty() && items_.first().content == *content) {
-        return;
+    if (!items_.isEmpty()) {
+        // Another entry may have come to the top while the content was read.
+        const bool repeats = capture.topId == items_.first().id
+                                 ? capture.repeatsTop
+                                 : items_.first().content == *capture.content;
+        if (repeats) {
+            return;
+        }
     }
     items_.prepend(
-        ClipboardItem::make(std::move(*content), mainQueue_.now(), std::move(sourceApp)));
+        ClipboardItem::make(std::move(*capture.content), mainQueue_.now(), std::move(sourceApp)));
     Q_EMIT itemsChanged();
     if (items_.size() > maxItems) {
         trim();

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QPainterPath>
 #include <QRectF>
+#include <QString>
 
 // The drawer's look, chosen once: a dark surface with white and a few accent colours at
 // fixed opacities. Every view of the drawer and the pill takes its colours and fonts from here.
@@ -90,6 +91,21 @@ inline QEasingCurve easeOut() {
 }
 inline QEasingCurve easeInOut() {
     return timingCurve(0.42, 0, 0.58, 1);
+}
+
+// Scroll bars and tooltips inside the drawer's views, which would otherwise take the desktop's
+// style: a thin rounded handle on no track, and a dark rounded tip with light text.
+inline QString widgetStyleSheet() {
+    return QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px 2px 2px 0px; }"
+        "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 40); border-radius: 3px;"
+        " min-height: 24px; }"
+        "QScrollBar::handle:vertical:hover { background: rgba(255, 255, 255, 72); }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0px; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"
+        "QToolTip { color: rgba(255, 255, 255, 230); background-color: rgb(44, 44, 46);"
+        " border: 1px solid rgba(255, 255, 255, 30); border-radius: 4px; padding: 2px 5px;"
+        " font-size: 11px; }");
 }
 
 } // namespace DrawerStyle

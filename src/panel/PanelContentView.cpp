@@ -1,5 +1,6 @@
 #include "panel/PanelContentView.h"
 
+#include "clipboard/ClipboardHistoryView.h"
 #include "notes/NotesView.h"
 #include "panel/CopiedBadge.h"
 #include "panel/DrawerStyle.h"
@@ -10,6 +11,7 @@
 #include "platform/x11/SymbolCatalogue.h"
 #include "screenshots/ScreenshotManager.h"
 #include "screenshots/ScreenshotsView.h"
+#include "shelf/FileShelfView.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -77,13 +79,12 @@ QString menuStyleSheet() {
 } // namespace
 
 QWidget* makeTabView(DrawerTab tab, const DrawerContext& context, QWidget* parent) {
-    Q_UNUSED(context);
     // Each tab's view takes this slot; until then the tab shows the drawer's empty surface.
     switch (tab) {
     case DrawerTab::clipboard:
-        return new QWidget(parent);
+        return new ClipboardHistoryView(context, parent);
     case DrawerTab::shelf:
-        return new QWidget(parent);
+        return new FileShelfView(context, parent);
     case DrawerTab::notes:
         return new NotesView(context, parent);
     case DrawerTab::screenshots:

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
 
 // The MIME types under which the system's clipboard carries each kind of content.
@@ -23,17 +24,11 @@ inline const QString secretHint = QStringLiteral("x-kde-passwordManagerHint");
 // The absolute file URLs of a text/uri-list, in order; other entries are left out.
 QList<QUrl> fileURLsFromUriList(const QByteArray& list);
 
-// The general pasteboard: the system clipboard. Its change count moves on every change of
-// owner or content, including our own writes. Writes made between clearContents and commit
-// together form one new clipboard content, which other programs see once commit returns. An
-// image written under one image type is offered to other programs as PNG and TIFF as well,
-// converted only when one of them asks; reading our own content back answers only what was
-// written.
-class Pasteboard {
+// What the clipboard offers at one moment, as a reader sees it: each read asks its owner anew.
+class PasteboardContents {
 public:
-    virtual ~Pasteboard() = default;
+    virtual ~PasteboardContents() = default;
 
-    virtual qint64 changeCount() const = 0;
     virtual QList<QString> types() const = 0;
     // The bytes offered for a type, or nothing when the type is absent or its transfer failed.
     virtual std::optional<QByteArray> dataForType(const QString& type) const = 0;
@@ -41,6 +36,29 @@ public:
     virtual std::optional<QString> stringForType(const QString& type) const = 0;
     // The file URLs on the pasteboard, in order; other URLs are left out.
     virtual QList<QUrl> readFileURLs() const = 0;
+};
+
+// The general pasteboard: the system clipboard. Its change count moves on every change of
+// owner or content, including our own writes, and each move is announced to the observer.
+// Writes made between clearContents and commit together form one new clipboard content, which
+// other programs see once commit returns. An image written under one image type is offered to
+// other programs as PNG and TIFF as well.
+//
+// The contents are read off the main thread, since another program may take long to send them
+// or never do: `read` runs on a worker against the clipboard's contents and `done` then runs on
+// the main thread. Reads run one at a time, and their completions come in the order asked. Once
+// the clipboard has changed again, a read gets nothing more from it (a transfer already under
+// way is finished): the content it was asked for is gone, and asking would fetch the next one.
+class Pasteboard {
+public:
+    using Read = std::function<void(const PasteboardContents&)>;
+
+    virtual ~Pasteboard() = default;
+
+    virtual qint64 changeCount() const = 0;
+    // Called on the main thread whenever the change count moves; one observer at a time.
+    virtual void observeChanges(std::function<void()> changed) = 0;
+    virtual void readContents(Read read, std::function<void()> done) = 0;
 
     // Empties the pasteboard and answers the new change count.
     virtual qint64 clearContents() = 0;

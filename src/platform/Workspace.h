@@ -17,7 +17,8 @@ public:
     virtual std::optional<QString> frontmostApplicationName() const = 0;
     // The icon the desktop shows for a file of this kind.
     virtual QIcon iconForFile(const QString& path) const = 0;
-    // The file's size in bytes; 0 when it cannot be read.
+    // The size in bytes that the file system records for the item at the path (a folder's own
+    // entry, a file even when its contents cannot be read); 0 when its attributes cannot be read.
     virtual qint64 fileSize(const QString& path) const = 0;
     // Shows the files selected in the file manager (or at least their folder).
     virtual void activateFileViewerSelectingURLs(const QList<QUrl>& urls) = 0;

@@ -5,12 +5,17 @@
 #include <QMap>
 #include <QSet>
 
+#include <deque>
 #include <optional>
 
 // An in-memory clipboard with a change count. `copy` stands for another program taking the
 // clipboard; failingTypes makes a type offered but unreadable (an owner that sends nothing).
 // Our own writes reach `contents` only at commit, as they reach other programs.
-class FakePasteboard final : public Pasteboard {
+//
+// Reads run at once, unless a test holds them back (holdReads) to look at the time in between;
+// finishReads then runs them in order. A held read finds the clipboard empty if it has changed
+// since the read was asked for, as a real one that had not started does.
+class FakePasteboard final : public Pasteboard, public PasteboardContents {
 public:
     qint64 changeCount() const override { return count; }
     QList<QString> types() const override { return contents.keys(); }
@@ -36,9 +41,33 @@ public:
         return data ? fileURLsFromUriList(*data) : QList<QUrl>();
     }
 
+    void observeChanges(std::function<void()> changed) override { observer = std::move(changed); }
+
+    void readContents(Read read, std::function<void()> done) override {
+        held.push_back({count, std::move(read), std::move(done)});
+        if (!holdReads) {
+            finishReads();
+        }
+    }
+
+    // Runs the reads held back so far, each with its completion, in the order asked.
+    void finishReads() {
+        while (!held.empty()) {
+            HeldRead next = std::move(held.front());
+            held.pop_front();
+            if (next.change == count) {
+                next.read(*this);
+            } else {
+                next.read(FakePasteboard());
+            }
+            next.done();
+        }
+    }
+
     qint64 clearContents() override {
         pending.emplace();
-        return ++count;
+        changed();
+        return count;
     }
 
     bool setString(const QString& string, const QString& type) override {
@@ -70,7 +99,7 @@ public:
     // Another program copies: new contents, one change.
     void copy(const QMap<QString, QByteArray>& newContents) {
         contents = newContents;
-        ++count;
+        changed();
     }
     void copyText(const QString& text) { copy({{PasteboardType::string, text.toUtf8()}}); }
 
@@ -78,14 +107,30 @@ public:
     QMap<QString, QByteArray>& writing() {
         if (!pending) {
             pending.emplace();
-            ++count;
+            changed();
         }
         return *pending;
     }
+
+    void changed() {
+        ++count;
+        if (observer) {
+            observer();
+        }
+    }
+
+    struct HeldRead {
+        qint64 change;
+        Read read;
+        std::function<void()> done;
+    };
 
     qint64 count = 0;
     QMap<QString, QByteArray> contents;
     std::optional<QMap<QString, QByteArray>> pending;
     QSet<QString> failingTypes;
     mutable int reads = 0;
+    bool holdReads = false;
+    std::deque<HeldRead> held;
+    std::function<void()> observer;
 };

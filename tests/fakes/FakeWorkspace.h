@@ -16,7 +16,7 @@ public:
 
     qint64 fileSize(const QString& path) const override {
         const QFileInfo info(path);
-        return info.isFile() ? info.size() : 0;
+        return info.exists() ? info.size() : 0;
     }
 
     void activateFileViewerSelectingURLs(const QList<QUrl>& urls) override {

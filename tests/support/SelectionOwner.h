@@ -13,14 +13,17 @@
 #include <vector>
 
 // A clipboard owner written straight against the X protocol: it offers the given types and
-// answers each with its bytes, or never answers one whose bytes are absent.
+// answers each with its bytes, or never answers one whose bytes are absent. A held owner keeps
+// the requests for its data unanswered until it is released.
 class SelectionOwner {
 public:
     SelectionOwner(const SelectionOwner&) = delete;
     SelectionOwner& operator=(const SelectionOwner&) = delete;
 
-    explicit SelectionOwner(std::map<QByteArray, std::optional<QByteArray>> offers)
-        : offers_(std::move(offers)) {
+    explicit SelectionOwner(std::map<QByteArray, std::optional<QByteArray>> offers,
+                            bool held = false)
+        : offers_(std::move(offers))
+        , held_(held) {
         connection_ = xcb_connect(nullptr, nullptr);
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
         window_ = xcb_generate_id(connection_);
@@ -45,6 +48,11 @@ public:
         xcb_disconnect(connection_);
     }
 
+    // Answers the requests kept so far, and those that come later at once.
+    void release() { held_ = false; }
+    // How many requests for data (not for the list of types) have come.
+    int dataRequests() const { return dataRequests_; }
+
 private:
     xcb_atom_t atom(const QByteArray& name) {
         auto reply = xcb_intern_atom_reply(
@@ -57,13 +65,27 @@ private:
 
     void serve() {
         while (!stop_) {
+            if (!held_ && !kept_.empty()) {
+                for (const auto& request : kept_) {
+                    answer(request);
+                }
+                kept_.clear();
+            }
             xcb_generic_event_t* event = xcb_poll_for_event(connection_);
             if (event == nullptr) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
                 continue;
             }
             if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
-                answer(*reinterpret_cast<xcb_selection_request_event_t*>(event));
+                const auto& request = *reinterpret_cast<xcb_selection_request_event_t*>(event);
+                if (request.target != targets_) {
+                    ++dataRequests_;
+                }
+                if (held_ && request.target != targets_) {
+                    kept_.push_back(request);
+                } else {
+                    answer(request);
+                }
             }
             free(event);
         }
@@ -107,5 +129,8 @@ private:
     xcb_atom_t clipboard_ = 0;
     xcb_atom_t targets_ = 0;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> held_{false};
+    std::atomic<int> dataRequests_{0};
+    std::vector<xcb_selection_request_event_t> kept_;
     std::thread thread_;
 };

@@ -40,3 +40,18 @@ TEST(ClipboardImage, ATruncatedImageWithAGoodHeaderGivesNoThumbnailInsteadOfCras
     EXPECT_TRUE(image->thumbnail({50, 50}).isNull());
     EXPECT_TRUE(image->thumbnail({50, 50}).isNull());
 }
+
+TEST(ClipboardImage, ASliverStillGivesAThumbnailOfAtLeastOnePixelAndKeepsIt) {
+    for (const QSize size : {QSize(1, 20000), QSize(20000, 1)}) {
+        const auto image = ClipboardImage::fromData(encodedImage("png", size));
+        ASSERT_TRUE(image);
+        const QSize bounds(384, 48);
+        EXPECT_TRUE(image->cachedThumbnail(bounds).isNull());
+        const QImage thumb = image->thumbnail(bounds);
+        ASSERT_FALSE(thumb.isNull());
+        EXPECT_TRUE(thumb.width() >= 1 && thumb.height() >= 1);
+        EXPECT_TRUE(thumb.width() <= bounds.width() && thumb.height() <= bounds.height());
+        EXPECT_EQ(image->cachedThumbnail(bounds), thumb);
+        EXPECT_FALSE(image->isUnreadable());
+    }
+}

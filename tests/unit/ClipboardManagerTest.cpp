@@ -43,9 +43,8 @@ protected:
 } // namespace
 
 TEST_F(ClipboardManagerTest, ContentPresentAtStartIsNeverRecordedButTheFirstChangeIs) {
-    EXPECT_EQ(manager.pollTimer(), nullptr);
     start();
-    ASSERT_NE(manager.pollTimer(), nullptr);
+    EXPECT_TRUE(manager.isPolling());
     EXPECT_EQ(manager.lastChangeCount(), pasteboard.changeCount());
     tick();
     tick();
@@ -62,6 +61,56 @@ TEST_F(ClipboardManagerTest, ContentPresentAtStartIsNeverRecordedButTheFirstChan
     EXPECT_EQ(item.content.textValue(), QStringLiteral("first"));
     EXPECT_EQ(item.sourceApp, QStringLiteral("gedit"));
     EXPECT_EQ(item.timestamp, queue.now());
+}
+
+TEST_F(ClipboardManagerTest, NothingIsScheduledWhileTheClipboardDoesNotChange) {
+    start();
+    EXPECT_EQ(queue.pendingCount(), 0);
+    queue.advance(0.2);
+    pasteboard.copyText(QStringLiteral("one"));
+    EXPECT_NE(manager.pollTimer(), nullptr);
+    tick();
+    ASSERT_EQ(manager.items().size(), 1);
+    // The change is handled: no tick is left running until the next one.
+    EXPECT_EQ(manager.pollTimer(), nullptr);
+    EXPECT_EQ(queue.pendingCount(), 0);
+    queue.advance(60);
+    pasteboard.copyText(QStringLiteral("two"));
+    tick();
+    EXPECT_EQ(manager.items().size(), 2);
+}
+
+TEST_F(ClipboardManagerTest, AChangeIsConsumedWhenNoticedAndALaterOneWinsWhileTheReadIsUnderWay) {
+    start();
+    pasteboard.holdReads = true;
+    copyAndTick(QStringLiteral("first"));
+    EXPECT_EQ(manager.lastChangeCount(), pasteboard.changeCount());
+    tick();
+    EXPECT_EQ(pasteboard.held.size(), 1u); // not asked again
+    // Another copy replaces the first before its read is reached: the read finds it gone.
+    copyAndTick(QStringLiteral("second"));
+    EXPECT_TRUE(manager.items().isEmpty());
+    pasteboard.finishReads();
+    EXPECT_EQ(texts(manager.items()), QStringList{QStringLiteral("second")});
+}
+
+TEST_F(ClipboardManagerTest, ARepeatIsJudgedAgainstTheNewestEntryWhenTheReadArrives) {
+    start();
+    copyAndTick(QStringLiteral("older"));
+    pasteboard.holdReads = true;
+    copyAndTick(QStringLiteral("dropped"));
+    // The same text reaches the top another way while the clipboard is being read.
+    manager.insertAtTop(ClipboardItem::make(ClipboardContent::text(QStringLiteral("dropped")),
+                                            queue.now(), QStringLiteral("Drop")));
+    pasteboard.finishReads();
+    EXPECT_EQ(texts(manager.items()),
+              (QStringList{QStringLiteral("dropped"), QStringLiteral("older")}));
+    // And the other way round: the entry it repeated has gone from the top.
+    copyAndTick(QStringLiteral("dropped"));
+    manager.remove(manager.items()[0].id);
+    pasteboard.finishReads();
+    EXPECT_EQ(texts(manager.items()),
+              (QStringList{QStringLiteral("dropped"), QStringLiteral("older")}));
 }
 
 TEST_F(ClipboardManagerTest, AnUnchangedTickReadsNothing) {

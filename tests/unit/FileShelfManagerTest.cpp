@@ -95,7 +95,7 @@ TEST_F(FileShelfManagerTest, DifferentSpellingsOfOnePathAreDifferentEntries) {
                                     QStringLiteral("folder")}));
 }
 
-TEST_F(FileShelfManagerTest, UnreadableOrMissingFilesAreAddedWithSizeZero) {
+TEST_F(FileShelfManagerTest, MissingFilesAreAddedWithSizeZero) {
     shelf.addFile(QUrl::fromLocalFile(dir.filePath(QStringLiteral("never-existed.bin"))));
     ASSERT_EQ(shelf.files().size(), 1);
     EXPECT_EQ(shelf.files().at(0).size(), 0);

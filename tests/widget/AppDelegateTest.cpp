@@ -76,7 +76,7 @@ TEST(AppDelegate, ItemWithoutAButtonIsLeftBareAndLaunchGoesOn) {
     ASSERT_NE(app.fake.statusBar.lastItem, nullptr);
     EXPECT_TRUE(app.fake.statusBar.lastItem->symbolName.isEmpty());
     EXPECT_FALSE(bool(app.fake.statusBar.lastItem->action));
-    EXPECT_NE(app.clipboard->pollTimer(), nullptr);
+    EXPECT_TRUE(app.clipboard->isPolling());
 }
 
 TEST(AppDelegate, StatusReportsSettingsButNothingElseAboutTheUser) {
@@ -98,7 +98,7 @@ TEST(AppDelegate, LaunchStartsTheClipboardPollWhichIgnoresWhatWasAlreadyCopied) 
         fake.pasteboard.copyText(QStringLiteral("copied before launch"));
     });
     app.delegate->applicationDidFinishLaunching();
-    EXPECT_NE(app.clipboard->pollTimer(), nullptr);
+    EXPECT_TRUE(app.clipboard->isPolling());
     app.fake.mainQueue.advance(1.0);
     EXPECT_TRUE(app.clipboard->items().isEmpty());
     app.fake.pasteboard.copyText(QStringLiteral("after launch"));

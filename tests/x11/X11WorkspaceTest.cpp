@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 TEST(X11Workspace, FrontmostApplicationIsTheActiveWindowsClass) {
     E2eSession& desktop = x11TestDesktop();
     X11Workspace workspace;
@@ -33,7 +35,7 @@ TEST(X11Workspace, FrontmostApplicationIsTheActiveWindowsClass) {
     window->waitForFinished(3000);
 }
 
-TEST(X11Workspace, FileSizeAndIconForReadableAndMissingFiles) {
+TEST(X11Workspace, FileSizeIsWhatTheFileSystemRecordsForTheItemItself) {
     X11Workspace workspace;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("notes.txt"));
@@ -44,6 +46,15 @@ TEST(X11Workspace, FileSizeAndIconForReadableAndMissingFiles) {
     }
     EXPECT_EQ(workspace.fileSize(path), 1234);
     EXPECT_EQ(workspace.fileSize(dir.filePath(QStringLiteral("gone.txt"))), 0);
-    EXPECT_EQ(workspace.fileSize(dir.path()), 0);
     EXPECT_FALSE(workspace.iconForFile(path).isNull());
+
+    // Contents that may not be read still have a recorded size.
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::Permissions()));
+    EXPECT_EQ(workspace.fileSize(path), 1234);
+
+    // A folder shows what the file system records for the folder entry itself.
+    struct stat folder {};
+    ASSERT_EQ(::lstat(QFile::encodeName(dir.path()).constData(), &folder), 0);
+    EXPECT_GT(folder.st_size, 0);
+    EXPECT_EQ(workspace.fileSize(dir.path()), qint64(folder.st_size));
 }

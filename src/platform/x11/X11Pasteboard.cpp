@@ -1,11 +1,15 @@
 #include "platform/x11/X11Pasteboard.h"
 
+#include "platform/x11/X11SelectionReader.h"
+
 #include <QBuffer>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QImageWriter>
 #include <QMimeData>
+#include <QThreadPool>
+
+#include <mutex>
 
 namespace {
 
@@ -13,27 +17,45 @@ namespace {
 const QStringList rtfTypes = {PasteboardType::rtf, QStringLiteral("application/rtf"),
                               QStringLiteral("text/richtext")};
 
-// Qt gives up on an owner that does not answer after 5 s; a read that came back empty after
-// this long means the owner is not sending, and asking it for the next type would wait again.
-constexpr qint64 silentOwnerMs = 4000;
-
-bool isOfferedImageType(const QString& type) {
-    return type == PasteboardType::png || type == PasteboardType::tiff;
+// The image encoded as the given clipboard type; empty when the bytes do not decode. TIFF is
+// compressed: uncompressed it is as large as the bitmap (24 MB for a 4K screenshot).
+QByteArray encodeAs(const QByteArray& source, const QString& type) {
+    const QImage image = QImage::fromData(source);
+    if (image.isNull()) {
+        return {};
+    }
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, type == PasteboardType::png ? "png" : "tiff");
+    if (type == PasteboardType::tiff) {
+        writer.setCompression(1); // LZW
+    }
+    return writer.write(image) ? encoded : QByteArray();
 }
+
+// The other encoding of a written image, made on a worker; shared with that worker, which may
+// finish after the content it was made for has been replaced.
+struct Companion {
+    std::mutex mutex;
+    QString type;
+    QByteArray bytes;
+    bool ready = false;
+};
 
 } // namespace
 
-// What we put on the clipboard. An image written in one format is offered as both PNG and
-// TIFF; the missing one is encoded only if some program asks for it.
+// What we put on the clipboard. An image written as PNG is offered as TIFF too, and one written
+// in another image type as PNG too, once that encoding has been made.
 class OfferedMimeData final : public QMimeData {
 public:
     QStringList formats() const override {
         QStringList list = QMimeData::formats();
-        if (imageSourceType().has_value()) {
-            for (const QString& type : {PasteboardType::png, PasteboardType::tiff}) {
-                if (!list.contains(type)) {
-                    list.append(type);
-                }
+        if (companion_) {
+            std::lock_guard lock(companion_->mutex);
+            if (companion_->ready && !companion_->bytes.isEmpty() &&
+                !list.contains(companion_->type)) {
+                list.append(companion_->type);
             }
         }
         return list;
@@ -41,131 +63,86 @@ public:
 
     bool hasFormat(const QString& type) const override { return formats().contains(type); }
 
-    // Whether the type was written as it is, rather than being made on request.
-    bool holds(const QString& type) const { return QMimeData::formats().contains(type); }
+    // Starts making the other encoding of the image written, if one was.
+    void encodeCompanion() {
+        const QStringList written = QMimeData::formats();
+        const auto source = std::find_if(written.begin(), written.end(), [](const QString& t) {
+            return t.startsWith(QLatin1String("image/"));
+        });
+        if (source == written.end()) {
+            return;
+        }
+        const QString type =
+            *source == PasteboardType::png ? PasteboardType::tiff : PasteboardType::png;
+        if (written.contains(type)) {
+            return;
+        }
+        companion_ = std::make_shared<Companion>();
+        companion_->type = type;
+        QThreadPool::globalInstance()->start(
+            [companion = companion_, bytes = QMimeData::data(*source), type] {
+                QByteArray encoded = encodeAs(bytes, type);
+                std::lock_guard lock(companion->mutex);
+                companion->bytes = std::move(encoded);
+                companion->ready = true;
+            });
+    }
 
 protected:
     QVariant retrieveData(const QString& type, QMetaType metaType) const override {
-        // The base class's own list, not the widened one above.
-        if (QMimeData::formats().contains(type) || !isOfferedImageType(type)) {
-            return QMimeData::retrieveData(type, metaType);
+        if (companion_ && !QMimeData::formats().contains(type)) {
+            std::lock_guard lock(companion_->mutex);
+            if (companion_->ready && type == companion_->type) {
+                return companion_->bytes;
+            }
         }
-        const std::optional<QString> source = imageSourceType();
-        if (!source) {
-            return {};
-        }
-        const QImage image = QImage::fromData(QMimeData::data(*source));
-        if (image.isNull()) {
-            return {};
-        }
-        QByteArray encoded;
-        QBuffer buffer(&encoded);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, type == PasteboardType::png ? "png" : "tiff");
-        if (!writer.write(image)) {
-            return {};
-        }
-        return encoded;
+        return QMimeData::retrieveData(type, metaType);
     }
 
 private:
-    std::optional<QString> imageSourceType() const {
-        for (const QString& type : QMimeData::formats()) {
-            if (type.startsWith(QLatin1String("image/"))) {
-                return type;
-            }
-        }
-        return std::nullopt;
-    }
+    std::shared_ptr<Companion> companion_;
 };
 
-X11Pasteboard::X11Pasteboard(QClipboard* clipboard, QObject* parent)
+X11Pasteboard::X11Pasteboard(QClipboard* clipboard, int transferTimeoutMs, QObject* parent)
     : QObject(parent)
-    , clipboard_(clipboard) {
+    , clipboard_(clipboard)
+    , reader_(std::make_unique<X11SelectionReader>(this, currentChange_, transferTimeoutMs)) {
     connect(clipboard_, &QClipboard::changed, this,
             [this](QClipboard::Mode mode) { clipboardChanged(int(mode)); });
 }
 
-X11Pasteboard::~X11Pasteboard() = default;
+X11Pasteboard::~X11Pasteboard() {
+    // The reader's thread ends before the count it watches goes.
+    reader_.reset();
+}
+
+void X11Pasteboard::observeChanges(std::function<void()> changed) {
+    changed_ = std::move(changed);
+}
+
+void X11Pasteboard::readContents(Read read, std::function<void()> done) {
+    reader_->read(changeCount_, std::move(read), std::move(done));
+}
 
 void X11Pasteboard::clipboardChanged(int mode) {
-    // Our own flush was already counted when the write began.
+    // Our own commit was already counted when the write began.
     if (mode == QClipboard::Clipboard && !settingOwnData_) {
-        ++changeCount_;
+        countChange();
     }
 }
 
-const QMimeData* X11Pasteboard::current() const {
-    return clipboard_->mimeData(QClipboard::Clipboard);
-}
-
-template <typename Read> auto X11Pasteboard::fetch(const QMimeData& data, Read read) const {
-    using Result = decltype(read());
-    if (silentOwnerAt_ == changeCount_ && !dynamic_cast<const OfferedMimeData*>(&data)) {
-        return Result();
+void X11Pasteboard::countChange() {
+    ++changeCount_;
+    currentChange_ = changeCount_;
+    if (changed_) {
+        changed_();
     }
-    QElapsedTimer timer;
-    timer.start();
-    Result result = read();
-    if (result.isEmpty() && timer.elapsed() >= silentOwnerMs) {
-        silentOwnerAt_ = changeCount_;
-    }
-    return result;
-}
-
-QList<QString> X11Pasteboard::types() const {
-    const QMimeData* data = current();
-    return data != nullptr ? data->formats() : QList<QString>();
-}
-
-std::optional<QByteArray> X11Pasteboard::dataForType(const QString& type) const {
-    const QMimeData* data = current();
-    if (data == nullptr) {
-        return std::nullopt;
-    }
-    const QStringList candidates = type == PasteboardType::rtf ? rtfTypes : QStringList{type};
-    const QStringList offered = data->formats();
-    // Our own image converted for ourselves would only cost a full decode and encode on the
-    // main thread; the type it was written in is read instead.
-    const auto* own = dynamic_cast<const OfferedMimeData*>(data);
-    for (const QString& candidate : candidates) {
-        if (!offered.contains(candidate) || (own != nullptr && !own->holds(candidate))) {
-            continue;
-        }
-        QByteArray bytes = fetch(*data, [&] { return data->data(candidate); });
-        if (!bytes.isEmpty()) {
-            return bytes;
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<QString> X11Pasteboard::stringForType(const QString& type) const {
-    if (type != PasteboardType::string) {
-        const auto bytes = dataForType(type);
-        return bytes ? std::optional<QString>(QString::fromUtf8(*bytes)) : std::nullopt;
-    }
-    const QMimeData* data = current();
-    // Only text the owner really offers: QMimeData would also make text out of a URL list.
-    if (data == nullptr || !data->hasFormat(QStringLiteral("text/plain"))) {
-        return std::nullopt;
-    }
-    QString text = fetch(*data, [&] { return data->text(); });
-    if (text.isEmpty()) {
-        return std::nullopt;
-    }
-    return text;
-}
-
-QList<QUrl> X11Pasteboard::readFileURLs() const {
-    const std::optional<QByteArray> list = dataForType(PasteboardType::fileURL);
-    return list ? fileURLsFromUriList(*list) : QList<QUrl>();
 }
 
 OfferedMimeData& X11Pasteboard::pending() {
     if (!pending_) {
         pending_ = std::make_unique<OfferedMimeData>();
-        ++changeCount_;
+        countChange();
     }
     return *pending_;
 }
@@ -209,6 +186,7 @@ void X11Pasteboard::commit() {
     if (!pending_) {
         return;
     }
+    pending_->encodeCompanion();
     // Qt takes the selection and asks the server who owns it before returning, so other
     // programs are served the new content from here on.
     settingOwnData_ = true;

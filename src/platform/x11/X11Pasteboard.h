@@ -4,28 +4,32 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <memory>
 
 class QClipboard;
-class QMimeData;
 class OfferedMimeData;
+class X11SelectionReader;
 
 // The general pasteboard on the X11 CLIPBOARD selection (the primary selection is never read).
 // The change count is our own counter: it moves when the selection changes hands or content
 // (Qt learns this from XFixes events) and on our own writes, so asking it costs nothing.
-// Contents are fetched from the owner only when read. Writes made between clearContents and
-// commit are gathered and offered as one clipboard content.
+// Contents are fetched by a reader with its own X connection and thread; the main thread never
+// waits for another program. Our own content is served by Qt from what was written: an image's
+// other encoding is made once per write, in the background, and offered once it is ready.
 class X11Pasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
-    explicit X11Pasteboard(QClipboard* clipboard, QObject* parent = nullptr);
+    // Qt's own clipboard gives up on a silent owner after 5 s, and so do we by default.
+    static constexpr int defaultTransferTimeoutMs = 5000;
+
+    explicit X11Pasteboard(QClipboard* clipboard, int transferTimeoutMs = defaultTransferTimeoutMs,
+                           QObject* parent = nullptr);
     ~X11Pasteboard() override;
 
     qint64 changeCount() const override { return changeCount_; }
-    QList<QString> types() const override;
-    std::optional<QByteArray> dataForType(const QString& type) const override;
-    std::optional<QString> stringForType(const QString& type) const override;
-    QList<QUrl> readFileURLs() const override;
+    void observeChanges(std::function<void()> changed) override;
+    void readContents(Read read, std::function<void()> done) override;
 
     qint64 clearContents() override;
     bool setString(const QString& string, const QString& type) override;
@@ -34,16 +38,16 @@ public:
     void commit() override;
 
 private:
-    const QMimeData* current() const;
     OfferedMimeData& pending();
     void clipboardChanged(int mode);
-    // Runs one transfer from the owner, unless this owner already let one time out.
-    template <typename Read> auto fetch(const QMimeData& data, Read read) const;
+    void countChange();
 
     QClipboard* clipboard_;
     qint64 changeCount_ = 0;
+    // The change count as the reader's thread sees it.
+    std::atomic<qint64> currentChange_{0};
+    std::function<void()> changed_;
     std::unique_ptr<OfferedMimeData> pending_;
     bool settingOwnData_ = false;
-    // The change whose owner let a transfer time out; its other types are not asked for.
-    mutable qint64 silentOwnerAt_ = -1;
+    std::unique_ptr<X11SelectionReader> reader_;
 };

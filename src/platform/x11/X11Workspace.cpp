@@ -3,6 +3,7 @@
 #include "platform/linux/FileManagerReveal.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -10,6 +11,8 @@
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
+
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <memory>
@@ -92,8 +95,13 @@ QIcon X11Workspace::iconForFile(const QString& path) const {
 }
 
 qint64 X11Workspace::fileSize(const QString& path) const {
-    const QFileInfo info(path);
-    return info.isFile() && info.isReadable() ? info.size() : 0;
+    // The size recorded for the item itself: a folder's own entry, a file whose contents we may
+    // not read, a link rather than what it points at. Only unreadable attributes give 0.
+    struct stat attributes {};
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &attributes) != 0) {
+        return 0;
+    }
+    return qint64(attributes.st_size);
 }
 
 void X11Workspace::activateFileViewerSelectingURLs(const QList<QUrl>& urls) {

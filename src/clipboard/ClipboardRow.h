@@ -1,0 +1,57 @@
+#pragma once
+
+#include "clipboard/ClipboardItem.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+
+class QPainter;
+
+// One entry of the clipboard tab: its mark, its preview (or thumbnail) with the source and age
+// below, and, while hovered, the pin, copy and remove buttons. It is laid out and painted on
+// demand for the rectangle the list gives it, so a list of any length paints only what is in
+// view. A click anywhere on the row that is not on a button copies the entry.
+class ClipboardRow {
+public:
+    enum class Button { none, pin, copy, remove };
+
+    ClipboardRow(const ClipboardItem& item, bool isHovered, bool isPinned);
+
+    const ClipboardItem& item() const { return item_; }
+    bool isHovered() const { return isHovered_; }
+    bool isPinned() const { return isPinned_; }
+
+    std::function<void()> onCopy;
+    // Optional: without it the pin button does nothing.
+    std::function<void()> onPin;
+    std::function<void()> onRemove;
+
+    // The row's height at a width. It does not depend on hover, so showing the buttons never
+    // moves the rows below; a hovered row fits its text into what the buttons leave.
+    static qreal height(const ClipboardItem& item, qreal width);
+    // The size at which image thumbnails are decoded, in device pixels: the most a row can
+    // show, so one decode serves every width of the drawer.
+    static QSize thumbnailBounds(qreal devicePixelRatio);
+
+    // A button's rectangle within the row's rectangle (buttons exist only while hovered).
+    static QRectF buttonRect(const QRectF& row, Button button);
+    Button buttonAt(const QRectF& row, const QPointF& point) const;
+    QString toolTip(Button button) const;
+    // A click at a point of the row: a button runs its action, anywhere else copies.
+    void click(const QRectF& row, const QPointF& point) const;
+
+    // Paints the row; thumbnail is the decoded image for an image entry (null while it is being
+    // decoded, when a placeholder of its shape is drawn). Ages are told from now.
+    void paint(QPainter& painter, const QRectF& row, const QImage& thumbnail,
+               const QDateTime& now) const;
+
+private:
+    ClipboardItem item_;
+    bool isHovered_;
+    bool isPinned_;
+};

@@ -1,0 +1,337 @@
+#include "platform/x11/X11SelectionReader.h"
+
+#include <QDeadlineTimer>
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
+
+// Other programs name rich text differently; all of them carry RTF.
+const QList<QByteArray> rtfTargets = {"text/rtf", "application/rtf", "text/richtext"};
+// Plain text under the names X programs use, the UTF-8 ones first; STRING is Latin-1.
+const QList<QByteArray> utf8TextTargets = {"UTF8_STRING", "text/plain;charset=utf-8", "text/plain"};
+const QByteArray latin1TextTarget = "STRING";
+
+// A clipboard with nothing on it, for reads whose content has been replaced.
+class NoContents final : public PasteboardContents {
+public:
+    QList<QString> types() const override { return {}; }
+    std::optional<QByteArray> dataForType(const QString&) const override { return {}; }
+    std::optional<QString> stringForType(const QString&) const override { return {}; }
+    QList<QUrl> readFileURLs() const override { return {}; }
+};
+
+} // namespace
+
+// The clipboard as one read sees it: the owner is asked for its types once, then for each type
+// the reader wants. Used on the reader's thread only.
+class X11SelectionReader::Contents final : public PasteboardContents {
+public:
+    Contents(X11SelectionReader& reader, qint64 change)
+        : reader_(reader)
+        , change_(change) {}
+
+    QList<QString> types() const override {
+        QList<QString> names;
+        for (const xcb_atom_t target : targets()) {
+            names.append(QString::fromLatin1(reader_.atomName(target)));
+        }
+        return names;
+    }
+
+    std::optional<QByteArray> dataForType(const QString& type) const override {
+        const QList<QByteArray> candidates =
+            type == PasteboardType::rtf ? rtfTargets : QList<QByteArray>{type.toUtf8()};
+        for (const QByteArray& candidate : candidates) {
+            if (auto bytes = fetch(candidate); bytes && !bytes->isEmpty()) {
+                return bytes;
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::optional<QString> stringForType(const QString& type) const override {
+        if (type != PasteboardType::string) {
+            const auto bytes = dataForType(type);
+            return bytes ? std::optional<QString>(QString::fromUtf8(*bytes)) : std::nullopt;
+        }
+        for (const QByteArray& candidate : utf8TextTargets) {
+            if (auto bytes = fetch(candidate); bytes && !bytes->isEmpty()) {
+                return QString::fromUtf8(*bytes);
+            }
+        }
+        if (auto bytes = fetch(latin1TextTarget); bytes && !bytes->isEmpty()) {
+            return QString::fromLatin1(*bytes);
+        }
+        return std::nullopt;
+    }
+
+    QList<QUrl> readFileURLs() const override {
+        const auto list = dataForType(PasteboardType::fileURL);
+        return list ? fileURLsFromUriList(*list) : QList<QUrl>();
+    }
+
+private:
+    const QList<xcb_atom_t>& targets() const {
+        if (!targets_) {
+            targets_.emplace();
+            const auto bytes = reader_.convert(reader_.atom("TARGETS"), change_, silent_);
+            if (bytes) {
+                const auto* atoms = reinterpret_cast<const xcb_atom_t*>(bytes->constData());
+                for (qsizetype i = 0; i < bytes->size() / qsizetype(sizeof(xcb_atom_t)); ++i) {
+                    targets_->append(atoms[i]);
+                }
+            }
+        }
+        return *targets_;
+    }
+
+    // Only types the owner offers are asked for, and none once it has let one transfer stall.
+    std::optional<QByteArray> fetch(const QByteArray& name) const {
+        const xcb_atom_t target = reader_.atom(name);
+        if (target == XCB_ATOM_NONE || !targets().contains(target) || silent_) {
+            return std::nullopt;
+        }
+        return reader_.convert(target, change_, silent_);
+    }
+
+    X11SelectionReader& reader_;
+    const qint64 change_;
+    mutable std::optional<QList<xcb_atom_t>> targets_;
+    mutable bool silent_ = false;
+};
+
+X11SelectionReader::X11SelectionReader(QObject* context, const std::atomic<qint64>& currentChange,
+                                       int transferTimeoutMs)
+    : context_(context)
+    , currentChange_(currentChange)
+    , timeoutMs_(transferTimeoutMs) {
+    connection_ = xcb_connect(nullptr, nullptr);
+    wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (xcb_connection_has_error(connection_) == 0) {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        window_ = xcb_generate_id(connection_);
+        // Property changes tell us when the next piece of an incremental transfer is there.
+        const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                          &events);
+        clipboard_ = atom("CLIPBOARD");
+        for (int i = 0; i < 4; ++i) {
+            properties_.append(atom("HODGEBIN_SELECTION_" + QByteArray::number(i)));
+        }
+        incr_ = atom("INCR");
+    }
+    thread_ = std::thread([this] { run(); });
+}
+
+X11SelectionReader::~X11SelectionReader() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (wakeFd_ >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
+    }
+    thread_.join();
+    xcb_disconnect(connection_);
+    if (wakeFd_ >= 0) {
+        ::close(wakeFd_);
+    }
+}
+
+void X11SelectionReader::read(qint64 change, Pasteboard::Read read, std::function<void()> done) {
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back({change, std::move(read), std::move(done)});
+    }
+    wake_.notify_one();
+}
+
+void X11SelectionReader::run() {
+    while (true) {
+        Job job;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+            if (stopping_) {
+                return;
+            }
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        if (window_ != 0 && job.change == currentChange_) {
+            job.read(Contents(*this, job.change));
+        } else {
+            job.read(NoContents());
+        }
+        // What the read captured goes here, on this thread, before the hand-over.
+        job.read = nullptr;
+        QMetaObject::invokeMethod(context_, std::move(job.done), Qt::QueuedConnection);
+    }
+}
+
+xcb_atom_t X11SelectionReader::atom(const QByteArray& name) {
+    if (const auto it = atoms_.constFind(name); it != atoms_.cend()) {
+        return *it;
+    }
+    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection_, xcb_intern_atom(connection_, 0, uint16_t(name.size()), name.constData()),
+        nullptr));
+    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    atoms_.insert(name, a);
+    return a;
+}
+
+QByteArray X11SelectionReader::atomName(xcb_atom_t atom) {
+    if (const auto it = names_.constFind(atom); it != names_.cend()) {
+        return *it;
+    }
+    const Reply<xcb_get_atom_name_reply_t> reply(
+        xcb_get_atom_name_reply(connection_, xcb_get_atom_name(connection_, atom), nullptr));
+    QByteArray name;
+    if (reply) {
+        name = QByteArray(xcb_get_atom_name_name(reply.get()),
+                          xcb_get_atom_name_name_length(reply.get()));
+    }
+    names_.insert(atom, name);
+    return name;
+}
+
+std::optional<QByteArray> X11SelectionReader::convert(xcb_atom_t target, qint64 change,
+                                                      bool& silent) {
+    // Once the content has been replaced, asking would fetch the next owner's content instead.
+    // A transfer already under way is finished: its owner may still send what it had.
+    if (change != currentChange_ || stopping_) {
+        return std::nullopt;
+    }
+    property_ = properties_[nextProperty_];
+    nextProperty_ = (nextProperty_ + 1) % int(properties_.size());
+    xcb_delete_property(connection_, window_, property_);
+    xcb_convert_selection(connection_, window_, clipboard_, target, property_, XCB_CURRENT_TIME);
+    xcb_flush(connection_);
+    xcb_generic_event_t* event = waitForEvent(
+        [&](const xcb_generic_event_t& e) {
+            if ((e.response_type & 0x7f) != XCB_SELECTION_NOTIFY) {
+                return false;
+            }
+            const auto& notify = reinterpret_cast<const xcb_selection_notify_event_t&>(e);
+            return notify.requestor == window_ && notify.selection == clipboard_ &&
+                   notify.target == target &&
+                   (notify.property == property_ || notify.property == XCB_ATOM_NONE);
+        },
+        silent);
+    if (event == nullptr) {
+        return std::nullopt;
+    }
+    const xcb_atom_t answered = reinterpret_cast<xcb_selection_notify_event_t*>(event)->property;
+    std::free(event);
+    if (answered == XCB_ATOM_NONE) {
+        return std::nullopt; // refused
+    }
+    xcb_atom_t type = XCB_ATOM_NONE;
+    std::optional<QByteArray> bytes = takeProperty(type);
+    if (!bytes || type != incr_) {
+        return bytes;
+    }
+    // Incremental: the owner puts each piece in the property once we have deleted the last
+    // one, and ends with an empty piece.
+    QByteArray whole;
+    while (true) {
+        event = waitForEvent(
+            [&](const xcb_generic_event_t& e) {
+                if ((e.response_type & 0x7f) != XCB_PROPERTY_NOTIFY) {
+                    return false;
+                }
+                const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(e);
+                return notify.window == window_ && notify.atom == property_ &&
+                       notify.state == XCB_PROPERTY_NEW_VALUE;
+            },
+            silent);
+        if (event == nullptr) {
+            return std::nullopt;
+        }
+        std::free(event);
+        const std::optional<QByteArray> piece = takeProperty(type);
+        if (!piece) {
+            return std::nullopt;
+        }
+        if (piece->isEmpty()) {
+            return whole;
+        }
+        if (whole.size() + piece->size() > maxTransferBytes) {
+            return std::nullopt;
+        }
+        whole += *piece;
+    }
+}
+
+xcb_generic_event_t*
+X11SelectionReader::waitForEvent(const std::function<bool(const xcb_generic_event_t&)>& match,
+                                 bool& timedOut) {
+    const QDeadlineTimer deadline(timeoutMs_);
+    while (!stopping_) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+            if (match(*event)) {
+                return event;
+            }
+            std::free(event);
+        }
+        if (xcb_connection_has_error(connection_) != 0) {
+            return nullptr;
+        }
+        if (deadline.hasExpired()) {
+            timedOut = true;
+            return nullptr;
+        }
+        pollfd fds[2] = {{xcb_get_file_descriptor(connection_), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+        ::poll(fds, wakeFd_ >= 0 ? 2 : 1, int(std::max<qint64>(1, deadline.remainingTime())));
+        if ((fds[1].revents & POLLIN) != 0) {
+            uint64_t count = 0;
+            [[maybe_unused]] const ssize_t read = ::read(wakeFd_, &count, sizeof count);
+        }
+    }
+    return nullptr;
+}
+
+std::optional<QByteArray> X11SelectionReader::takeProperty(xcb_atom_t& type) {
+    QByteArray bytes;
+    uint32_t offset = 0; // in 32-bit units, as the protocol counts
+    while (true) {
+        // A quarter megabyte per request: the server answers other clients (our main thread
+        // among them) between the pieces of a large property.
+        const Reply<xcb_get_property_reply_t> reply(
+            xcb_get_property_reply(connection_,
+                                   xcb_get_property(connection_, 0, window_, property_,
+                                                    XCB_GET_PROPERTY_TYPE_ANY, offset, 1u << 16),
+                                   nullptr));
+        if (!reply) {
+            return std::nullopt;
+        }
+        type = reply->type;
+        const int length = xcb_get_property_value_length(reply.get());
+        if (bytes.size() + length > maxTransferBytes) {
+            return std::nullopt;
+        }
+        bytes.append(static_cast<const char*>(xcb_get_property_value(reply.get())), length);
+        if (reply->bytes_after == 0) {
+            break;
+        }
+        offset += uint32_t(length) / 4;
+    }
+    xcb_delete_property(connection_, window_, property_);
+    xcb_flush(connection_);
+    return bytes;
+}

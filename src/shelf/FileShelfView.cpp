@@ -1,0 +1,99 @@
+#include "shelf/FileShelfView.h"
+
+#include "panel/DrawerStyle.h"
+#include "panel/DrawerTextButton.h"
+#include "platform/x11/SymbolCatalogue.h"
+#include "shelf/FileShelfGrid.h"
+#include "shelf/FileShelfManager.h"
+
+#include <QFontMetricsF>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+
+FileShelfView::FileShelfView(const DrawerContext& ctx, QWidget* parent)
+    : QWidget(parent)
+    , ctx_(ctx) {
+    setStyleSheet(DrawerStyle::widgetStyleSheet());
+
+    header_ = new QWidget(this);
+    header_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto* headerLayout = new QHBoxLayout(header_);
+    headerLayout->setContentsMargins(12, 6, 12, 6);
+    headerLayout->addStretch(1);
+    clearAllButton_ =
+        new DrawerTextButton(QStringLiteral("Clear All"), DrawerStyle::font(10, QFont::Medium),
+                             DrawerStyle::white(0.3), header_);
+    headerLayout->addWidget(clearAllButton_);
+    connect(clearAllButton_, &QAbstractButton::clicked, this, [this] { ctx_.shelf.clearAll(); });
+
+    grid_ = new FileShelfGrid(ctx_.shelf, this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(header_);
+    layout->addWidget(grid_, 1);
+
+    connect(&ctx_.shelf, &FileShelfManager::filesChanged, this, &FileShelfView::sync);
+    sync();
+}
+
+bool FileShelfView::isShowingEmptyState() const {
+    return ctx_.shelf.files().isEmpty();
+}
+
+void FileShelfView::sync() {
+    const bool empty = ctx_.shelf.files().isEmpty();
+    clearAllButton_->setVisible(!empty);
+    grid_->setVisible(!empty);
+    update();
+}
+
+void FileShelfView::paintEvent(QPaintEvent*) {
+    if (!isShowingEmptyState()) {
+        return;
+    }
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area = QRectF(rect()).adjusted(12, header_->height() + 12, -12, -12);
+    if (area.width() <= 0 || area.height() <= 0) {
+        return;
+    }
+
+    // The dashed border lies inside the area, as an inner stroke.
+    constexpr qreal lineWidth = 1.5;
+    QPen pen(DrawerStyle::white(0.06), lineWidth);
+    pen.setDashPattern({6 / lineWidth, 4 / lineWidth});
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    const qreal inset = lineWidth / 2;
+    painter.drawRoundedRect(area.adjusted(inset, inset, -inset, -inset), 10 - inset, 10 - inset);
+
+    constexpr qreal symbolSize = 36;
+    constexpr qreal gap = 8;
+    constexpr qreal lineGap = 3;
+    const QFont title = DrawerStyle::font(12, QFont::Medium);
+    const QFont hint = DrawerStyle::font(10);
+    const qreal titleHeight = QFontMetricsF(title).height();
+    const qreal hintHeight = QFontMetricsF(hint).height();
+    const qreal height = symbolSize + gap + titleHeight + lineGap + hintHeight;
+    qreal y = area.top() + (area.height() - height) / 2;
+    const QPixmap symbol =
+        SymbolCatalogue::pixmap(QStringLiteral("tray.and.arrow.down"), symbolSize,
+                                DrawerStyle::white(0.12), devicePixelRatioF());
+    painter.drawPixmap(QPointF(area.center().x() - symbolSize / 2, y), symbol);
+    y += symbolSize + gap;
+    painter.setFont(title);
+    painter.setPen(DrawerStyle::white(0.25));
+    painter.drawText(QRectF(area.left(), y, area.width(), titleHeight),
+                     Qt::AlignCenter | Qt::TextSingleLine, QStringLiteral("Drop files here"));
+    y += titleHeight + lineGap;
+    painter.setFont(hint);
+    painter.setPen(DrawerStyle::white(0.15));
+    painter.drawText(QRectF(area.left(), y, area.width(), hintHeight),
+                     Qt::AlignCenter | Qt::TextSingleLine,
+                     QStringLiteral("Drag from Files, Desktop, anywhere"));
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "panel/DrawerContext.h"
+
+#include <QWidget>
+
+class DrawerTextButton;
+class FileShelfGrid;
+
+// The shelf tab: a header with "Clear All" (while the shelf has files), then the grid of files
+// or, when the shelf is empty, a dashed area inviting a drop. Drops themselves are taken by the
+// drawer around it.
+class FileShelfView final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FileShelfView(const DrawerContext& ctx, QWidget* parent = nullptr);
+
+    FileShelfGrid* grid() const { return grid_; }
+    DrawerTextButton* clearAllButton() const { return clearAllButton_; }
+    bool isShowingEmptyState() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void sync();
+
+    DrawerContext ctx_;
+    QWidget* header_;
+    DrawerTextButton* clearAllButton_;
+    FileShelfGrid* grid_;
+};

@@ -1,0 +1,240 @@
+#include "clipboard/ClipboardHistoryView.h"
+#include "TabViewModels.h"
+#include "clipboard/ClipboardHistoryList.h"
+#include "clipboard/ClipboardRow.h"
+#include "panel/DrawerTextButton.h"
+#include "support/EncodedImage.h"
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QTest>
+#include <QToolTip>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ClipboardHistoryViewTest : ::testing::Test {
+    TabViewModels models;
+    std::unique_ptr<ClipboardHistoryView> view;
+
+    ClipboardHistoryList* list() { return view->list(); }
+
+    void open() {
+        view = std::make_unique<ClipboardHistoryView>(models.context());
+        view->resize(380, 420);
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    }
+
+    QUuid idOf(const QString& text) {
+        for (const ClipboardItem& item : models.clipboard.items()) {
+            if (item.content.textValue() == text) {
+                return item.id;
+            }
+        }
+        return {};
+    }
+
+    // Moves the pointer onto a row, so its buttons show, and clicks at a point of it.
+    void clickRow(const QUuid& id, const std::function<QPointF(const QRectF&)>& where) {
+        const QRectF row = list()->rowRect(id);
+        ASSERT_FALSE(row.isEmpty());
+        const QPoint point = where(row).toPoint();
+        QTest::mouseMove(list()->viewport(), point);
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, point);
+    }
+
+    QString toolTipAt(const QPointF& point) {
+        QWidget* viewport = list()->viewport();
+        QHelpEvent help(QEvent::ToolTip, point.toPoint(), viewport->mapToGlobal(point.toPoint()));
+        QApplication::sendEvent(viewport, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    }
+
+    QString pasted() const {
+        return QString::fromUtf8(models.pasteboard.contents.value(PasteboardType::string));
+    }
+};
+
+} // namespace
+
+TEST_F(ClipboardHistoryViewTest, ARowClickCopiesTheEntryAndFlashesButItsRemoveButtonOnlyRemoves) {
+    models.copied(QStringLiteral("alpha"));
+    models.copied(QStringLiteral("beta"));
+    models.copied(QStringLiteral("gamma"));
+    open();
+    const QUuid alpha = idOf(QStringLiteral("alpha"));
+    const QUuid beta = idOf(QStringLiteral("beta"));
+
+    // The blank space between the text and the buttons copies, as the copy button does.
+    clickRow(alpha, [](const QRectF& row) {
+        const QRectF pin = ClipboardRow::buttonRect(row, ClipboardRow::Button::pin);
+        return QPointF(pin.left() - 12, row.center().y());
+    });
+    EXPECT_EQ(pasted(), QStringLiteral("alpha"));
+    EXPECT_TRUE(models.panelState.copyFlashVisible());
+
+    clickRow(beta, [](const QRectF& row) {
+        return ClipboardRow::buttonRect(row, ClipboardRow::Button::copy).center();
+    });
+    EXPECT_EQ(pasted(), QStringLiteral("beta"));
+
+    const qint64 changes = models.pasteboard.count;
+    models.queue.advance(PanelState::copyFlashDuration);
+    ASSERT_FALSE(models.panelState.copyFlashVisible());
+    clickRow(alpha, [](const QRectF& row) {
+        return ClipboardRow::buttonRect(row, ClipboardRow::Button::remove).center();
+    });
+    EXPECT_EQ(list()->rowIds(), (QList<QUuid>{idOf(QStringLiteral("gamma")), beta}));
+    EXPECT_EQ(models.pasteboard.count, changes);
+    EXPECT_FALSE(models.panelState.copyFlashVisible());
+}
+
+TEST_F(ClipboardHistoryViewTest,
+       PinningMovesTheRowToTheTopWithAnUnpinButtonAndUnpinningPutsItBack) {
+    for (const char* text : {"one", "two", "three"}) {
+        models.copied(QString::fromUtf8(text));
+    }
+    open();
+    const QList<QUuid> before = list()->rowIds();
+    const QUuid one = idOf(QStringLiteral("one"));
+    auto pinButton = [](const QRectF& row) {
+        return ClipboardRow::buttonRect(row, ClipboardRow::Button::pin).center();
+    };
+    EXPECT_EQ(toolTipAt(pinButton(list()->rowRect(before.first()))), QString());
+
+    const qint64 changes = models.pasteboard.count;
+    clickRow(one, pinButton);
+    EXPECT_EQ(list()->rowIds().first(), one);
+    EXPECT_TRUE(list()->isAnimating());
+    // Where the row ends up is the top of the list, and its button now unpins.
+    EXPECT_LT(list()->rowRect(one).top(), list()->rowRect(idOf(QStringLiteral("three"))).top());
+    list()->finishAnimation();
+    EXPECT_FALSE(list()->isAnimating());
+    QTest::mouseMove(list()->viewport(), pinButton(list()->rowRect(one)).toPoint());
+    EXPECT_EQ(toolTipAt(pinButton(list()->rowRect(one))), QStringLiteral("Unpin"));
+    EXPECT_EQ(models.pasteboard.count, changes);
+
+    clickRow(one, pinButton);
+    list()->finishAnimation();
+    EXPECT_EQ(list()->rowIds(), before);
+    QTest::mouseMove(list()->viewport(), pinButton(list()->rowRect(one)).toPoint());
+    EXPECT_EQ(toolTipAt(pinButton(list()->rowRect(one))), QStringLiteral("Pin"));
+}
+
+TEST_F(ClipboardHistoryViewTest, ClearEmptiesTheHistoryPinnedEntriesTooAndTheEmptyStateReturns) {
+    open();
+    EXPECT_TRUE(view->isShowingEmptyState());
+    EXPECT_FALSE(view->clearButton()->isVisible());
+    EXPECT_FALSE(list()->isVisible());
+
+    models.copied(QStringLiteral("kept?"));
+    models.copied(QStringLiteral("other"));
+    models.clipboard.togglePin(idOf(QStringLiteral("kept?")));
+    EXPECT_FALSE(view->isShowingEmptyState());
+    EXPECT_TRUE(view->clearButton()->isVisible());
+    EXPECT_EQ(list()->rowIds().size(), 2);
+
+    QTest::mouseClick(view->clearButton(), Qt::LeftButton);
+    EXPECT_TRUE(models.clipboard.items().isEmpty());
+    EXPECT_TRUE(view->isShowingEmptyState());
+    EXPECT_FALSE(view->clearButton()->isVisible());
+    EXPECT_TRUE(list()->rowIds().isEmpty());
+}
+
+TEST_F(ClipboardHistoryViewTest, ImageThumbnailsAreDecodedOnceOnAWorkerForEveryViewOfTheEntry) {
+    models.pasteboard.copy({{PasteboardType::png, encodedImage("png", {640, 480}, Qt::green)}});
+    models.clipboard.checkPasteboard();
+    const auto image = models.clipboard.items().first().content.imageValue();
+    ASSERT_TRUE(image);
+    models.queue.holdBackground(true);
+    open();
+    view->grab();
+    // Painting asked a worker for the thumbnail and did not decode it itself.
+    EXPECT_EQ(models.queue.backgroundCount(), 1);
+    const QSize bounds = ClipboardRow::thumbnailBounds(list()->viewport()->devicePixelRatioF());
+    EXPECT_TRUE(image->cachedThumbnail(bounds).isNull());
+    view->grab();
+    EXPECT_EQ(models.queue.backgroundCount(), 1);
+
+    models.queue.runBackground();
+    models.queue.runPending();
+    EXPECT_FALSE(image->cachedThumbnail(bounds).isNull());
+    const QImage shown = view->grab().toImage();
+    const QRect row = list()->rowRect(models.clipboard.items().first().id).toRect();
+    const QPoint inThumbnail = list()->viewport()->mapTo(view.get(), row.topLeft()) +
+                               QPoint(row.width() / 5, row.height() / 2);
+    EXPECT_GT(QColor(shown.pixel(inThumbnail)).green(), 128);
+
+    // A view opened later (the tab shown again) paints the same thumbnail without new work.
+    view.reset();
+    open();
+    view->grab();
+    EXPECT_EQ(models.queue.backgroundCount(), 0);
+}
+
+TEST(ClipboardRowLayout, AwkwardContentStaysInsideItsRow) {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    auto text = [&](const QString& s) {
+        return ClipboardItem::make(
+            ClipboardContent::text(s), now,
+            QStringLiteral("Very Long Application Name That Goes On And On"));
+    };
+    auto image = [&](QSize size) {
+        return ClipboardItem::make(
+            ClipboardContent::image(ClipboardImage::fromData(encodedImage("png", size))), now,
+            std::nullopt);
+    };
+    QString emoji;
+    for (int i = 0; i < 60; ++i) {
+        emoji += QStringLiteral("👩‍👩‍👧‍👦🏳️‍🌈👍🏽");
+    }
+    const ClipboardItem twoLines = text(QStringLiteral("first line\nsecond line"));
+    const ClipboardItem fourThreeImage = image({400, 300});
+    const QList<ClipboardItem> awkward = {
+        text(QString(5000, QLatin1Char('x'))),
+        text(QStringLiteral("a\nb\nc\nd\ne")),
+        text(QStringLiteral("مرحبا بالعالم، هذا نص طويل من اليمين إلى اليسار يمتد على أكثر من "
+                            "سطر واحد في الصف")),
+        text(emoji),
+        image({1, 20000}),
+        image({20000, 1}),
+    };
+    const qreal width = 372;
+    for (const ClipboardItem& item : awkward) {
+        const qreal height = ClipboardRow::height(item, width);
+        const bool isImage = item.content.kind() == ClipboardContent::Kind::image;
+        // However long the text, a row holds at most two lines; an image row no more than a
+        // row with an ordinary picture.
+        EXPECT_LE(height, ClipboardRow::height(isImage ? fourThreeImage : twoLines, width))
+            << item.preview().toStdString();
+        for (bool hovered : {false, true}) {
+            const QRect row(10, 10, int(width), qCeil(height));
+            QImage canvas(row.adjusted(-10, -10, 10, 10).size(),
+                          QImage::Format_ARGB32_Premultiplied);
+            canvas.fill(Qt::transparent);
+            {
+                QPainter painter(&canvas);
+                const QImage thumbnail =
+                    isImage ? item.content.imageValue()->thumbnail(ClipboardRow::thumbnailBounds(1))
+                            : QImage();
+                if (isImage) {
+                    EXPECT_FALSE(thumbnail.isNull());
+                }
+                ClipboardRow(item, hovered, false).paint(painter, row, thumbnail, now);
+            }
+            int outside = 0;
+            int inside = 0;
+            for (int y = 0; y < canvas.height(); ++y) {
+                for (int x = 0; x < canvas.width(); ++x) {
+                    const bool painted = qAlpha(canvas.pixel(x, y)) != 0;
+                    (row.contains(x, y) ? inside : outside) += painted ? 1 : 0;
+                }
+            }
+            EXPECT_EQ(outside, 0) << item.preview().toStdString();
+            EXPECT_GT(inside, 0);
+        }
+    }
+}

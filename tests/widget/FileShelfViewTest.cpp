@@ -1,0 +1,136 @@
+#include "shelf/FileShelfView.h"
+#include "TabViewModels.h"
+#include "panel/DrawerTextButton.h"
+#include "shelf/FileShelfCell.h"
+#include "shelf/FileShelfGrid.h"
+
+#include <QFile>
+#include <QMimeData>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FileShelfViewTest : ::testing::Test {
+    TabViewModels models;
+    QTemporaryDir files;
+    std::unique_ptr<FileShelfView> view;
+
+    void open() {
+        view = std::make_unique<FileShelfView>(models.context());
+        view->resize(380, 420);
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    }
+
+    QUrl dropped(const QString& name) {
+        QFile file(files.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("contents");
+        file.close();
+        const QUrl url = QUrl::fromLocalFile(file.fileName());
+        models.shelf.addFile(url);
+        return url;
+    }
+
+    QUuid idOf(const QUrl& url) const {
+        for (const ShelfFile& file : models.shelf.files()) {
+            if (file.url() == url) {
+                return file.id();
+            }
+        }
+        return {};
+    }
+
+    QList<QUrl> shelved() const {
+        QList<QUrl> urls;
+        for (const ShelfFile& file : models.shelf.files()) {
+            urls.append(file.url());
+        }
+        return urls;
+    }
+};
+
+} // namespace
+
+TEST_F(FileShelfViewTest, TheDropAreaGivesWayToTheGridAndClearAllBringsItBack) {
+    open();
+    EXPECT_TRUE(view->isShowingEmptyState());
+    EXPECT_FALSE(view->clearAllButton()->isVisible());
+    EXPECT_FALSE(view->grid()->isVisible());
+
+    const QUrl a = dropped(QStringLiteral("a.txt"));
+    const QUrl b = dropped(QStringLiteral("b.txt"));
+    EXPECT_FALSE(view->isShowingEmptyState());
+    EXPECT_TRUE(view->clearAllButton()->isVisible());
+    EXPECT_TRUE(view->grid()->isVisible());
+    // Newest first.
+    EXPECT_LT(view->grid()->cellRect(idOf(b)).left(), view->grid()->cellRect(idOf(a)).left());
+
+    QTest::mouseClick(view->clearAllButton(), Qt::LeftButton);
+    EXPECT_TRUE(models.shelf.files().isEmpty());
+    EXPECT_TRUE(view->isShowingEmptyState());
+    EXPECT_FALSE(view->clearAllButton()->isVisible());
+}
+
+TEST_F(FileShelfViewTest, OnlyTheHoveredCellsRemoveButtonTakesTheFileOff) {
+    const QUrl a = dropped(QStringLiteral("a.txt"));
+    const QUrl b = dropped(QStringLiteral("b.txt"));
+    open();
+    FileShelfGrid* grid = view->grid();
+    QWidget* viewport = grid->viewport();
+
+    // A click on the cell's body removes nothing.
+    const QRectF cellA = grid->cellRect(idOf(a));
+    QTest::mouseMove(viewport, cellA.center().toPoint());
+    EXPECT_EQ(grid->hoveredId(), idOf(a));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, cellA.center().toPoint());
+    EXPECT_EQ(shelved(), (QList<QUrl>{b, a}));
+
+    // Leaving the grid hides every remove button.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(viewport, &leave);
+    EXPECT_EQ(grid->hoveredId(), std::nullopt);
+
+    const QPoint button = FileShelfCell::removeButtonRect(cellA).center().toPoint();
+    QTest::mouseMove(viewport, button);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, button);
+    EXPECT_EQ(shelved(), (QList<QUrl>{b}));
+}
+
+TEST_F(FileShelfViewTest, CellsFitTheWidthInColumnsWithoutOverlapping) {
+    for (int i = 0; i < 9; ++i) {
+        dropped(QStringLiteral("file-with-a-rather-long-name-%1.pdf").arg(i));
+    }
+    open();
+    FileShelfGrid* grid = view->grid();
+    int columns = 0;
+    for (int width : {200, 300, 380, 520, 700}) {
+        view->resize(width, 600);
+        QApplication::processEvents();
+        EXPECT_GE(grid->columnCount(), columns) << width;
+        columns = grid->columnCount();
+        QList<QRectF> cells;
+        for (const ShelfFile& file : models.shelf.files()) {
+            const QRectF cell = grid->cellRect(file.id());
+            EXPECT_GE(cell.left(), 0) << width;
+            EXPECT_LE(cell.right(), grid->viewport()->width()) << width;
+            for (const QRectF& other : cells) {
+                EXPECT_FALSE(cell.intersects(other)) << width;
+            }
+            cells.append(cell);
+        }
+    }
+    EXPECT_GT(columns, 1);
+}
+
+TEST(FileShelfGrid, ADraggedFileCarriesItsUrlForFileManagersAndBrowsers) {
+    QTemporaryDir dir;
+    const QUrl url = QUrl::fromLocalFile(dir.filePath(QStringLiteral("Report Q3 ✓.pdf")));
+    const ShelfFile file = ShelfFile::make(url, nullptr, QDateTime::currentDateTimeUtc());
+    std::unique_ptr<QMimeData> data(FileShelfGrid::dragData(file));
+    ASSERT_TRUE(data->hasFormat(QStringLiteral("text/uri-list")));
+    EXPECT_EQ(data->urls(), (QList<QUrl>{url}));
+    EXPECT_TRUE(data->data(QStringLiteral("text/uri-list")).startsWith("file:///"));
+}
