@@ -3,11 +3,11 @@
 #include "clipboard/ClipboardHistoryList.h"
 #include "clipboard/ClipboardManager.h"
 #include "panel/DrawerStyle.h"
+#include "panel/DrawerTabHeader.h"
 #include "panel/DrawerTextButton.h"
 #include "platform/x11/SymbolCatalogue.h"
 
 #include <QFontMetricsF>
-#include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -16,15 +16,9 @@ ClipboardHistoryView::ClipboardHistoryView(const DrawerContext& ctx, QWidget* pa
     , ctx_(ctx) {
     setStyleSheet(DrawerStyle::widgetStyleSheet());
 
-    header_ = new QWidget(this);
-    header_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    auto* headerLayout = new QHBoxLayout(header_);
-    headerLayout->setContentsMargins(12, 6, 12, 6);
-    headerLayout->addStretch(1);
-    clearButton_ =
-        new DrawerTextButton(QStringLiteral("Clear"), DrawerStyle::font(10, QFont::Medium),
-                             DrawerStyle::white(0.3), header_);
-    headerLayout->addWidget(clearButton_);
+    const DrawerTabHeader top = makeDrawerTabHeader(QStringLiteral("Clear"), this);
+    header_ = top.header;
+    clearButton_ = top.button;
     connect(clearButton_, &QAbstractButton::clicked, this, [this] { ctx_.clipboard.clearAll(); });
 
     list_ = new ClipboardHistoryList(ctx_.clipboard, ctx_.panelState, ctx_.mainQueue, this);

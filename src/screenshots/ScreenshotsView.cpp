@@ -1,6 +1,7 @@
 #include "screenshots/ScreenshotsView.h"
 
 #include "panel/DrawerStyle.h"
+#include "panel/DrawerTextButton.h"
 #include "panel/PanelState.h"
 #include "platform/MainQueue.h"
 #include "platform/Pasteboard.h"
@@ -35,59 +36,6 @@ QFont headerFont() {
 QFont clearFont() {
     return DrawerStyle::font(headerTextSize, QFont::Medium);
 }
-
-QString rgba(const QColor& c) {
-    return QStringLiteral("rgba(%1, %2, %3, %4)")
-        .arg(c.red())
-        .arg(c.green())
-        .arg(c.blue())
-        .arg(c.alphaF(), 0, 'f', 3);
-}
-
-// The drawer's dark look for the parts Qt draws itself: the scroll bar (a thin rounded
-// handle on no track) and the tooltips of the cells' buttons, which take their style from here.
-QString viewStyleSheet() {
-    QColor tipBackground = DrawerStyle::material();
-    tipBackground.setAlphaF(1.0f);
-    return QStringLiteral(
-               "QScrollArea { background: transparent; border: none; }"
-               "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px 2px 2px 0; }"
-               "QScrollBar::handle:vertical { background: %1; border-radius: 3px;"
-               " min-height: 24px; }"
-               "QScrollBar::handle:vertical:hover, QScrollBar::handle:vertical:pressed"
-               " { background: %2; }"
-               "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
-               " { height: 0; border: none; background: none; }"
-               "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"
-               "QToolTip { color: %3; background-color: %4; border: 1px solid %5;"
-               " border-radius: 4px; padding: 2px 5px; font-size: 11px; }")
-        .arg(rgba(DrawerStyle::white(0.18)), rgba(DrawerStyle::white(0.32)),
-             rgba(DrawerStyle::white(0.85)), rgba(tipBackground), rgba(DrawerStyle::white(0.12)));
-}
-
-// The header's "Clear": its label and nothing else.
-class TextButton final : public QAbstractButton {
-public:
-    TextButton(const QString& text, QWidget* parent)
-        : QAbstractButton(parent) {
-        setText(text);
-        setFont(clearFont());
-        setFocusPolicy(Qt::NoFocus);
-        setCursor(Qt::PointingHandCursor);
-    }
-    QSize sizeHint() const override {
-        const QFontMetrics metrics(font());
-        return {metrics.horizontalAdvance(text()), metrics.height()};
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setFont(font());
-        p.setPen(DrawerStyle::white(0.3));
-        p.drawText(rect(), Qt::AlignCenter, text());
-    }
-};
 
 // A viewfinder's corner marks around a small camera, drawn with thin lines.
 void paintViewfinderSymbol(QPainter& p, const QRectF& box) {
@@ -147,9 +95,11 @@ QString ScreenshotsView::countText(qsizetype count) {
 ScreenshotsView::ScreenshotsView(const DrawerContext& ctx, QWidget* parent)
     : QWidget(parent)
     , ctx_(ctx) {
-    setStyleSheet(viewStyleSheet());
+    setStyleSheet(DrawerStyle::widgetStyleSheet() +
+                  QStringLiteral("QScrollArea { background: transparent; border: none; }"));
 
-    clearButton_ = new TextButton(tr("Clear"), this);
+    clearButton_ = new DrawerTextButton(tr("Clear"), clearFont(), DrawerStyle::white(0.3), this);
+    clearButton_->setCursor(Qt::PointingHandCursor);
     connect(clearButton_, &QAbstractButton::clicked, this, &ScreenshotsView::clearAnimated);
 
     scrollArea_ = new QScrollArea(this);

@@ -1,13 +1,13 @@
 #include "shelf/FileShelfView.h"
 
 #include "panel/DrawerStyle.h"
+#include "panel/DrawerTabHeader.h"
 #include "panel/DrawerTextButton.h"
 #include "platform/x11/SymbolCatalogue.h"
 #include "shelf/FileShelfGrid.h"
 #include "shelf/FileShelfManager.h"
 
 #include <QFontMetricsF>
-#include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -16,15 +16,9 @@ FileShelfView::FileShelfView(const DrawerContext& ctx, QWidget* parent)
     , ctx_(ctx) {
     setStyleSheet(DrawerStyle::widgetStyleSheet());
 
-    header_ = new QWidget(this);
-    header_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    auto* headerLayout = new QHBoxLayout(header_);
-    headerLayout->setContentsMargins(12, 6, 12, 6);
-    headerLayout->addStretch(1);
-    clearAllButton_ =
-        new DrawerTextButton(QStringLiteral("Clear All"), DrawerStyle::font(10, QFont::Medium),
-                             DrawerStyle::white(0.3), header_);
-    headerLayout->addWidget(clearAllButton_);
+    const DrawerTabHeader top = makeDrawerTabHeader(QStringLiteral("Clear All"), this);
+    header_ = top.header;
+    clearAllButton_ = top.button;
     connect(clearAllButton_, &QAbstractButton::clicked, this, [this] { ctx_.shelf.clearAll(); });
 
     grid_ = new FileShelfGrid(ctx_.shelf, this);
