@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <QtMath>
 
 namespace {
 
@@ -87,7 +88,7 @@ void DropdownPanel::setFrameOrigin(const QPointF& origin) {
     move(qt.topLeft().toPoint());
 }
 
-void DropdownPanel::showBelow(const QRectF& rect) {
+void DropdownPanel::showBelow(const QRectF& rect, const QRectF& keepClear) {
     const QRectF anchor = ScreenCoordinates::toQt(rect);
     QScreen* screen = QGuiApplication::screenAt(anchor.center().toPoint());
     if (screen == nullptr) {
@@ -99,7 +100,14 @@ void DropdownPanel::showBelow(const QRectF& rect) {
         const QRect area = screen->availableGeometry();
         int x = qRound(anchor.center().x() - width() / 2.0);
         x = qMax(area.left(), qMin(x, area.left() + area.width() - width()));
-        move(x, area.top());
+        int y = area.top();
+        if (!keepClear.isEmpty()) {
+            const QRectF clear = ScreenCoordinates::toQt(keepClear);
+            if (QRectF(x, y, width(), height()).intersects(clear)) {
+                y = qCeil(clear.bottom());
+            }
+        }
+        move(x, y);
     }
     animateIn();
 }

@@ -35,7 +35,9 @@ public:
 
     // Centres the drawer under the rectangle (the tray icon), just below the screen's top bar,
     // kept inside that screen, and animates it in.
-    void showBelow(const QRectF& rect);
+    // keepClear (same coordinates, may be empty) is a window the drawer must not open under,
+    // such as the pill, which stays above every window.
+    void showBelow(const QRectF& rect, const QRectF& keepClear = QRectF());
     // Whether showing takes the keyboard. A drawer opened by hovering the notch leaves it with
     // the program the user works in until the user clicks into the drawer.
     enum class Activation { takeKeyboard, keepFocus };
