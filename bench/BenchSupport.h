@@ -3,14 +3,19 @@
 #include "platform/Pasteboard.h"
 #include "platform/Workspace.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QMap>
+#include <QTimer>
 
 #include <malloc.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 
 // Resident memory of this process, after handing freed heap back to the system.
 inline long long residentBytes() {
@@ -24,6 +29,31 @@ inline long long residentBytes() {
 
 inline double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Runs the event loop until done answers true. A timer ticks every millisecond meanwhile; the
+// longest gap between ticks is the longest the loop could not turn (a click on the tray icon
+// would have waited that long). In ms.
+inline double longestStallUntil(const std::function<bool()>& done) {
+    double longest = 0;
+    QElapsedTimer sinceTick;
+    QEventLoop loop;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longest = std::max(longest, double(sinceTick.nsecsElapsed()) / 1e6);
+        sinceTick.restart();
+        if (done()) {
+            loop.quit();
+        }
+    });
+    sinceTick.start();
+    ticker.start();
+    if (!done()) {
+        loop.exec();
+    }
+    return longest;
 }
 
 // A clipboard whose every read hands out a fresh copy of the bytes, as a transfer from

@@ -2,6 +2,7 @@
 // decoded into thumbnails and watched, as the program does at launch. Prints time and memory,
 // and how long the main thread's event loop is held up meanwhile.
 
+#include "BenchSupport.h"
 #include "EncodedImage.h"
 #include "platform/Pasteboard.h"
 #include "platform/ScreenCapture.h"
@@ -68,31 +69,6 @@ double threadCpuMs() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
-// Runs the event loop until done answers true. A timer ticks every millisecond meanwhile; the
-// longest gap between ticks is the longest the loop could not turn (a click on the tray icon
-// would have waited that long). In ms.
-double longestStallUntil(const std::function<bool()>& done) {
-    double longest = 0;
-    QElapsedTimer sinceTick;
-    QEventLoop loop;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longest = std::max(longest, double(sinceTick.nsecsElapsed()) / 1e6);
-        sinceTick.restart();
-        if (done()) {
-            loop.quit();
-        }
-    });
-    sinceTick.start();
-    ticker.start();
-    if (!done()) {
-        loop.exec();
-    }
-    return longest;
 }
 
 double longestStallWhileLoading(const ScreenshotManager& manager) {

@@ -193,29 +193,6 @@ void measureOpening(const char* label, Models& models) {
     std::printf("  resident after closing it     %+.1f KB\n", (residentBytes() - before) / 1024.0);
 }
 
-// Runs the event loop until done; the longest gap between ticks of a 1 ms timer, in ms.
-double longestStallUntil(const std::function<bool()>& done) {
-    double longest = 0;
-    QElapsedTimer sinceTick;
-    QEventLoop loop;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longest = std::max(longest, double(sinceTick.nsecsElapsed()) / 1e6);
-        sinceTick.restart();
-        if (done()) {
-            loop.quit();
-        }
-    });
-    sinceTick.start();
-    ticker.start();
-    if (!done()) {
-        loop.exec();
-    }
-    return longest;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
