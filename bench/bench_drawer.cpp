@@ -4,9 +4,9 @@
 // against the frames a 60 Hz screen would show, and the CPU they take.
 
 #include "app/AppModels.h"
+#include "drawer/DropdownPanel.h"
+#include "drawer/PanelContentView.h"
 #include "fakes/FakePlatform.h"
-#include "panel/DropdownPanel.h"
-#include "panel/PanelContentView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,10 +3,10 @@
 #include "app/AppDelegate.h"
 
 #include "app/AppModels.h"
-#include "notch/DropIntake.h"
+#include "drawer/DropdownPanel.h"
+#include "drawer/PanelContentView.h"
+#include "drops/DropIntake.h"
 #include "notch/NotchWindow.h"
-#include "panel/DropdownPanel.h"
-#include "panel/PanelContentView.h"
 #include "platform/EventMonitors.h"
 #include "platform/Logging.h"
 #include "platform/MainQueue.h"

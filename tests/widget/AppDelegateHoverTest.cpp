@@ -1,8 +1,8 @@
 #include "app/AppDelegate.h"
 #include "app/AppModels.h"
+#include "drawer/DropdownPanel.h"
 #include "fakes/FakePlatform.h"
 #include "notch/NotchWindow.h"
-#include "panel/DropdownPanel.h"
 #include "settings/SettingsManager.h"
 
 #include <QJsonObject>
@@ -168,8 +168,8 @@ TEST(AppDelegateHover, TheNotchSettingBuildsAndDropsTheOverlayAndStatusSaysSo) {
         fake.userDefaults.values = {{QStringLiteral("replaceNotch"), false}};
     });
     EXPECT_EQ(app.delegate->notchWindow(), nullptr);
-    EXPECT_EQ(notchStatus(app), (QJsonObject{{QStringLiteral("shown"), false},
-                                             {QStringLiteral("hovered"), false}}));
+    EXPECT_EQ(notchStatus(app),
+              (QJsonObject{{QStringLiteral("shown"), false}, {QStringLiteral("hovered"), false}}));
 
     app.delegate->setNotchVisible(true);
     NotchWindow* first = app.delegate->notchWindow();
@@ -177,8 +177,8 @@ TEST(AppDelegateHover, TheNotchSettingBuildsAndDropsTheOverlayAndStatusSaysSo) {
     app.delegate->setNotchVisible(true);
     EXPECT_EQ(app.delegate->notchWindow(), first);
     app.hoverNotch();
-    EXPECT_EQ(notchStatus(app), (QJsonObject{{QStringLiteral("shown"), true},
-                                             {QStringLiteral("hovered"), true}}));
+    EXPECT_EQ(notchStatus(app),
+              (QJsonObject{{QStringLiteral("shown"), true}, {QStringLiteral("hovered"), true}}));
 
     app.delegate->setNotchVisible(false);
     EXPECT_EQ(app.delegate->notchWindow(), nullptr);

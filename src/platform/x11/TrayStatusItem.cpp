@@ -1,7 +1,7 @@
 #include "platform/x11/TrayStatusItem.h"
 
 #include "platform/x11/ScreenCoordinates.h"
-#include "platform/x11/SymbolCatalogue.h"
+#include "widgets/SymbolCatalogue.h"
 
 #include <QGuiApplication>
 #include <QIcon>

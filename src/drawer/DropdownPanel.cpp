@@ -1,14 +1,14 @@
-#include "panel/DropdownPanel.h"
+#include "drawer/DropdownPanel.h"
 
-#include "panel/DrawerStyle.h"
-#include "panel/DropHostingView.h"
-#include "panel/PanelContentView.h"
+#include "drawer/DropHostingView.h"
+#include "drawer/PanelContentView.h"
 #include "panel/PanelNotifications.h"
 #include "panel/PanelState.h"
 #include "platform/NotificationCenter.h"
 #include "platform/x11/ScreenCoordinates.h"
 #include "platform/x11/X11Compositing.h"
 #include "platform/x11/X11WindowState.h"
+#include "widgets/DrawerStyle.h"
 
 #include <QApplication>
 #include <QGuiApplication>
