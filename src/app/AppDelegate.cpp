@@ -1,36 +1,39 @@
 #include "app/AppDelegate.h"
 
 #include "app/AppModels.h"
+#include "app/HoverController.h"
+#include "app/InstanceStatus.h"
 #include "clipboard/ClipboardManager.h"
 #include "drawer/DropdownPanel.h"
 #include "drawer/PanelContentView.h"
 #include "drops/DropIntake.h"
 #include "notch/NotchWindow.h"
-#include "notes/NotesManager.h"
 #include "panel/PanelState.h"
 #include "platform/MainQueue.h"
-#include "platform/Platform.h"
 #include "platform/StatusItem.h"
-#include "screenshots/ScreenshotManager.h"
 #include "settings/SettingsManager.h"
 #include "settings/SettingsWindow.h"
-#include "shelf/FileShelfManager.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QJsonArray>
 
-#include <algorithm>
+namespace {
+// Every device-independent modifier but the function key.
+constexpr quint32 blockingModifiers = 0xFF7F0000u;
+} // namespace
 
-AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings, AppModels& models,
-                         SettingsWindowController* settingsWindow, QObject* parent)
+AppDelegate::AppDelegate(const Platform& platform, AppModels& models, AutostartEntry& autostart,
+                         QObject* parent)
     : QObject(parent)
     , platform_(platform)
-    , settings_(settings)
     , models_(models)
-    , settingsWindow_(settingsWindow) {}
+    , settingsWindow_(std::make_unique<SettingsWindowController>(models.settings(), autostart)) {}
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate() {
+    if (hotkeyMonitor_) {
+        platform_.eventMonitors->removeMonitor(*hotkeyMonitor_);
+    }
+}
 
 void AppDelegate::applicationDidFinishLaunching() {
     // 1-2. The tray item; both buttons toggle the drawer.
@@ -42,11 +45,11 @@ void AppDelegate::applicationDidFinishLaunching() {
         statusItem_->sendActionOn(StatusItem::LeftMouseUpMask | StatusItem::RightMouseUpMask);
     }
     setupPanel();
-    if (settings_.showNotch()) {
+    if (models_.settings().showNotch()) {
         createNotchWindow();
     }
     setupHotkey();
-    clipboard().startPolling();
+    models_.clipboard().startPolling();
     // The screenshot list was built with the other models and already watches its folder.
 }
 
@@ -56,15 +59,43 @@ void AppDelegate::statusItemClicked() {
 
 void AppDelegate::setupPanel() {
     panel_ = std::make_unique<DropdownPanel>(models_.drawerContext());
-    panel_->setOnDrop([self = QPointer<AppDelegate>(this)](const DragPasteboard& drag) {
-        return self && handleDrop(drag, self->shelf(), self->clipboard());
+    panel_->setOnDrop([&models = models_](const DragPasteboard& drag) {
+        return handleDrop(drag, models.shelf(), models.clipboard());
     });
+    hover_ = std::make_unique<HoverController>(*panel_, *platform_.screens,
+                                               *platform_.eventMonitors, *platform_.mainQueue);
     PanelContentView* content = panel_->content();
     connect(content->settingsAction(), &QAction::triggered, this, &AppDelegate::openSettings);
     connect(content->quitAction(), &QAction::triggered, QCoreApplication::instance(),
             &QCoreApplication::quit, Qt::QueuedConnection);
-    connect(panel_.get(), &DropdownPanel::becameKey, this, &AppDelegate::panelBecameKey);
-    connect(panel_.get(), &DropdownPanel::resignedKey, this, &AppDelegate::panelResignedKey);
+    connect(panel_.get(), &DropdownPanel::becameKey, hover_.get(),
+            &HoverController::panelBecameKey);
+    connect(panel_.get(), &DropdownPanel::resignedKey, hover_.get(),
+            &HoverController::panelResignedKey);
+}
+
+void AppDelegate::createNotchWindow() {
+    notchWindow_ = std::make_unique<NotchWindow>(models_.drawerContext(), *platform_.screens);
+    notchWindow_->setPanelVisible(isPanelVisible());
+    connect(notchWindow_.get(), &NotchWindow::hovered, hover_.get(),
+            &HoverController::showPanelFromHover);
+    connect(panel_.get(), &DropdownPanel::visibilityChanged, notchWindow_.get(),
+            &NotchWindow::setPanelVisible);
+    hover_->setNotch(notchWindow_.get());
+}
+
+void AppDelegate::setNotchVisible(bool visible) {
+    if (visible) {
+        if (!notchWindow_) {
+            createNotchWindow();
+        }
+        return;
+    }
+    if (notchWindow_) {
+        hover_->setNotch(nullptr);
+        notchWindow_->hide();
+        notchWindow_.reset();
+    }
 }
 
 void AppDelegate::togglePanel(std::optional<DrawerTab> tab) {
@@ -74,9 +105,9 @@ void AppDelegate::togglePanel(std::optional<DrawerTab> tab) {
     // A drawer on its way out counts as closed: a click while it fades brings it back.
     const bool shown = panel_->isVisible() && !panel_->isHiding();
     if (!shown) {
-        panelOpenedViaHover_ = false;
+        hover_->panelShownElsewhere();
         if (tab) {
-            panelState().setRequestedTab(tab);
+            models_.panelState().setRequestedTab(tab);
         }
         showPanelBelowStatusItem();
         return;
@@ -86,9 +117,7 @@ void AppDelegate::togglePanel(std::optional<DrawerTab> tab) {
         return;
     }
     panel_->animateOut();
-    unhoverNotch();
-    panelOpenedViaHover_ = false;
-    stopHoverTracking();
+    hover_->panelClosed();
 }
 
 void AppDelegate::openPanel() {
@@ -109,79 +138,37 @@ void AppDelegate::showPanelBelowStatusItem() {
 }
 
 void AppDelegate::openSettings() {
-    SettingsWindowController& controller =
-        settingsWindow_ != nullptr ? *settingsWindow_ : SettingsWindowController::shared();
-    QPointer<AppDelegate> self(this);
-    controller.show([self](bool visible) {
+    settingsWindow_->show([self = QPointer<AppDelegate>(this)](bool visible) {
         if (self) {
             self->setNotchVisible(visible);
         }
     });
 }
 
-ClipboardManager& AppDelegate::clipboard() const {
-    return models_.clipboard();
-}
-
-FileShelfManager& AppDelegate::shelf() const {
-    return models_.shelf();
-}
-
-NotesManager& AppDelegate::notes() const {
-    return models_.notes();
-}
-
-ScreenshotManager& AppDelegate::screenshots() const {
-    return models_.screenshots();
-}
-
-PanelState& AppDelegate::panelState() const {
-    return models_.panelState();
+void AppDelegate::setupHotkey() {
+    QPointer<AppDelegate> self(this);
+    hotkeyMonitor_ = platform_.eventMonitors->addGlobalMonitor(
+        InputEvent::KeyDownMask, [self](const InputEvent& event) {
+            if (!self || event.keyCode != InputEvent::GraveKeyCode) {
+                return;
+            }
+            // Only the function key may be held; with Caps Lock, Shift, Control, Alt, Super,
+            // a keypad key or Help the key is just typed.
+            if ((event.modifierFlags & blockingModifiers) != 0) {
+                return;
+            }
+            // The key itself goes on to the program in front; nothing is taken from it.
+            self->platform_.mainQueue->async(
+                weakly(self.data(), [](AppDelegate* d) { d->togglePanel(); }));
+        });
 }
 
 QJsonObject AppDelegate::status() const {
-    const QJsonObject settings{
-        {QStringLiteral("showNotch"), settings_.showNotch()},
-        {QStringLiteral("soundsEnabled"), settings_.soundsEnabled()},
-        {QStringLiteral("maxClipboardItems"), qint64(settings_.maxClipboardItems())}};
-
-    // Kinds and counts only: what was copied never leaves the process this way.
-    QJsonArray kinds;
-    qint64 pinned = 0;
-    for (const ClipboardItem& item : clipboard().displayItems()) {
-        kinds.append(ClipboardContent::kindName(item.content.kind()));
-        pinned += clipboard().pinnedIds().contains(item.id) ? 1 : 0;
-    }
-    const QJsonObject clipboardStatus{{QStringLiteral("count"), qint64(clipboard().items().size())},
-                                      {QStringLiteral("pinned"), pinned},
-                                      {QStringLiteral("kinds"), kinds}};
-
-    const QList<NoteItem>& noteItems = notes().items();
-    const QJsonObject notesStatus{
-        {QStringLiteral("count"), qint64(noteItems.size())},
-        {QStringLiteral("done"), qint64(std::count_if(noteItems.begin(), noteItems.end(),
-                                                      [](const NoteItem& n) { return n.done; }))}};
-
-    const ScreenshotManager& shotList = screenshots();
-    const QJsonObject shots{{QStringLiteral("count"), qint64(shotList.items().size())},
-                            {QStringLiteral("unseen"), qint64(shotList.unseenCount())},
-                            {QStringLiteral("folder"), shotList.screenshotPath()}};
-
-    return QJsonObject{
-        {QStringLiteral("running"), true},
-        {QStringLiteral("pid"), QCoreApplication::applicationPid()},
-        {QStringLiteral("settings"), settings},
-        {QStringLiteral("clipboard"), clipboardStatus},
-        {QStringLiteral("shelf"),
-         QJsonObject{{QStringLiteral("count"), qint64(shelf().files().size())}}},
-        {QStringLiteral("notes"), notesStatus},
-        {QStringLiteral("screenshots"), shots},
-        {QStringLiteral("drawer"),
-         QJsonObject{{QStringLiteral("visible"), isPanelVisible()},
-                     {QStringLiteral("tab"),
-                      rawValue(panel_ ? panel_->content()->activeTab() : DrawerTab::clipboard)}}},
-        {QStringLiteral("notch"),
-         QJsonObject{{QStringLiteral("shown"), notchWindow_ && notchWindow_->isVisible()},
-                     {QStringLiteral("hovered"), notchWindow_ && notchWindow_->isHovered}}},
-    };
+    return instanceStatus(
+        models_, ShellStatus{
+                     .drawerVisible = isPanelVisible(),
+                     .drawerTab = panel_ ? panel_->content()->activeTab() : DrawerTab::clipboard,
+                     .notchShown = notchWindow_ && notchWindow_->isVisible(),
+                     .notchHovered = notchWindow_ && notchWindow_->isHovered(),
+                 });
 }

@@ -2,6 +2,7 @@
 
 #include "panel/DrawerTab.h"
 #include "platform/EventMonitors.h"
+#include "platform/Platform.h"
 
 #include <QJsonObject>
 #include <QObject>
@@ -10,28 +11,21 @@
 #include <optional>
 
 class AppModels;
-class ClipboardManager;
+class AutostartEntry;
 class DropdownPanel;
-class FileShelfManager;
+class HoverController;
 class NotchWindow;
-class NotesManager;
-class PanelState;
-class ScreenshotManager;
-class SettingsManager;
 class SettingsWindowController;
 class StatusItem;
-class Timer;
-struct Platform;
 
-// Builds everything the user sees once the application has started, owns it for the whole run,
-// and answers what the running instance reports about itself. The models are built by the
-// caller and handed in.
+// Builds the windows once the application has started (the tray item, the drawer, the pill,
+// the settings window on demand), owns them for the whole run and wires them to the models,
+// which the caller builds and hands in.
 class AppDelegate final : public QObject {
     Q_OBJECT
 public:
-    // Without a settings window controller the shared one is used.
-    AppDelegate(const Platform& platform, SettingsManager& settings, AppModels& models,
-                SettingsWindowController* settingsWindow = nullptr, QObject* parent = nullptr);
+    AppDelegate(const Platform& platform, AppModels& models, AutostartEntry& autostart,
+                QObject* parent = nullptr);
     ~AppDelegate() override;
 
     // The launch sequence.
@@ -57,48 +51,20 @@ public:
     StatusItem* statusItem() const { return statusItem_.get(); }
     DropdownPanel* panel() const { return panel_.get(); }
     NotchWindow* notchWindow() const { return notchWindow_.get(); }
-    SettingsManager& settings() const { return settings_; }
-
-    ClipboardManager& clipboard() const;
-    FileShelfManager& shelf() const;
-    NotesManager& notes() const;
-    ScreenshotManager& screenshots() const;
-    PanelState& panelState() const;
-
-    // The notch's hover: opens the drawer under the notch, closing again once the pointer
-    // has left both (AppDelegateHover.cpp).
-    void showPanelFromHover();
+    HoverController* hover() const { return hover_.get(); }
+    SettingsWindowController& settingsWindow() const { return *settingsWindow_; }
 
 private:
     void setupPanel();
-
-    // Hover opening, auto-hide and the grave key (AppDelegateHover.cpp).
     void createNotchWindow();
     void setupHotkey();
-    void unhoverNotch();
-    void panelBecameKey();
-    void panelResignedKey();
-    bool pointerNearNotchOrPanel() const;
-    void checkHoverHide();
-    void startHoverHideTimer();
-    void cancelHoverHideTimer();
-    void hoverHideTimerFired();
-    void stopHoverTracking();
 
-    const Platform& platform_;
+    Platform platform_;
+    AppModels& models_;
+    std::unique_ptr<SettingsWindowController> settingsWindow_;
     std::unique_ptr<StatusItem> statusItem_;
     std::unique_ptr<DropdownPanel> panel_;
-    SettingsManager& settings_;
-    AppModels& models_;
-    SettingsWindowController* settingsWindow_;
+    std::unique_ptr<HoverController> hover_;
     std::unique_ptr<NotchWindow> notchWindow_;
-    std::optional<EventMonitors::Token> hoverGlobalMonitor_;
-    std::optional<EventMonitors::Token> hoverLocalMonitor_;
     std::optional<EventMonitors::Token> hotkeyMonitor_;
-    // Hover opening of the drawer: how far the pointer may stray and how long before it closes.
-    std::shared_ptr<Timer> hoverHideTimer_;
-    bool panelOpenedViaHover_ = false;
-
-    static constexpr double hoverMargin = 15.0;
-    static constexpr double hoverHideDelay = 0.06;
 };

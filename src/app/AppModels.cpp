@@ -5,10 +5,12 @@
 #include "panel/PanelState.h"
 #include "platform/Platform.h"
 #include "screenshots/ScreenshotManager.h"
+#include "settings/SettingsManager.h"
 #include "shelf/FileShelfManager.h"
 
 AppModels::AppModels(const Platform& platform)
     : platform_(platform)
+    , settings_(std::make_unique<SettingsManager>(*platform.userDefaults))
     , panelState_(std::make_unique<PanelState>(*platform.mainQueue))
     , clipboard_(std::make_unique<ClipboardManager>(*platform.pasteboard, *platform.workspace,
                                                     *platform.mainQueue))

@@ -6,7 +6,7 @@
 #include "app/InstanceChannel.h"
 #include "platform/Logging.h"
 #include "platform/x11/X11Platform.h"
-#include "settings/SettingsManager.h"
+#include "settings/AutostartEntry.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -164,9 +164,12 @@ int runInstance(int argc, char** argv, const CommandLine& line) {
     QApplication::setQuitOnLastWindowClosed(false);
     quitOnTerminationSignals(app);
 
+    // The composition root: every service, model and window is built here once, and each is
+    // handed what it uses.
     X11Platform platform;
     AppModels models(platform.services());
-    AppDelegate delegate(platform.services(), SettingsManager::shared(), models);
+    AutostartEntry autostart = AutostartEntry::forCurrentUser();
+    AppDelegate delegate(platform.services(), models, autostart);
 
     InstanceServer server(
         [&delegate](const QString& command) { return answer(delegate, command); });

@@ -1,7 +1,6 @@
 #include "clipboard/ClipboardLabels.h"
 
 #include "platform/MainQueue.h"
-#include "platform/Platform.h"
 
 #include <QTextBoundaryFinder>
 
@@ -73,8 +72,4 @@ QString timeAgo(const QDateTime& date, const QDateTime& now) {
         return QString::number(s / 60) + QLatin1Char('m');
     }
     return QString::number(s / 3600) + QLatin1Char('h');
-}
-
-QString timeAgo(const QDateTime& date) {
-    return timeAgo(date, Platform::current().mainQueue->now());
 }

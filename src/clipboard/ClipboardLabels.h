@@ -11,5 +11,3 @@ QString previewText(const QString& text);
 
 // The short age of a date seen from now: "now", "42s", "12m", "49h".
 QString timeAgo(const QDateTime& date, const QDateTime& now);
-// The same, seen from the installed main queue's clock.
-QString timeAgo(const QDateTime& date);

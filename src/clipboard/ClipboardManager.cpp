@@ -4,7 +4,6 @@
 #include "clipboard/ClipboardCopyBack.h"
 #include "platform/MainQueue.h"
 #include "platform/Pasteboard.h"
-#include "platform/Platform.h"
 #include "platform/Workspace.h"
 
 #include <algorithm>
@@ -16,14 +15,6 @@ ClipboardManager::ClipboardManager(Pasteboard& pasteboard, Workspace& workspace,
     , pasteboard_(pasteboard)
     , workspace_(workspace)
     , mainQueue_(mainQueue) {}
-
-ClipboardManager& ClipboardManager::shared() {
-    static ClipboardManager* instance = [] {
-        const Platform& platform = Platform::current();
-        return new ClipboardManager(*platform.pasteboard, *platform.workspace, *platform.mainQueue);
-    }();
-    return *instance;
-}
 
 QDateTime ClipboardManager::now() const {
     return mainQueue_.now();

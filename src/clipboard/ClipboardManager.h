@@ -30,9 +30,6 @@ public:
     ClipboardManager(Pasteboard& pasteboard, Workspace& workspace, MainQueue& mainQueue,
                      QObject* parent = nullptr);
 
-    // The process-wide history over the installed platform, created on first use.
-    static ClipboardManager& shared();
-
     const QList<ClipboardItem>& items() const { return items_; }
     const QSet<QUuid>& pinnedIds() const { return pinnedIds_; }
     qint64 lastChangeCount() const { return lastChangeCount_; }

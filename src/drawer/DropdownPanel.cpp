@@ -200,6 +200,16 @@ void DropdownPanel::changeEvent(QEvent* event) {
     }
 }
 
+void DropdownPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Q_EMIT visibilityChanged(isVisible());
+}
+
+void DropdownPanel::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    Q_EMIT visibilityChanged(isVisible());
+}
+
 void DropdownPanel::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         content_->onClose()();

@@ -67,9 +67,13 @@ Q_SIGNALS:
     // The drawer gained or lost the keyboard. Its own reaction (hiding) runs first.
     void becameKey();
     void resignedKey();
+    // The drawer was shown or hidden (a drawer fading out still counts as shown).
+    void visibilityChanged(bool visible);
 
 protected:
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -1,5 +1,6 @@
 #include "notch/NotchWindow.h"
 
+#include "drops/DropIntake.h"
 #include "notch/NotchPillContent.h"
 #include "notch/NotchPillView.h"
 #include "panel/PanelNotifications.h"
@@ -20,11 +21,9 @@
 
 #include <algorithm>
 
-NotchWindow::NotchWindow(const DrawerContext& context, Screens& screens,
-                         std::function<void()> hover, QWidget* parent)
+NotchWindow::NotchWindow(const DrawerContext& context, Screens& screens, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint)
-    , onHover(std::move(hover))
     , context_(context)
     , screens_(screens)
     , ticker_(context.mainQueue)
@@ -91,18 +90,19 @@ void NotchWindow::trackMouse(const QPointF& location) {
     const bool inside = location.x() >= zone.left() && location.x() < zone.right() &&
                         location.y() >= zone.top() && location.y() < zone.bottom();
     if (inside) {
-        if (!isHovered) {
-            isHovered = true;
+        if (!hovered_) {
+            hovered_ = true;
             hoverEntered();
         }
-        if (onHover) {
-            onHover();
-        }
-    } else if (isHovered) {
-        if (isPanelVisible && isPanelVisible()) {
-            return;
-        }
-        isHovered = false;
+        Q_EMIT hovered();
+    } else if (hovered_ && !panelVisible_) {
+        unhover();
+    }
+}
+
+void NotchWindow::unhover() {
+    if (hovered_) {
+        hovered_ = false;
         hoverExited();
     }
 }
@@ -184,9 +184,7 @@ void NotchWindow::dragEnterEvent(QDragEnterEvent* event) {
     // Whatever is dragged here goes on the shelf: show it, under the notch.
     context_.panelState.setRequestedTab(DrawerTab::shelf);
     context_.notifications.post(PanelNotifications::switchToFileShelf);
-    if (onHover) {
-        onHover();
-    }
+    Q_EMIT hovered();
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }
@@ -198,7 +196,8 @@ void NotchWindow::dragMoveEvent(QDragMoveEvent* event) {
 
 void NotchWindow::dropEvent(QDropEvent* event) {
     const bool taken =
-        onDrop && event->mimeData() != nullptr && onDrop(MimeDragPasteboard(*event->mimeData()));
+        event->mimeData() != nullptr &&
+        handleDrop(MimeDragPasteboard(*event->mimeData()), context_.shelf, context_.clipboard);
     if (taken) {
         event->setDropAction(Qt::CopyAction);
         event->accept();

@@ -6,19 +6,18 @@
 #include <QRectF>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
 class NotchPillContent;
 class NotchPillView;
-class DragPasteboard;
 class Screens;
 struct Screen;
 
 // The small overlay at the top centre of the built-in screen (else the primary one): it draws
-// the pill, grows it while the pointer is on it, reports hovering to its owner and catches
-// drags. It never takes focus and stays above the desktop's own bars.
+// the pill, grows it while the pointer is on it, reports hovering to its owner and hands what
+// is dropped on it to the drop intake. It never takes focus and stays above the desktop's own
+// bars.
 //
 // Pointer tracking costs nothing while the user works elsewhere: the window follows the
 // pointer only through its own enter, move and leave events.
@@ -31,21 +30,16 @@ public:
     static constexpr double earTarget = 10;
 
     // Builds the window, puts it in place and shows it.
-    NotchWindow(const DrawerContext& context, Screens& screens, std::function<void()> onHover,
-                QWidget* parent = nullptr);
+    NotchWindow(const DrawerContext& context, Screens& screens, QWidget* parent = nullptr);
     ~NotchWindow() override;
 
-    // Called on every pointer move inside the notch (and when a drag enters it).
-    std::function<void()> onHover;
     // Whether the drawer is showing; while it is, leaving the notch keeps the pill grown.
-    std::function<bool()> isPanelVisible;
-    // The drop intake: whether the dropped data was taken.
-    std::function<bool(const DragPasteboard&)> onDrop;
+    void setPanelVisible(bool visible) { panelVisible_ = visible; }
 
-    // The pointer is (or is treated as being) on the notch. The owner may clear it, and then
-    // calls hoverExited.
-    bool isHovered = false;
-    void hoverExited();
+    // The pointer is (or is treated as being) on the notch.
+    bool isHovered() const { return hovered_; }
+    // The owner's word that the hover is over (the drawer closed): the pill shrinks back.
+    void unhover();
 
     // In points, origin lower left.
     QRectF frame() const { return frame_; }
@@ -62,6 +56,10 @@ public:
     // The ear animation while it runs.
     bool isAnimatingEars() const { return earLink_ && earLink_->isRunning(); }
 
+Q_SIGNALS:
+    // On every pointer move inside the notch, and when a drag enters it.
+    void hovered();
+
 protected:
     void enterEvent(QEnterEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -74,12 +72,15 @@ private:
     void updateNotchGeometry();
     void setFrame(const QRectF& frame);
     void hoverEntered();
+    void hoverExited();
     void screenParametersChanged();
     void updateMask();
 
     DrawerContext context_;
     Screens& screens_;
     FrameTicker ticker_;
+    bool hovered_ = false;
+    bool panelVisible_ = false;
     double notchWidth_ = defaultWidth;
     double notchHeight_ = 37;
     QRectF frame_;

@@ -1,6 +1,5 @@
 #include "notes/NotesManager.h"
 
-#include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 
 #include <QLoggingCategory>
@@ -33,11 +32,6 @@ NotesManager::NotesManager(UserDefaults& defaults, QObject* parent)
     : QObject(parent)
     , defaults_(defaults) {
     load();
-}
-
-NotesManager& NotesManager::shared() {
-    static NotesManager* instance = new NotesManager(*Platform::current().userDefaults);
-    return *instance;
 }
 
 void NotesManager::load() {

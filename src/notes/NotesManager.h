@@ -25,9 +25,6 @@ public:
 
     explicit NotesManager(UserDefaults& defaults, QObject* parent = nullptr);
 
-    // The process-wide instance over the installed platform's defaults, created on first use.
-    static NotesManager& shared();
-
     const QList<NoteItem>& items() const { return items_; }
     // Replaces the whole list and saves it (also when it is equal; then nobody is notified).
     void setItems(const QList<NoteItem>& items);

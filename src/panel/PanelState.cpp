@@ -1,16 +1,10 @@
 #include "panel/PanelState.h"
 
 #include "platform/MainQueue.h"
-#include "platform/Platform.h"
 
 PanelState::PanelState(MainQueue& queue, QObject* parent)
     : QObject(parent)
     , queue_(queue) {}
-
-PanelState& PanelState::shared() {
-    static PanelState* instance = new PanelState(*Platform::current().mainQueue);
-    return *instance;
-}
 
 void PanelState::setRequestedTab(std::optional<DrawerTab> tab) {
     if (requestedTab_ == tab) {

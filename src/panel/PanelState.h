@@ -25,9 +25,6 @@ public:
 
     explicit PanelState(MainQueue& queue, QObject* parent = nullptr);
 
-    // The process-wide instance over the installed platform, created on first use.
-    static PanelState& shared();
-
     std::optional<DrawerTab> requestedTab() const { return requestedTab_; }
     void setRequestedTab(std::optional<DrawerTab> tab);
 

@@ -11,9 +11,8 @@ class ScreenCapture;
 class Screens;
 class EventMonitors;
 
-// The platform services of this process. The real program installs its X11 implementation
-// once at start; the process-wide shared models take what they need from here, while tests
-// hand fakes to the models' constructors directly.
+// The platform services of this process, handed to whatever needs them: the real program builds
+// its X11 implementation once at start, tests build fakes.
 struct Platform {
     MainQueue* mainQueue = nullptr;
     NotificationCenter* notificationCenter = nullptr;
@@ -25,11 +24,4 @@ struct Platform {
     ScreenCapture* screenCapture = nullptr;
     Screens* screens = nullptr;
     EventMonitors* eventMonitors = nullptr;
-
-    static const Platform& current();
-    static void install(const Platform& platform);
-    // Removes the installed services when they are the ones given, so nothing reaches a
-    // platform that is gone.
-    static void uninstall(const Platform& platform);
-    static bool hasInstalled();
 };

@@ -2,7 +2,6 @@
 
 #include "platform/DirectoryWatcher.h"
 #include "platform/MainQueue.h"
-#include "platform/Platform.h"
 #include "platform/ScreenCapture.h"
 
 #include <QDir>
@@ -38,15 +37,6 @@ ScreenshotManager::ScreenshotManager(MainQueue& mainQueue, DirectoryWatcher& wat
 }
 
 ScreenshotManager::~ScreenshotManager() = default;
-
-ScreenshotManager& ScreenshotManager::shared() {
-    static ScreenshotManager* instance = [] {
-        const Platform& platform = Platform::current();
-        return new ScreenshotManager(*platform.mainQueue, *platform.directoryWatcher,
-                                     *platform.screenCapture);
-    }();
-    return *instance;
-}
 
 bool ScreenshotManager::isScreenshot(const QString& fileName) {
     static const QStringList extensions = {QStringLiteral("png"), QStringLiteral("jpg"),

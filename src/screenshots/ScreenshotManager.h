@@ -44,9 +44,6 @@ public:
                       const ScreenCapture& screenCapture, QObject* parent = nullptr);
     ~ScreenshotManager() override;
 
-    // The process-wide instance over the installed platform, created on first use.
-    static ScreenshotManager& shared();
-
     // A screenshot's file name ends in .png, .jpg, .jpeg or .tiff (in any case) and begins
     // with "Screenshot", "Screen Shot" or "CleanShot" (exactly so).
     static bool isScreenshot(const QString& fileName);

@@ -1,6 +1,5 @@
 #include "settings/SettingsManager.h"
 
-#include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 
 #include <QLoggingCategory>
@@ -47,11 +46,6 @@ void SettingsManager::writeThrough(const QString& key) {
                                  "change";
         unsaved_.append(key);
     }
-}
-
-SettingsManager& SettingsManager::shared() {
-    static SettingsManager* instance = new SettingsManager(*Platform::current().userDefaults);
-    return *instance;
 }
 
 void SettingsManager::assign(bool& field, bool value, const QString& key,

@@ -22,9 +22,6 @@ public:
 
     explicit SettingsManager(UserDefaults& defaults, QObject* parent = nullptr);
 
-    // The process-wide instance over the installed platform's defaults, created on first use.
-    static SettingsManager& shared();
-
     bool showNotch() const { return showNotch_; }
     void setShowNotch(bool value);
 

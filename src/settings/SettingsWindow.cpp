@@ -121,12 +121,6 @@ SettingsWindowController::~SettingsWindowController() {
     delete window_;
 }
 
-SettingsWindowController& SettingsWindowController::shared() {
-    static auto* autostart = new AutostartEntry(AutostartEntry::forCurrentUser());
-    static auto* instance = new SettingsWindowController(SettingsManager::shared(), *autostart);
-    return *instance;
-}
-
 void SettingsWindowController::show(std::function<void(bool)> onShowNotchChanged) {
     if (!window_) {
         // Titled and closable, never resized, minimised or maximised (said through the Motif

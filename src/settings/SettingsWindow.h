@@ -41,8 +41,6 @@ public:
                              QObject* parent = nullptr);
     ~SettingsWindowController() override;
 
-    static SettingsWindowController& shared();
-
     // The callback is kept by the first show only; later shows reuse the window as it is.
     void show(std::function<void(bool)> onShowNotchChanged);
 

@@ -1,7 +1,6 @@
 #include "shelf/FileShelfManager.h"
 
 #include "platform/MainQueue.h"
-#include "platform/Platform.h"
 
 #include <QThread>
 
@@ -12,12 +11,6 @@ FileShelfManager::FileShelfManager(Workspace* workspace, MainQueue& queue, QObje
 
 FileShelfManager::~FileShelfManager() {
     Q_ASSERT(thread() == QThread::currentThread());
-}
-
-FileShelfManager& FileShelfManager::shared() {
-    static FileShelfManager* instance =
-        new FileShelfManager(Platform::current().workspace, *Platform::current().mainQueue);
-    return *instance;
 }
 
 void FileShelfManager::addFile(const QUrl& url) {

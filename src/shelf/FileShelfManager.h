@@ -21,9 +21,6 @@ public:
     FileShelfManager(Workspace* workspace, MainQueue& queue, QObject* parent = nullptr);
     ~FileShelfManager() override;
 
-    // The process-wide instance over the installed platform, created on first use.
-    static FileShelfManager& shared();
-
     const QList<ShelfFile>& files() const { return files_; }
 
     // Puts the file at the top, unless its URL is already on the shelf (then nothing changes

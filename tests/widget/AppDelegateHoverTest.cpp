@@ -3,9 +3,10 @@
 #include "drawer/DropdownPanel.h"
 #include "fakes/FakePlatform.h"
 #include "notch/NotchWindow.h"
-#include "settings/SettingsManager.h"
+#include "settings/AutostartEntry.h"
 
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -24,9 +25,8 @@ struct HoverApp {
             prepare(fake);
         }
         platform = fake.services();
-        settings = std::make_unique<SettingsManager>(fake.userDefaults);
         models = std::make_unique<AppModels>(platform);
-        delegate = std::make_unique<AppDelegate>(platform, *settings, *models);
+        delegate = std::make_unique<AppDelegate>(platform, *models, autostart);
         delegate->applicationDidFinishLaunching();
     }
 
@@ -53,7 +53,8 @@ struct HoverApp {
 
     FakePlatform fake;
     Platform platform;
-    std::unique_ptr<SettingsManager> settings;
+    QTemporaryDir configHome;
+    AutostartEntry autostart{configHome.path(), QStringLiteral("hodgebin")};
     std::unique_ptr<AppModels> models;
     std::unique_ptr<AppDelegate> delegate;
 };
@@ -98,7 +99,7 @@ TEST(AppDelegateHover, HoverOpensTheDrawerAtTheTopAndItClosesOnlyOnceThePointerS
     EXPECT_FALSE(app.shown());
     app.panel().finishAnimation();
     EXPECT_FALSE(app.panel().isVisible());
-    EXPECT_FALSE(app.notch().isHovered);
+    EXPECT_FALSE(app.notch().isHovered());
     EXPECT_EQ(app.pointerMonitors(), 0);
 }
 
@@ -124,7 +125,7 @@ TEST(AppDelegateHover, ClickingIntoAHoverOpenedDrawerPinsItAndTheTrayClosesOneTh
     app.panel().finishAnimation();
     Q_EMIT app.panel().becameKey(); // the user clicked into it
     EXPECT_EQ(app.pointerMonitors(), 0);
-    EXPECT_FALSE(app.notch().isHovered);
+    EXPECT_FALSE(app.notch().isHovered());
     app.moveTo(300, 300);
     app.fake.mainQueue.advance(1);
     EXPECT_TRUE(app.shown());
@@ -135,10 +136,10 @@ TEST(AppDelegateHover, ClickingIntoAHoverOpenedDrawerPinsItAndTheTrayClosesOneTh
 
     app.hoverNotch();
     app.panel().finishAnimation();
-    ASSERT_TRUE(app.notch().isHovered);
+    ASSERT_TRUE(app.notch().isHovered());
     app.fake.statusBar.lastItem->click(StatusItem::RightMouseUpMask);
     EXPECT_FALSE(app.shown());
-    EXPECT_FALSE(app.notch().isHovered); // the pill shrinks back at once
+    EXPECT_FALSE(app.notch().isHovered()); // the pill shrinks back at once
     EXPECT_EQ(app.pointerMonitors(), 0);
 }
 
@@ -184,5 +185,5 @@ TEST(AppDelegateHover, TheNotchSettingBuildsAndDropsTheOverlayAndStatusSaysSo) {
     EXPECT_EQ(app.delegate->notchWindow(), nullptr);
     app.delegate->setNotchVisible(true);
     EXPECT_NE(app.delegate->notchWindow(), nullptr);
-    EXPECT_FALSE(app.delegate->notchWindow()->isHovered);
+    EXPECT_FALSE(app.delegate->notchWindow()->isHovered());
 }

@@ -4,7 +4,7 @@
 #include "fakes/FakePlatform.h"
 #include "notes/NotesManager.h"
 #include "screenshots/ScreenshotManager.h"
-#include "settings/SettingsManager.h"
+#include "settings/AutostartEntry.h"
 #include "shelf/FileShelfManager.h"
 
 #include <QCoreApplication>
@@ -27,12 +27,11 @@ struct AppOverFakes {
             prepare(fake);
         }
         platform = fake.services();
-        settings = std::make_unique<SettingsManager>(fake.userDefaults);
         models = std::make_unique<AppModels>(platform);
         clipboard = &models->clipboard();
         shelf = &models->shelf();
         notes = &models->notes();
-        delegate = std::make_unique<AppDelegate>(platform, *settings, *models);
+        delegate = std::make_unique<AppDelegate>(platform, *models, autostart);
     }
 
     QJsonObject status() const { return delegate->status(); }
@@ -43,7 +42,8 @@ struct AppOverFakes {
 
     FakePlatform fake;
     Platform platform;
-    std::unique_ptr<SettingsManager> settings;
+    QTemporaryDir configHome;
+    AutostartEntry autostart{configHome.path(), QStringLiteral("hodgebin")};
     std::unique_ptr<AppModels> models;
     ClipboardManager* clipboard = nullptr;
     FileShelfManager* shelf = nullptr;

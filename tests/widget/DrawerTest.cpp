@@ -12,7 +12,7 @@
 #include "panel/PanelState.h"
 #include "platform/DragPasteboard.h"
 #include "screenshots/ScreenshotManager.h"
-#include "settings/SettingsManager.h"
+#include "settings/AutostartEntry.h"
 #include "shelf/FileShelfManager.h"
 #include "widgets/SymbolCatalogue.h"
 
@@ -218,8 +218,7 @@ namespace {
 class ToggleTest : public DrawerTest {
 protected:
     ToggleTest() {
-        settings = std::make_unique<SettingsManager>(fake.userDefaults);
-        delegate = std::make_unique<AppDelegate>(platform, *settings, *models);
+        delegate = std::make_unique<AppDelegate>(platform, *models, autostart);
         delegate->applicationDidFinishLaunching();
     }
 
@@ -227,7 +226,8 @@ protected:
         return delegate->status().value(QStringLiteral("drawer")).toObject();
     }
 
-    std::unique_ptr<SettingsManager> settings;
+    QTemporaryDir configHome;
+    AutostartEntry autostart{configHome.path(), QStringLiteral("hodgebin")};
     std::unique_ptr<AppDelegate> delegate;
 };
 

@@ -41,8 +41,8 @@ struct NotchOverFakes {
     }
 
     NotchWindow& open() {
-        window = std::make_unique<NotchWindow>(context(), fake.screens, [this] { ++hovers; });
-        window->isPanelVisible = [this] { return panelVisible; };
+        window = std::make_unique<NotchWindow>(context(), fake.screens);
+        QObject::connect(window.get(), &NotchWindow::hovered, [this] { ++hovers; });
         return *window;
     }
 
@@ -59,7 +59,6 @@ struct NotchOverFakes {
     std::unique_ptr<PanelState> panelState;
     std::unique_ptr<NotchWindow> window;
     int hovers = 0;
-    bool panelVisible = false;
 };
 
 QImage render(NotchPillView& view) {
@@ -163,7 +162,7 @@ TEST(NotchWindow, SitsAtTheTopCentreOfTheBuiltInScreenElseThePrimaryOne) {
     app.fake.screens.rearrange({});
     EXPECT_EQ(notch.frame(), QRectF(1440 + 1280 - 90, 1440 - 30, 180, 30));
     app.pointAt(2720, 1440);
-    EXPECT_FALSE(notch.isHovered);
+    EXPECT_FALSE(notch.isHovered());
 }
 
 TEST(NotchWindow, PointerOnTheNotchGrowsThePillAndLeavingShrinksItUnlessTheDrawerIsOpen) {
@@ -173,7 +172,7 @@ TEST(NotchWindow, PointerOnTheNotchGrowsThePillAndLeavingShrinksItUnlessTheDrawe
     ASSERT_EQ(notch.frame(), resting);
 
     app.pointAt(960, 1080); // the very top edge of the screen counts
-    EXPECT_TRUE(notch.isHovered);
+    EXPECT_TRUE(notch.isHovered());
     EXPECT_EQ(app.hovers, 1);
     EXPECT_EQ(notch.frame(), resting.adjusted(-10, -2, 10, 0));
     EXPECT_TRUE(notch.pillView()->isHovered());
@@ -182,12 +181,12 @@ TEST(NotchWindow, PointerOnTheNotchGrowsThePillAndLeavingShrinksItUnlessTheDrawe
     EXPECT_EQ(app.hovers, 2); // every move inside tells the owner again
 
     // Out of the notch while the drawer shows: the pill stays grown.
-    app.panelVisible = true;
+    notch.setPanelVisible(true);
     app.pointAt(900, 900);
-    EXPECT_TRUE(notch.isHovered);
-    app.panelVisible = false;
+    EXPECT_TRUE(notch.isHovered());
+    notch.setPanelVisible(false);
     app.pointAt(862, 1070); // inside the grown window, but outside the notch itself
-    EXPECT_FALSE(notch.isHovered);
+    EXPECT_FALSE(notch.isHovered());
     EXPECT_EQ(notch.frame(), resting);
     EXPECT_FALSE(notch.pillView()->isHovered());
     EXPECT_EQ(app.hovers, 2);
@@ -196,7 +195,7 @@ TEST(NotchWindow, PointerOnTheNotchGrowsThePillAndLeavingShrinksItUnlessTheDrawe
     app.pointAt(960, 1070);
     app.fake.screens.rearrange({FakeScreens::standard(QStringLiteral("HDMI-1"), 0, 1280, 1024)});
     EXPECT_EQ(notch.frame(), QRectF(640 - 90, 1024 - 25, 180, 25));
-    EXPECT_TRUE(notch.isHovered);
+    EXPECT_TRUE(notch.isHovered());
 }
 
 TEST(NotchWindow, EarsGrowOverTheirDurationAndStopAtTheTargetOrWhenThePointerLeaves) {
@@ -242,19 +241,18 @@ TEST(NotchWindow, DragEnteringAsksForTheShelfUnderTheNotchAndTheDropGoesToTheInt
     EXPECT_EQ(shelfRequests, 1);
     EXPECT_EQ(app.hovers, 1);
 
-    QString dropped;
-    notch.onDrop = [&dropped](const DragPasteboard& drag) {
-        dropped = drag.text().value_or(QString());
-        return true;
-    };
+    // A path to no file: the intake keeps the text as a history entry.
     QDropEvent drop(QPointF(90, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::NoButton,
                     Qt::NoModifier);
     QApplication::sendEvent(&notch, &drop);
-    EXPECT_EQ(dropped, QStringLiteral("/tmp/a file"));
+    ASSERT_EQ(app.clipboard->items().size(), 1);
+    EXPECT_EQ(app.clipboard->items().first().content.textValue(), QStringLiteral("/tmp/a file"));
     EXPECT_TRUE(drop.isAccepted());
 
-    notch.onDrop = [](const DragPasteboard&) { return false; };
-    QDropEvent refused(QPointF(90, 10), Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
+    // Nothing the intake can use: refused, and nothing changes.
+    QMimeData nothing;
+    QDropEvent refused(QPointF(90, 10), Qt::CopyAction, &nothing, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&notch, &refused);
     EXPECT_FALSE(refused.isAccepted());
+    EXPECT_EQ(app.clipboard->items().size(), 1);
 }

@@ -39,12 +39,9 @@ X11Platform::X11Platform()
     services_.screenCapture = screenCapture_.get();
     services_.screens = screens_.get();
     services_.eventMonitors = eventMonitors_.get();
-    Platform::install(services_);
 }
 
-X11Platform::~X11Platform() {
-    Platform::uninstall(services_);
-}
+X11Platform::~X11Platform() = default;
 
 bool X11Platform::canConnectToDisplay() {
     const char* display = std::getenv("DISPLAY");

@@ -15,7 +15,7 @@ class DesktopScreenCapture;
 class X11Screens;
 class X11EventMonitors;
 
-// Owns the real platform services of the running program and installs them.
+// Owns the real platform services of the running program.
 class X11Platform {
 public:
     X11Platform();

@@ -1,0 +1,179 @@
+#include "app/HoverController.h"
+
+#include "drawer/DropdownPanel.h"
+#include "drawer/PanelContentView.h"
+#include "notch/NotchWindow.h"
+#include "platform/Logging.h"
+#include "platform/MainQueue.h"
+#include "platform/Screens.h"
+
+#include <QEvent>
+
+namespace {
+
+constexpr quint64 pointerMask = InputEvent::MouseMovedMask | InputEvent::LeftMouseDraggedMask;
+
+// For measuring: when the drawer's content is first drawn after being shown.
+class FirstPaintLogger final : public QObject {
+public:
+    FirstPaintLogger(QObject* target, MainQueue& queue)
+        : QObject(target)
+        , queue_(queue) {
+        target->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            qCDebug(lcNotch) << "drawer first drawn at" << queue_.uptime();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    MainQueue& queue_;
+};
+
+} // namespace
+
+HoverController::HoverController(DropdownPanel& panel, Screens& screens,
+                                 EventMonitors& eventMonitors, MainQueue& mainQueue,
+                                 QObject* parent)
+    : QObject(parent)
+    , panel_(panel)
+    , screens_(screens)
+    , eventMonitors_(eventMonitors)
+    , mainQueue_(mainQueue) {}
+
+HoverController::~HoverController() {
+    stopHoverTracking();
+}
+
+void HoverController::setNotch(NotchWindow* notch) {
+    notch_ = notch;
+}
+
+void HoverController::showPanelFromHover() {
+    if (panel_.isVisible()) {
+        return;
+    }
+    if (const std::optional<Screen> screen = screens_.builtInScreen()) {
+        // Centred on the screen, hanging from the notch: with its top edge on the screen's top
+        // the pill, which stays above every window, would cover the middle of the tab bar.
+        const QRectF frame = panel_.frame();
+        const double top = screen->frame.bottom() - (notch_ ? notch_->notchHeight() : 0);
+        panel_.setFrameOrigin(
+            QPointF(screen->frame.center().x() - frame.width() * 0.5, top - frame.height()));
+        // Hovering leaves the keyboard with the program the user works in; clicking into the
+        // drawer takes it (and pins the drawer open).
+        panel_.animateIn(DropdownPanel::Activation::keepFocus);
+        qCDebug(lcNotch) << "drawer shown from hover at" << mainQueue_.uptime();
+        if (lcNotch().isDebugEnabled()) {
+            new FirstPaintLogger(panel_.content(), mainQueue_);
+        }
+    }
+    openedViaHover_ = true;
+    stopHoverTracking();
+    // Raw pointer motion is watched only from now until the drawer closes or is pinned.
+    const auto check = [self = QPointer<HoverController>(this)](const InputEvent&) {
+        if (self) {
+            self->checkHoverHide();
+        }
+    };
+    globalMonitor_ = eventMonitors_.addGlobalMonitor(pointerMask, check);
+    localMonitor_ = eventMonitors_.addLocalMonitor(pointerMask, check);
+}
+
+void HoverController::panelShownElsewhere() {
+    openedViaHover_ = false;
+}
+
+void HoverController::panelClosed() {
+    unhoverNotch();
+    openedViaHover_ = false;
+    stopHoverTracking();
+}
+
+void HoverController::unhoverNotch() {
+    if (notch_) {
+        notch_->unhover();
+    }
+}
+
+bool HoverController::pointerNearNotchOrPanel() const {
+    const QPointF location = screens_.mouseLocation();
+    const auto grown = [](const QRectF& r) {
+        return r.adjusted(-hoverMargin, -hoverMargin, hoverMargin, hoverMargin);
+    };
+    const bool nearNotch = notch_ && grown(notch_->frame()).contains(location);
+    const bool nearPanel = grown(panel_.frame()).contains(location);
+    return nearNotch || nearPanel;
+}
+
+void HoverController::cancelHoverHideTimer() {
+    if (hideTimer_) {
+        hideTimer_->invalidate();
+        hideTimer_.reset();
+    }
+}
+
+void HoverController::checkHoverHide() {
+    if (!panel_.isVisible() || !openedViaHover_) {
+        cancelHoverHideTimer();
+        return;
+    }
+    if (pointerNearNotchOrPanel()) {
+        cancelHoverHideTimer();
+    } else {
+        startHoverHideTimer();
+    }
+}
+
+void HoverController::startHoverHideTimer() {
+    // A check already pending keeps its deadline: moving about outside does not push it back.
+    if (hideTimer_) {
+        return;
+    }
+    hideTimer_ = mainQueue_.scheduledTimer(
+        hoverHideDelay, false,
+        weakly(this, [](HoverController* self) { self->hoverHideTimerFired(); }));
+}
+
+void HoverController::hoverHideTimerFired() {
+    // The spent timer is let go, so that the next move outside starts a fresh check even when
+    // the pointer was back inside by now.
+    hideTimer_.reset();
+    if (pointerNearNotchOrPanel()) {
+        return;
+    }
+    qCDebug(lcNotch) << "drawer hidden after hover at" << mainQueue_.uptime();
+    panel_.animateOut();
+    panelClosed();
+}
+
+void HoverController::stopHoverTracking() {
+    cancelHoverHideTimer();
+    if (globalMonitor_) {
+        eventMonitors_.removeMonitor(*globalMonitor_);
+        globalMonitor_.reset();
+    }
+    if (localMonitor_) {
+        eventMonitors_.removeMonitor(*localMonitor_);
+        localMonitor_.reset();
+    }
+}
+
+void HoverController::panelResignedKey() {
+    // The drawer's own handler has just started hiding it; a drawer still showing is left be.
+    if (panel_.isVisible()) {
+        return;
+    }
+    panelClosed();
+}
+
+void HoverController::panelBecameKey() {
+    // The user clicked into a drawer opened by hovering: it stays open like a pinned one.
+    if (!openedViaHover_) {
+        return;
+    }
+    panelClosed();
+}
