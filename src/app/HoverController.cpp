@@ -59,10 +59,8 @@ void HoverController::showPanelFromHover() {
     if (const std::optional<Screen> screen = screens_.builtInScreen()) {
         // Centred on the screen, hanging from the notch: with its top edge on the screen's top
         // the pill, which stays above every window, would cover the middle of the tab bar.
-        const QRectF frame = panel_.frame();
-        const double top = screen->frame.bottom() - (notch_ ? notch_->notchHeight() : 0);
-        panel_.setFrameOrigin(
-            QPointF(screen->frame.center().x() - frame.width() * 0.5, top - frame.height()));
+        const double top = screen->geometry.top() + (notch_ ? notch_->notchHeight() : 0);
+        panel_.move(qRound(screen->geometry.center().x() - panel_.width() * 0.5), qRound(top));
         // Hovering leaves the keyboard with the program the user works in; clicking into the
         // drawer takes it (and pins the drawer open).
         panel_.animateIn(DropdownPanel::Activation::keepFocus);
@@ -100,12 +98,12 @@ void HoverController::unhoverNotch() {
 }
 
 bool HoverController::pointerNearNotchOrPanel() const {
-    const QPointF location = screens_.mouseLocation();
+    const QPointF location = screens_.cursorPosition();
     const auto grown = [](const QRectF& r) {
         return r.adjusted(-hoverMargin, -hoverMargin, hoverMargin, hoverMargin);
     };
     const bool nearNotch = notch_ && grown(notch_->frame()).contains(location);
-    const bool nearPanel = grown(panel_.frame()).contains(location);
+    const bool nearPanel = grown(QRectF(panel_.geometry())).contains(location);
     return nearNotch || nearPanel;
 }
 

@@ -41,14 +41,14 @@ public:
     // The owner's word that the hover is over (the drawer closed): the pill shrinks back.
     void unhover();
 
-    // In points, origin lower left.
+    // Where the window stands, in the desktop's coordinates.
     QRectF frame() const { return frame_; }
     double notchWidth() const { return notchWidth_; }
     double notchHeight() const { return notchHeight_; }
 
     // The notch's place on a screen: top centre, its top edge on the screen's top edge.
     QRectF notchRect(const Screen& screen) const;
-    // Reacts to the pointer at this location (points).
+    // Reacts to the pointer at this position.
     void trackMouse(const QPointF& location);
 
     NotchPillView* pillView() const { return pillView_; }
@@ -73,7 +73,7 @@ private:
     void setFrame(const QRectF& frame);
     void hoverEntered();
     void hoverExited();
-    void screenParametersChanged();
+    void screensChanged();
     void updateMask();
 
     DrawerContext context_;
