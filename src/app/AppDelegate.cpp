@@ -17,11 +17,6 @@
 #include <QAction>
 #include <QCoreApplication>
 
-namespace {
-// Every device-independent modifier but the function key.
-constexpr quint32 blockingModifiers = 0xFF7F0000u;
-} // namespace
-
 AppDelegate::AppDelegate(const Platform& platform, AppModels& models, AutostartEntry& autostart,
                          QObject* parent)
     : QObject(parent)
@@ -35,14 +30,13 @@ AppDelegate::~AppDelegate() {
     }
 }
 
-void AppDelegate::applicationDidFinishLaunching() {
-    // 1-2. The tray item; both buttons toggle the drawer.
-    statusItem_ = platform_.statusBar->statusItemWithLength(StatusItem::SquareLength);
+void AppDelegate::start() {
+    // The tray item; either button toggles the drawer.
+    statusItem_ = platform_.statusBar->addItem();
     if (statusItem_ && statusItem_->hasButton()) {
         statusItem_->setImage(QStringLiteral("tray"), QStringLiteral("Hodgebin"));
         statusItem_->setImageIsTemplate(true);
-        statusItem_->setAction(weakly(this, [](AppDelegate* self) { self->statusItemClicked(); }));
-        statusItem_->sendActionOn(StatusItem::LeftMouseUpMask | StatusItem::RightMouseUpMask);
+        connect(statusItem_.get(), &StatusItem::clicked, this, &AppDelegate::statusItemClicked);
     }
     setupPanel();
     if (models_.settings().showNotch()) {
@@ -68,10 +62,10 @@ void AppDelegate::setupPanel() {
     connect(content->settingsAction(), &QAction::triggered, this, &AppDelegate::openSettings);
     connect(content->quitAction(), &QAction::triggered, QCoreApplication::instance(),
             &QCoreApplication::quit, Qt::QueuedConnection);
-    connect(panel_.get(), &DropdownPanel::becameKey, hover_.get(),
-            &HoverController::panelBecameKey);
-    connect(panel_.get(), &DropdownPanel::resignedKey, hover_.get(),
-            &HoverController::panelResignedKey);
+    connect(panel_.get(), &DropdownPanel::activated, hover_.get(),
+            &HoverController::panelActivated);
+    connect(panel_.get(), &DropdownPanel::deactivated, hover_.get(),
+            &HoverController::panelDeactivated);
 }
 
 void AppDelegate::createNotchWindow() {
@@ -148,13 +142,11 @@ void AppDelegate::openSettings() {
 void AppDelegate::setupHotkey() {
     QPointer<AppDelegate> self(this);
     hotkeyMonitor_ = platform_.eventMonitors->addGlobalMonitor(
-        InputEvent::KeyDownMask, [self](const InputEvent& event) {
-            if (!self || event.keyCode != InputEvent::GraveKeyCode) {
-                return;
-            }
-            // Only the function key may be held; with Caps Lock, Shift, Control, Alt, Super,
-            // a keypad key or Help the key is just typed.
-            if ((event.modifierFlags & blockingModifiers) != 0) {
+        InputEvent::KeyPress, [self](const InputEvent& event) {
+            // The key left of 1 on its own: with Caps Lock on or any modifier held it is just
+            // typed.
+            if (!self || !event.isKeyLeftOfOne || event.modifiers != Qt::NoModifier ||
+                event.capsLock) {
                 return;
             }
             // The key itself goes on to the program in front; nothing is taken from it.

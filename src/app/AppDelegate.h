@@ -28,8 +28,8 @@ public:
                 QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    // The launch sequence.
-    void applicationDidFinishLaunching();
+    // Puts up the tray item, the drawer and the pill, and starts watching the clipboard.
+    void start();
 
     void statusItemClicked();
     // Shows the drawer under the tray icon when it is hidden, and hides it otherwise. Given a

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr quint64 pointerMask = InputEvent::MouseMovedMask | InputEvent::LeftMouseDraggedMask;
-
 // For measuring: when the drawer's content is first drawn after being shown.
 class FirstPaintLogger final : public QObject {
 public:
@@ -77,8 +75,8 @@ void HoverController::showPanelFromHover() {
             self->checkHoverHide();
         }
     };
-    globalMonitor_ = eventMonitors_.addGlobalMonitor(pointerMask, check);
-    localMonitor_ = eventMonitors_.addLocalMonitor(pointerMask, check);
+    globalMonitor_ = eventMonitors_.addGlobalMonitor(InputEvent::MouseMove, check);
+    localMonitor_ = eventMonitors_.addLocalMonitor(InputEvent::MouseMove, check);
 }
 
 void HoverController::panelShownElsewhere() {
@@ -160,7 +158,7 @@ void HoverController::stopHoverTracking() {
     }
 }
 
-void HoverController::panelResignedKey() {
+void HoverController::panelDeactivated() {
     // The drawer's own handler has just started hiding it; a drawer still showing is left be.
     if (panel_.isVisible()) {
         return;
@@ -168,7 +166,7 @@ void HoverController::panelResignedKey() {
     panelClosed();
 }
 
-void HoverController::panelBecameKey() {
+void HoverController::panelActivated() {
     // The user clicked into a drawer opened by hovering: it stays open like a pinned one.
     if (!openedViaHover_) {
         return;

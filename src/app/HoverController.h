@@ -41,9 +41,9 @@ public:
     // The drawer is going: the pill shrinks back and tracking stops.
     void panelClosed();
 
-    // Connected to the drawer's keyboard signals.
-    void panelBecameKey();
-    void panelResignedKey();
+    // Connected to the drawer's activation signals.
+    void panelActivated();
+    void panelDeactivated();
 
 private:
     bool pointerNearNotchOrPanel() const;
