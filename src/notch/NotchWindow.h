@@ -1,7 +1,6 @@
 #pragma once
 
 #include "panel/DrawerContext.h"
-#include "platform/FrameTicker.h"
 
 #include <QRectF>
 #include <QWidget>
@@ -11,6 +10,7 @@
 
 class NotchPillContent;
 class NotchPillView;
+class QVariantAnimation;
 class Screens;
 struct Screen;
 
@@ -53,8 +53,9 @@ public:
 
     NotchPillView* pillView() const { return pillView_; }
     NotchPillContent* pillContent() const { return pillContent_; }
-    // The ear animation while it runs.
-    bool isAnimatingEars() const { return earLink_ && earLink_->isRunning(); }
+    // The ears grow from nothing to earTarget over earDuration once the pointer is on the pill.
+    QVariantAnimation* earAnimation() const { return earAnimation_; }
+    bool isAnimatingEars() const;
 
 Q_SIGNALS:
     // On every pointer move inside the notch, and when a drag enters it.
@@ -78,7 +79,6 @@ private:
 
     DrawerContext context_;
     Screens& screens_;
-    FrameTicker ticker_;
     bool hovered_ = false;
     bool panelVisible_ = false;
     double notchWidth_ = defaultWidth;
@@ -86,5 +86,5 @@ private:
     QRectF frame_;
     NotchPillView* pillView_;
     NotchPillContent* pillContent_;
-    std::shared_ptr<FrameTicker::Link> earLink_;
+    QVariantAnimation* earAnimation_;
 };
