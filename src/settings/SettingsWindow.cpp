@@ -38,7 +38,7 @@ SettingsContentView::SettingsContentView(std::function<void(bool)> onShowNotchCh
     , onShowNotchChanged_(std::move(onShowNotchChanged))
     , settings_(settings)
     , autostart_(autostart)
-    , showNotch_(new QCheckBox(QStringLiteral("Show notch overlay"), this))
+    , showNotch_(new QCheckBox(QStringLiteral("Show the pill"), this))
     , sounds_(new QCheckBox(QStringLiteral("Enable sounds"), this))
     , startAtLogin_(new QCheckBox(QStringLiteral("Start at login"), this)) {
     auto* outer = new QVBoxLayout(this);
@@ -54,8 +54,8 @@ SettingsContentView::SettingsContentView(std::function<void(bool)> onShowNotchCh
                                               devicePixelRatioF()));
     auto* title = new QLabel(QStringLiteral("Hodgebin"), this);
     title->setFont(pixelFont(font(), 17, true));
-    auto* caption =
-        new QLabel(QStringLiteral("Clipboard history & file shelf in your notch"), this);
+    auto* caption = new QLabel(
+        QStringLiteral("Clipboard history & file shelf at the top of your screen"), this);
     caption->setFont(pixelFont(font(), 11));
     QPalette captionPalette = caption->palette();
     captionPalette.setColor(QPalette::WindowText, withAlpha(text, 0.35));

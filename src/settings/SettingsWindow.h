@@ -9,7 +9,7 @@ class AutostartEntry;
 class QCheckBox;
 class SettingsManager;
 
-// The settings form: the notch and sounds toggles bound both ways to the settings store, and
+// The settings form: the pill and sounds toggles bound both ways to the settings store, and
 // "Start at login", which shows whether the autostart entry exists and writes or removes it.
 class SettingsContentView final : public QWidget {
     Q_OBJECT

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,6 +43,24 @@ TEST_F(SettingsWindowFixture, ShowingTwiceReusesOneFixedFloatingWindow) {
     EXPECT_TRUE(first->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(first->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_TRUE(notchCalls.isEmpty());
+}
+
+TEST_F(SettingsWindowFixture, TheWindowCallsTheOverlayThePillAndKeepsTheSettingsWords) {
+    show();
+    EXPECT_EQ(view()->showNotchToggle()->text(), QStringLiteral("Show the pill"));
+    EXPECT_EQ(view()->soundsToggle()->text(), QStringLiteral("Enable sounds"));
+    EXPECT_EQ(view()->startAtLoginToggle()->text(), QStringLiteral("Start at login"));
+    QStringList texts{controller.window()->windowTitle()};
+    for (const QLabel* label : view()->findChildren<QLabel*>()) {
+        texts.append(label->text());
+    }
+    for (const QAbstractButton* button : view()->findChildren<QAbstractButton*>()) {
+        texts.append(button->text());
+    }
+    for (const QString& text : texts) {
+        EXPECT_FALSE(text.contains(QStringLiteral("notch"), Qt::CaseInsensitive))
+            << text.toStdString();
+    }
 }
 
 TEST_F(SettingsWindowFixture, SwitchingTheNotchOffStoresItAndCallsBackOnceWithFalse) {
