@@ -3,10 +3,10 @@
 #include "app/AppModels.h"
 #include "app/HoverController.h"
 #include "app/InstanceStatus.h"
+#include "app/TrayIcon.h"
 #include "clipboard/ClipboardManager.h"
 #include "drawer/DropdownPanel.h"
 #include "drawer/PanelContentView.h"
-#include "drops/DropIntake.h"
 #include "notch/NotchWindow.h"
 #include "panel/PanelState.h"
 #include "platform/MainQueue.h"
@@ -34,8 +34,7 @@ void AppDelegate::start() {
     // The tray item; either button toggles the drawer.
     statusItem_ = platform_.statusBar->addItem();
     if (statusItem_ && statusItem_->hasButton()) {
-        statusItem_->setImage(QStringLiteral("tray"), QStringLiteral("Hodgebin"));
-        statusItem_->setImageIsTemplate(true);
+        statusItem_->setIcon(trayIcon(), QStringLiteral("Hodgebin"));
         connect(statusItem_.get(), &StatusItem::clicked, this, &AppDelegate::statusItemClicked);
     }
     setupPanel();
@@ -53,9 +52,6 @@ void AppDelegate::statusItemClicked() {
 
 void AppDelegate::setupPanel() {
     panel_ = std::make_unique<DropdownPanel>(models_.drawerContext());
-    panel_->setOnDrop([&models = models_](const DragPasteboard& drag) {
-        return handleDrop(drag, models.shelf(), models.clipboard());
-    });
     hover_ = std::make_unique<HoverController>(*panel_, *platform_.screens,
                                                *platform_.eventMonitors, *platform_.mainQueue);
     PanelContentView* content = panel_->content();

@@ -1,13 +1,15 @@
 #include "drawer/DropHostingView.h"
 
+#include "drops/DropIntake.h"
 #include "platform/MimeDragPasteboard.h"
 
 #include <QDropEvent>
 #include <QMimeData>
 #include <QVBoxLayout>
 
-DropHostingView::DropHostingView(QWidget* content, QWidget* parent)
-    : QWidget(parent) {
+DropHostingView::DropHostingView(const DrawerContext& context, QWidget* content, QWidget* parent)
+    : QWidget(parent)
+    , context_(context) {
     setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -15,10 +17,7 @@ DropHostingView::DropHostingView(QWidget* content, QWidget* parent)
 }
 
 void DropHostingView::dragEnterEvent(QDragEnterEvent* event) {
-    if (onDragEntered) {
-        const QMimeData* data = event->mimeData();
-        onDragEntered(data != nullptr ? data->formats() : QList<QString>());
-    }
+    Q_EMIT dragEntered();
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }
@@ -30,7 +29,8 @@ void DropHostingView::dragMoveEvent(QDragMoveEvent* event) {
 
 void DropHostingView::dropEvent(QDropEvent* event) {
     const QMimeData* data = event->mimeData();
-    if (data == nullptr || !onDrop || !onDrop(MimeDragPasteboard(*data))) {
+    if (data == nullptr ||
+        !handleDrop(MimeDragPasteboard(*data), context_.shelf, context_.clipboard)) {
         event->ignore();
         return;
     }

@@ -1,28 +1,26 @@
 #pragma once
 
-#include <QList>
-#include <QString>
+#include "panel/DrawerContext.h"
+
 #include <QWidget>
 
-#include <functional>
-
-class DragPasteboard;
-
 // Hosts the drawer's content and takes drags of anything onto the whole drawer. Every drag is
-// answered with copy from its arrival to its drop; the drop itself is taken or refused by
-// onDrop (a refused drop slides back to where it came from).
+// answered with copy from its arrival to its drop; the drop itself goes to the drop intake,
+// which takes it or refuses it (a refused drop slides back to where it came from).
 class DropHostingView final : public QWidget {
     Q_OBJECT
 public:
-    explicit DropHostingView(QWidget* content, QWidget* parent = nullptr);
+    DropHostingView(const DrawerContext& context, QWidget* content, QWidget* parent = nullptr);
 
-    // Told the types a drag offers, each time a drag enters.
-    std::function<void(const QList<QString>& types)> onDragEntered;
-    // Given the dropped data; answers whether the drop was taken.
-    std::function<bool(const DragPasteboard& drag)> onDrop;
+Q_SIGNALS:
+    // Each time a drag enters.
+    void dragEntered();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+
+private:
+    DrawerContext context_;
 };

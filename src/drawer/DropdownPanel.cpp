@@ -61,10 +61,9 @@ DropdownPanel::DropdownPanel(const DrawerContext& context, QWidget* parent)
     resize(defaultSize);
 
     content_ = new PanelContentView(context_, [this] { animateOut(); });
-    host_ = new DropHostingView(content_, this);
-    host_->onDragEntered = [this](const QList<QString>&) {
-        context_.notifications.post(PanelNotifications::switchToFileShelf);
-    };
+    host_ = new DropHostingView(context_, content_, this);
+    connect(host_, &DropHostingView::dragEntered, this,
+            [this] { context_.notifications.post(PanelNotifications::switchToFileShelf); });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(host_);
@@ -73,10 +72,6 @@ DropdownPanel::DropdownPanel(const DrawerContext& context, QWidget* parent)
 }
 
 DropdownPanel::~DropdownPanel() = default;
-
-void DropdownPanel::setOnDrop(std::function<bool(const DragPasteboard&)> onDrop) {
-    host_->onDrop = std::move(onDrop);
-}
 
 void DropdownPanel::showBelow(const QRectF& anchor, const QRectF& keepClear) {
     QScreen* screen = QGuiApplication::screenAt(anchor.center().toPoint());

@@ -6,9 +6,6 @@
 #include <QSize>
 #include <QWidget>
 
-#include <functional>
-
-class DragPasteboard;
 class DropHostingView;
 class PanelContentView;
 class QParallelAnimationGroup;
@@ -52,9 +49,6 @@ public:
 
     PanelContentView* content() const { return content_; }
     DropHostingView* hostingView() const { return host_; }
-
-    // The drop intake; installed by the owner.
-    void setOnDrop(std::function<bool(const DragPasteboard&)> onDrop);
 
 Q_SIGNALS:
     // The drawer became or stopped being the active window. Its own reaction (hiding) runs

@@ -1,13 +1,11 @@
 #include "notes/NotesEditor.h"
 
 #include "notes/NotesManager.h"
-#include "panel/PanelState.h"
 #include "platform/MainQueue.h"
 
-NotesEditor::NotesEditor(NotesManager& notes, PanelState& panel, MainQueue& queue, QObject* parent)
+NotesEditor::NotesEditor(NotesManager& notes, MainQueue& queue, QObject* parent)
     : QObject(parent)
     , notes_(notes)
-    , panel_(panel)
     , queue_(queue) {}
 
 void NotesEditor::setFocusedId(const std::optional<QUuid>& id) {
@@ -55,14 +53,12 @@ void NotesEditor::clear() {
     setFocusedId(notes_.items().first().id);
 }
 
-void NotesEditor::takeOverPendingText() {
-    const std::optional<QString> pending = panel_.pendingNoteText();
+void NotesEditor::takeOverPendingText(const std::optional<QString>& pending) {
     if (!pending) {
         setFocusedId(notes_.items().isEmpty() ? std::nullopt
                                               : std::optional(notes_.items().last().id));
         return;
     }
-    panel_.setPendingNoteText(std::nullopt);
     const QList<NoteItem>& items = notes_.items();
     if (!items.isEmpty() && items.last().text.isEmpty()) {
         const QUuid last = items.last().id;

@@ -7,7 +7,6 @@
 
 class MainQueue;
 class NotesManager;
-class PanelState;
 
 // What the notes tab does with the keys and controls of its rows, and which line holds the
 // keyboard focus afterwards. The tab creates one for each appearance (nothing focused) and
@@ -22,8 +21,7 @@ public:
     // "Clear" animates the list's replacement for this long (ease-out).
     static constexpr double clearAnimation = 0.15;
 
-    NotesEditor(NotesManager& notes, PanelState& panel, MainQueue& queue,
-                QObject* parent = nullptr);
+    NotesEditor(NotesManager& notes, MainQueue& queue, QObject* parent = nullptr);
 
     std::optional<QUuid> focusedId() const { return focusedId_; }
     // Also set by the view when the user clicks into a line.
@@ -42,9 +40,9 @@ public:
     void editText(const QUuid& id, const QString& text);
     // The "Clear" button: one empty line, focused.
     void clear();
-    // The tab came on screen: turn text typed into the drawer into a note, or else focus the
-    // last line.
-    void takeOverPendingText();
+    // The tab came on screen: turn the text typed into the drawer before (if any) into a note,
+    // or else focus the last line.
+    void takeOverPendingText(const std::optional<QString>& pending);
 
 Q_SIGNALS:
     void focusedIdChanged();
@@ -53,7 +51,6 @@ Q_SIGNALS:
 
 private:
     NotesManager& notes_;
-    PanelState& panel_;
     MainQueue& queue_;
     std::optional<QUuid> focusedId_;
 };

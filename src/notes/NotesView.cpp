@@ -3,6 +3,7 @@
 #include "notes/NoteRowList.h"
 #include "notes/NotesEditor.h"
 #include "notes/NotesManager.h"
+#include "panel/PanelState.h"
 #include "widgets/DrawerStyle.h"
 
 #include <QAbstractButton>
@@ -45,7 +46,7 @@ protected:
 NotesView::NotesView(const DrawerContext& ctx, QWidget* parent)
     : QWidget(parent)
     , ctx_(ctx)
-    , editor_(new NotesEditor(ctx.notes, ctx.panelState, ctx.mainQueue, this))
+    , editor_(new NotesEditor(ctx.notes, ctx.mainQueue, this))
     , list_(new NoteRowList(ctx.notes, *editor_, this))
     , clearButton_(new HeaderButton(tr("Clear"), this))
     , notice_(new QLabel(cannotSaveNotice(), this)) {
@@ -86,7 +87,10 @@ void NotesView::showEvent(QShowEvent* event) {
     if (event->spontaneous()) {
         return;
     }
-    editor_->takeOverPendingText();
+    // Text typed into the drawer while another tab showed is taken over once.
+    const std::optional<QString> pending = ctx_.panelState.pendingNoteText();
+    ctx_.panelState.setPendingNoteText(std::nullopt);
+    editor_->takeOverPendingText(pending);
     list_->revealFocusedLine();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <QRectF>
 #include <QString>
@@ -13,10 +14,8 @@ public:
     using QObject::QObject;
 
     virtual bool hasButton() const = 0;
-    // The image is a named symbol; the description is also what the tray shows as tooltip.
-    virtual void setImage(const QString& symbolName, const QString& accessibilityDescription) = 0;
-    // A template image is drawn in whatever colour suits the tray.
-    virtual void setImageIsTemplate(bool isTemplate) = 0;
+    // Shows the item with this icon; the description is also what the tray shows as tooltip.
+    virtual void setIcon(const QIcon& icon, const QString& accessibilityDescription) = 0;
     // Where the item is on the screen.
     virtual QRectF geometry() const = 0;
 

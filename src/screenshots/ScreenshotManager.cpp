@@ -2,6 +2,7 @@
 
 #include "platform/DirectoryWatcher.h"
 #include "platform/MainQueue.h"
+#include "platform/Pasteboard.h"
 #include "platform/ScreenCapture.h"
 
 #include <QDir>
@@ -243,4 +244,20 @@ void ScreenshotManager::clearAll() {
         items_.clear();
         Q_EMIT itemsChanged();
     }
+}
+
+void ScreenshotManager::copyToPasteboard(const ScreenshotItem& item, Pasteboard& pasteboard) {
+    if (copy_) {
+        copy_->cancel();
+    }
+    copy_ = mainQueue_.asyncBackground(
+        this, [url = item.url()] { return ScreenshotItem::imageForCopy(url); },
+        [&pasteboard](ScreenshotManager* self, std::optional<QByteArray> png) {
+            self->copy_.reset();
+            if (!png) {
+                return;
+            }
+            ScreenshotItem::writeImage(*png, pasteboard);
+            Q_EMIT self->imageCopied();
+        });
 }

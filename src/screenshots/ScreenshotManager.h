@@ -15,8 +15,10 @@
 #include <vector>
 
 class DirectorySource;
+class BackgroundTask;
 class DirectoryWatcher;
 class MainQueue;
+class Pasteboard;
 class ScreenCapture;
 
 // The screenshots the desktop's screenshot tool saved: the newest ones found at start, and
@@ -67,7 +69,15 @@ public:
     // as it is.
     void clearAll();
 
+    // Puts the item's full picture, read again from its file on a worker (a 4K picture takes a
+    // quarter of a second to decode), on the pasteboard as PNG, and then says imageCopied. A
+    // file that no longer holds a picture leaves the pasteboard as it was and says nothing. Of
+    // copies asked for in quick succession the last one wins.
+    void copyToPasteboard(const ScreenshotItem& item, Pasteboard& pasteboard);
+
 Q_SIGNALS:
+    // A picture asked for by copyToPasteboard is on the pasteboard.
+    void imageCopied();
     void itemsChanged();
     // An entry the watcher put at the front of the list; views animate its arrival.
     void itemInserted(int index);
@@ -127,4 +137,6 @@ private:
     quint64 checks_ = 0;
     // Path of each addition in flight -> the look count when its latest build started.
     QHash<QString, quint64> building_;
+    // The copy whose picture is being read; a newer copy cancels it.
+    std::shared_ptr<BackgroundTask> copy_;
 };

@@ -2,7 +2,6 @@
 
 #include "panel/PanelState.h"
 #include "platform/MainQueue.h"
-#include "platform/Pasteboard.h"
 #include "screenshots/ScreenshotCell.h"
 #include "screenshots/ScreenshotItem.h"
 #include "screenshots/ScreenshotManager.h"
@@ -601,24 +600,12 @@ void ScreenshotsView::doAccessibleItemAction(const QUuid& id, const QString& act
 }
 
 void ScreenshotsView::copy(const ScreenshotItem& item) {
-    // The picture is read and checked on a worker: decoding a 4K screenshot on the main thread
-    // would hold the drawer for a quarter of a second. The result belongs to the drawer's
-    // state, not to this view, so it still lands when the tab is left at once. Of quick clicks
-    // on several cells, the last one wins.
-    static quint64 latestRequest = 0;
-    const quint64 request = ++latestRequest;
-    Pasteboard& pasteboard = ctx_.pasteboard;
-    ctx_.mainQueue.asyncBackground(
-        &ctx_.panelState, [url = item.url()] { return ScreenshotItem::imageForCopy(url); },
-        [request, &pasteboard](PanelState* panelState, std::optional<QByteArray> png) {
-            // "Copied" only when the picture is on the clipboard: a file deleted or emptied
-            // since its cell was made leaves the clipboard as it was, and says nothing.
-            if (request != latestRequest || !png) {
-                return;
-            }
-            ScreenshotItem::writeImage(*png, pasteboard);
-            panelState->showCopyFlash();
-        });
+    // "Copied" shows once the picture is on the clipboard, read by the model on a worker; the
+    // badge belongs to the drawer's state, not to this view, so it still shows when the tab is
+    // left at once (one connection between the two models, whichever view made it).
+    connect(&ctx_.screenshots, &ScreenshotManager::imageCopied, &ctx_.panelState,
+            &PanelState::showCopyFlash, Qt::UniqueConnection);
+    ctx_.screenshots.copyToPasteboard(item, ctx_.pasteboard);
 }
 
 void ScreenshotsView::removeAnimated(const ScreenshotItem& item) {

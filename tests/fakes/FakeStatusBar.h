@@ -6,19 +6,17 @@
 class FakeStatusItem final : public StatusItem {
 public:
     bool hasButton() const override { return button; }
-    void setImage(const QString& name, const QString& description) override {
-        symbolName = name;
+    void setIcon(const QIcon& shown, const QString& description) override {
+        icon = shown;
         accessibilityDescription = description;
     }
-    void setImageIsTemplate(bool value) override { isTemplate = value; }
     QRectF geometry() const override { return rect; }
 
     void click() { Q_EMIT clicked(); }
 
     bool button = true;
-    QString symbolName;
+    QIcon icon;
     QString accessibilityDescription;
-    bool isTemplate = false;
     QRectF rect{940, 0, 24, 24};
 };
 

@@ -2,7 +2,6 @@
 #include "fakes/ManualMainQueue.h"
 #include "fakes/MemoryUserDefaults.h"
 #include "notes/NotesManager.h"
-#include "panel/PanelState.h"
 
 #include <QSignalSpy>
 
@@ -24,7 +23,7 @@ protected:
     void start(const QList<NoteItem>& stored) {
         defaults.values.insert(key, encodeNotes(stored));
         notes = std::make_unique<NotesManager>(defaults);
-        editor = std::make_unique<NotesEditor>(*notes, panel, queue);
+        editor = std::make_unique<NotesEditor>(*notes, queue);
     }
 
     const QList<NoteItem>& items() const { return notes->items(); }
@@ -33,7 +32,6 @@ protected:
 
     MemoryUserDefaults defaults;
     ManualMainQueue queue;
-    PanelState panel{queue};
     std::unique_ptr<NotesManager> notes;
     std::unique_ptr<NotesEditor> editor;
 };
@@ -172,11 +170,8 @@ TEST_F(NotesEditorTest, ClearLeavesOneFreshEmptyLineAndFocusesIt) {
 
 TEST_F(NotesEditorTest, PendingTextGoesIntoAnEmptyLastLine) {
     start({item(QStringLiteral("a"), 1), item(QString(), 2)});
-    panel.setPendingNoteText(QStringLiteral("a"));
+    editor->takeOverPendingText(QStringLiteral("a"));
 
-    editor->takeOverPendingText();
-
-    EXPECT_EQ(panel.pendingNoteText(), std::nullopt);
     ASSERT_EQ(items().size(), 2);
     EXPECT_EQ(items()[1].text, QStringLiteral("a"));
     EXPECT_EQ(items()[1].indent, 2);
@@ -186,9 +181,7 @@ TEST_F(NotesEditorTest, PendingTextGoesIntoAnEmptyLastLine) {
 
 TEST_F(NotesEditorTest, PendingTextAfterALastLineWithTextIsAppendedAtItsDepth) {
     start({item(QString()), item(QStringLiteral("last"), 3)});
-    panel.setPendingNoteText(QStringLiteral("a"));
-
-    editor->takeOverPendingText();
+    editor->takeOverPendingText(QStringLiteral("a"));
 
     ASSERT_EQ(items().size(), 3);
     EXPECT_EQ(items()[0].text, QString()) << "an empty line higher up is not used";
@@ -201,39 +194,21 @@ TEST_F(NotesEditorTest, PendingTextAfterALastLineWithTextIsAppendedAtItsDepth) {
 TEST_F(NotesEditorTest, PendingTextIntoAnEmptyListBecomesTheFirstLine) {
     start({});
     ASSERT_TRUE(items().isEmpty());
-    panel.setPendingNoteText(QStringLiteral("ü🙂"));
-
-    editor->takeOverPendingText();
+    editor->takeOverPendingText(QStringLiteral("ü🙂"));
 
     ASSERT_EQ(items().size(), 1);
     EXPECT_EQ(items()[0].text, QStringLiteral("ü🙂"));
     EXPECT_EQ(items()[0].indent, 0);
     EXPECT_EQ(editor->focusedId(), idAt(0));
-    EXPECT_EQ(panel.pendingNoteText(), std::nullopt);
 }
 
 TEST_F(NotesEditorTest, WithoutPendingTextTheLastLineIsFocusedOrNothingInAnEmptyList) {
     start({item(QStringLiteral("a")), item(QString())});
-    editor->takeOverPendingText();
+    editor->takeOverPendingText(std::nullopt);
     EXPECT_EQ(editor->focusedId(), idAt(1));
     EXPECT_EQ(items().size(), 2);
 
     notes->setItems({});
-    editor->takeOverPendingText();
+    editor->takeOverPendingText(std::nullopt);
     EXPECT_EQ(editor->focusedId(), std::nullopt);
-}
-
-TEST_F(NotesEditorTest, TextTypedWhileTheTabIsShownWaitsForItsNextAppearance) {
-    start({item(QStringLiteral("a"))});
-    editor->takeOverPendingText();
-
-    panel.setPendingNoteText(QStringLiteral("later"));
-    editor->submit(idAt(0));
-    editor->editText(idAt(1), QStringLiteral("x"));
-    EXPECT_EQ(panel.pendingNoteText(), QStringLiteral("later"));
-
-    NotesEditor next(*notes, panel, queue);
-    next.takeOverPendingText();
-    EXPECT_EQ(items().last().text, QStringLiteral("later"));
-    EXPECT_EQ(panel.pendingNoteText(), std::nullopt);
 }

@@ -8,6 +8,7 @@
 #include "shelf/FileShelfManager.h"
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -61,9 +62,19 @@ TEST(AppDelegate, LaunchPutsTheTrayItemUpAndAClickOnItTogglesTheDrawer) {
     const FakeStatusBar& bar = app.fake.statusBar;
     ASSERT_NE(bar.lastItem, nullptr);
     EXPECT_EQ(app.delegate->statusItem(), bar.lastItem);
-    EXPECT_EQ(bar.lastItem->symbolName, QStringLiteral("tray"));
     EXPECT_EQ(bar.lastItem->accessibilityDescription, QStringLiteral("Hodgebin"));
-    EXPECT_TRUE(bar.lastItem->isTemplate);
+    // Drawn to read on any panel: a light glyph edged by a dark halo.
+    const QImage icon = bar.lastItem->icon.pixmap(22).toImage();
+    bool light = false;
+    bool dark = false;
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x) {
+            const QColor c = icon.pixelColor(x, y);
+            light = light || (c.alpha() > 200 && c.lightness() > 200);
+            dark = dark || (c.alpha() > 60 && c.lightness() < 60);
+        }
+    }
+    EXPECT_TRUE(light && dark);
     bar.lastItem->click();
     EXPECT_TRUE(app.delegate->isPanelVisible());
 }
@@ -73,7 +84,7 @@ TEST(AppDelegate, ItemWithoutAButtonIsLeftBareAndLaunchGoesOn) {
     app.delegate->start();
 
     ASSERT_NE(app.fake.statusBar.lastItem, nullptr);
-    EXPECT_TRUE(app.fake.statusBar.lastItem->symbolName.isEmpty());
+    EXPECT_TRUE(app.fake.statusBar.lastItem->icon.isNull());
     EXPECT_TRUE(app.clipboard->isPolling());
 }
 

@@ -101,6 +101,20 @@ TEST(NotesView, TextTypedIntoTheDrawerBecomesANoteWithTheCaretAfterItReadyForThe
     EXPECT_EQ(tab.stored(), tab.notes->items()) << "saved at the keystroke";
 }
 
+TEST(NotesView, TextTypedWhileTheTabIsShownWaitsForItsNextAppearance) {
+    NotesTab tab({line(QStringLiteral("a"))});
+    tab.panel.setPendingNoteText(QStringLiteral("later"));
+    QTest::keyClick(tab.field(), Qt::Key_Return);
+    QTest::keyClick(tab.field(), Qt::Key_X);
+    EXPECT_EQ(tab.panel.pendingNoteText(), QStringLiteral("later"));
+    EXPECT_EQ(tab.at(1).text, QStringLiteral("x"));
+
+    tab.view->hide();
+    tab.view->show();
+    EXPECT_EQ(tab.notes->items().last().text, QStringLiteral("later"));
+    EXPECT_EQ(tab.panel.pendingNoteText(), std::nullopt);
+}
+
 TEST(NotesView, KeysOfTheFocusedLineEditTheOutlineAndTheFocusFollows) {
     NotesTab tab({line(QStringLiteral("first"))});
     ASSERT_EQ(tab.focused(), tab.at(0).id) << "opening focuses the last line";

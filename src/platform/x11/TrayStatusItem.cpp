@@ -1,10 +1,7 @@
 #include "platform/x11/TrayStatusItem.h"
 
-#include "widgets/SymbolCatalogue.h"
-
 #include <QGuiApplication>
 #include <QIcon>
-#include <QPainter>
 #include <QScreen>
 
 namespace {
@@ -38,43 +35,10 @@ bool TrayStatusItem::isTrayAvailable() const {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void TrayStatusItem::setImage(const QString& symbolName, const QString& accessibilityDescription) {
-    symbolName_ = symbolName;
-    tray_.setToolTip(accessibilityDescription);
-    redraw();
-    tray_.show();
-}
-
-void TrayStatusItem::setImageIsTemplate(bool isTemplate) {
-    template_ = isTemplate;
-    redraw();
-}
-
-void TrayStatusItem::redraw() {
-    if (symbolName_.isEmpty()) {
-        return;
-    }
-    QIcon icon;
-    for (int side : {16, 22, 24, 32, 48, 64}) {
-        // A template image must read on light and dark panels alike: a light glyph over a soft
-        // dark halo does both.
-        QPixmap glyph = SymbolCatalogue::pixmap(symbolName_, side * 0.8, QColor(0xf2, 0xf2, 0xf2));
-        QPixmap canvas(side, side);
-        canvas.fill(Qt::transparent);
-        QPainter painter(&canvas);
-        const QPointF origin((side - glyph.width()) / 2.0, (side - glyph.height()) / 2.0);
-        if (template_) {
-            QPixmap halo = SymbolCatalogue::pixmap(symbolName_, side * 0.8, QColor(0, 0, 0, 150));
-            for (const QPointF& d :
-                 {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)}) {
-                painter.drawPixmap(origin + d, halo);
-            }
-        }
-        painter.drawPixmap(origin, glyph);
-        painter.end();
-        icon.addPixmap(canvas);
-    }
+void TrayStatusItem::setIcon(const QIcon& icon, const QString& accessibilityDescription) {
     tray_.setIcon(icon);
+    tray_.setToolTip(accessibilityDescription);
+    tray_.show();
 }
 
 void TrayStatusItem::trayActivated(QSystemTrayIcon::ActivationReason reason) {

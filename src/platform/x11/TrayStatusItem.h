@@ -12,19 +12,15 @@ public:
     ~TrayStatusItem() override;
 
     bool hasButton() const override { return true; }
-    void setImage(const QString& symbolName, const QString& accessibilityDescription) override;
-    void setImageIsTemplate(bool isTemplate) override;
+    void setIcon(const QIcon& icon, const QString& accessibilityDescription) override;
     QRectF geometry() const override;
 
     bool isTrayAvailable() const;
 
 private:
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
-    void redraw();
 
     QSystemTrayIcon tray_;
-    QString symbolName_;
-    bool template_ = false;
 };
 
 class TrayStatusBar final : public StatusBar {
