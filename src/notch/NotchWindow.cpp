@@ -42,11 +42,7 @@ NotchWindow::NotchWindow(const DrawerContext& context, Screens& screens, QWidget
     setWindowTitle(QStringLiteral("Hodgebin notch"));
     connect(pillView_, &NotchPillView::pathChanged, this, &NotchWindow::updateMask);
     // A screen reader's press opens the drawer as the pointer does.
-    connect(pillContent_, &NotchPillContent::pressed, this, [this] {
-        if (onHover) {
-            onHover();
-        }
-    });
+    connect(pillContent_, &NotchPillContent::pressed, this, &NotchWindow::hovered);
 
     updateNotchGeometry();
     if (const std::optional<Screen> screen = screens_.builtInScreen()) {
