@@ -3,6 +3,7 @@
 #include "clipboard/ClipboardCapture.h"
 #include "clipboard/ClipboardCopyBack.h"
 #include "platform/MainQueue.h"
+#include "platform/MainThread.h"
 #include "platform/Pasteboard.h"
 #include "platform/Platform.h"
 #include "platform/Workspace.h"
@@ -94,6 +95,7 @@ void ClipboardManager::checkPasteboard() {
 }
 
 void ClipboardManager::record(Capture& capture, std::optional<QString> sourceApp) {
+    assertMainThread();
     if (!capture.content) {
         return;
     }
@@ -140,6 +142,7 @@ QList<ClipboardItem> ClipboardManager::displayItems() const {
 }
 
 void ClipboardManager::togglePin(const QUuid& id) {
+    assertMainThread();
     if (!pinnedIds_.remove(id)) {
         pinnedIds_.insert(id);
     }
@@ -147,15 +150,18 @@ void ClipboardManager::togglePin(const QUuid& id) {
 }
 
 void ClipboardManager::remove(const QUuid& id) {
+    assertMainThread();
     items_.removeIf([&id](const ClipboardItem& item) { return item.id == id; });
     Q_EMIT itemsChanged();
 }
 
 void ClipboardManager::clearAll() {
+    assertMainThread();
     setItems({});
 }
 
 void ClipboardManager::insertAtTop(const ClipboardItem& item) {
+    assertMainThread();
     items_.prepend(item);
     Q_EMIT itemsChanged();
 }
@@ -165,6 +171,7 @@ void ClipboardManager::copyToPasteboard(const ClipboardItem& item) {
 }
 
 void ClipboardManager::setItems(QList<ClipboardItem> items) {
+    assertMainThread();
     // Entries have identity, so lists that hold the same entries in the same order are equal.
     const bool same =
         items.size() == items_.size() &&
@@ -177,6 +184,7 @@ void ClipboardManager::setItems(QList<ClipboardItem> items) {
 }
 
 void ClipboardManager::setLastChangeCount(qint64 count) {
+    assertMainThread();
     if (count == lastChangeCount_) {
         return;
     }

@@ -1,6 +1,7 @@
 #include "panel/PanelState.h"
 
 #include "platform/MainQueue.h"
+#include "platform/MainThread.h"
 #include "platform/Platform.h"
 
 PanelState::PanelState(MainQueue& queue, QObject* parent)
@@ -13,6 +14,7 @@ PanelState& PanelState::shared() {
 }
 
 void PanelState::setRequestedTab(std::optional<DrawerTab> tab) {
+    assertMainThread();
     if (requestedTab_ == tab) {
         return;
     }
@@ -21,6 +23,7 @@ void PanelState::setRequestedTab(std::optional<DrawerTab> tab) {
 }
 
 void PanelState::setPendingNoteText(const std::optional<QString>& text) {
+    assertMainThread();
     if (pendingNoteText_ == text) {
         return;
     }
@@ -29,6 +32,7 @@ void PanelState::setPendingNoteText(const std::optional<QString>& text) {
 }
 
 void PanelState::setCopyFlashVisible(bool visible) {
+    assertMainThread();
     if (copyFlashVisible_ == visible) {
         return;
     }

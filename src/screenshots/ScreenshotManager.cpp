@@ -2,6 +2,7 @@
 
 #include "platform/DirectoryWatcher.h"
 #include "platform/MainQueue.h"
+#include "platform/MainThread.h"
 #include "platform/Platform.h"
 #include "platform/ScreenCapture.h"
 
@@ -63,6 +64,7 @@ bool ScreenshotManager::isScreenshot(const QString& fileName) {
 }
 
 void ScreenshotManager::setUnseenCount(qint64 value) {
+    assertMainThread();
     if (unseenCount_ == value) {
         return;
     }
@@ -113,6 +115,7 @@ void ScreenshotManager::loadExistingScreenshots() {
 
 void ScreenshotManager::startupItemBuilt(const std::shared_ptr<StartupBuild>& build, size_t index,
                                          std::optional<ScreenshotItem> item) {
+    assertMainThread();
     build->items[index] = std::move(item);
     if (--build->remaining > 0) {
         return;
@@ -219,6 +222,7 @@ void ScreenshotManager::additionBuilt() {
 }
 
 void ScreenshotManager::land(Addition& addition) {
+    assertMainThread();
     // A file still being written, gone, or not a picture gets no entry and stays unrecorded,
     // so the next change in the folder tries it again. Two changes close together may have
     // built the same file twice: the first to land wins.
@@ -235,6 +239,7 @@ void ScreenshotManager::land(Addition& addition) {
 }
 
 void ScreenshotManager::remove(const ScreenshotItem& item) {
+    assertMainThread();
     knownPaths_.remove(item.url().toLocalFile());
     Q_EMIT knownPathsChanged();
     items_.removeIf([&](const ScreenshotItem& entry) { return entry.id() == item.id(); });
@@ -242,6 +247,7 @@ void ScreenshotManager::remove(const ScreenshotItem& item) {
 }
 
 void ScreenshotManager::clearAll() {
+    assertMainThread();
     if (startup_) {
         startup_->cleared = true;
     }

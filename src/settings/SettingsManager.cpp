@@ -1,5 +1,6 @@
 #include "settings/SettingsManager.h"
 
+#include "platform/MainThread.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 
@@ -56,6 +57,7 @@ SettingsManager& SettingsManager::shared() {
 
 void SettingsManager::assign(bool& field, bool value, const QString& key,
                              void (SettingsManager::*changed)(bool)) {
+    assertMainThread();
     const bool differs = field != value;
     field = value;
     // Settings whose earlier write failed are tried again with this one.
