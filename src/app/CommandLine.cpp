@@ -1,36 +1,46 @@
 #include "app/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 namespace {
 
 struct Options {
-    QCommandLineOption toggle{QStringLiteral("toggle"),
-                              QStringLiteral("Open or close the drawer of the running Hodgebin, "
-                                             "starting Hodgebin when none runs. With a tab "
-                                             "name the drawer opens on that tab.")};
+    QCommandLineOption toggle{
+        QStringLiteral("toggle"),
+        QCoreApplication::translate("CommandLine",
+                                    "Open or close the drawer of the running Hodgebin, "
+                                    "starting Hodgebin when none runs. With a tab "
+                                    "name the drawer opens on that tab.")};
     QCommandLineOption settings{
         QStringLiteral("settings"),
-        QStringLiteral("Open the settings window of the running Hodgebin.")};
-    QCommandLineOption status{QStringLiteral("status"),
-                              QStringLiteral("Print one line of JSON describing the running "
-                                             "Hodgebin: counts and kinds, never contents.")};
-    QCommandLineOption quit{QStringLiteral("quit"), QStringLiteral("End the running Hodgebin.")};
+        QCoreApplication::translate("CommandLine",
+                                    "Open the settings window of the running Hodgebin.")};
+    QCommandLineOption status{
+        QStringLiteral("status"),
+        QCoreApplication::translate("CommandLine", "Print one line of JSON describing the running "
+                                                   "Hodgebin: counts and kinds, never contents.")};
+    QCommandLineOption quit{
+        QStringLiteral("quit"),
+        QCoreApplication::translate("CommandLine", "End the running Hodgebin.")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
-                            QStringLiteral("Show this help.")};
+                            QCoreApplication::translate("CommandLine", "Show this help.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
-                               QStringLiteral("Show the version.")};
+                               QCoreApplication::translate("CommandLine", "Show the version.")};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.setApplicationDescription(QStringLiteral(
+        parser.setApplicationDescription(QCoreApplication::translate(
+            "CommandLine",
             "Hodgebin keeps a clipboard history, a file shelf, notes and recent screenshots in a\n"
             "drawer at the top of the screen. Without options it starts, or, when it already\n"
             "runs, opens the drawer of the running one."));
         parser.addOptions({toggle, settings, status, quit, help, version});
-        parser.addPositionalArgument(QStringLiteral("tab"),
-                                     QStringLiteral("With --toggle: the tab to open on, one of ") +
-                                         commandLineTabNames() + QLatin1Char('.'),
-                                     QStringLiteral("[tab]"));
+        parser.addPositionalArgument(
+            QStringLiteral("tab"),
+            QCoreApplication::translate("CommandLine",
+                                        "With --toggle: the tab to open on, one of ") +
+                commandLineTabNames() + QLatin1Char('.'),
+            QStringLiteral("[tab]"));
     }
 };
 
@@ -83,7 +93,8 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     }
     if (chosen.size() > 1) {
         result.mode = Mode::Run;
-        result.error = QStringLiteral("choose one of %1").arg(chosen.join(QStringLiteral(", ")));
+        result.error = QCoreApplication::translate("CommandLine", "choose one of %1")
+                           .arg(chosen.join(QStringLiteral(", ")));
         return result;
     }
 
@@ -92,18 +103,21 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         result.tab = drawerTabFromCommandLineName(positional.first());
         if (!result.tab) {
             result.mode = Mode::Run;
-            result.error = QStringLiteral("unknown tab \"%1\"; the tabs are %2")
-                               .arg(positional.first(), commandLineTabNames());
+            result.error =
+                QCoreApplication::translate("CommandLine", "unknown tab \"%1\"; the tabs are %2")
+                    .arg(positional.first(), commandLineTabNames());
         }
         return result;
     }
     if (!positional.isEmpty()) {
         const Mode mode = result.mode;
         result.mode = Mode::Run;
-        result.error = mode == Mode::Toggle
-                           ? QStringLiteral("--toggle takes one tab name, not %1")
-                                 .arg(positional.join(QLatin1Char(' ')))
-                           : QStringLiteral("unexpected argument \"%1\"").arg(positional.first());
+        result.error =
+            mode == Mode::Toggle
+                ? QCoreApplication::translate("CommandLine", "--toggle takes one tab name, not %1")
+                      .arg(positional.join(QLatin1Char(' ')))
+                : QCoreApplication::translate("CommandLine", "unexpected argument \"%1\"")
+                      .arg(positional.first());
     }
     return result;
 }

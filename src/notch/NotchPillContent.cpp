@@ -1,6 +1,7 @@
 #include "notch/NotchPillContent.h"
 
 #include "clipboard/ClipboardManager.h"
+#include "notch/NotchAccessibility.h"
 #include "screenshots/ScreenshotManager.h"
 #include "shelf/FileShelfManager.h"
 #include "widgets/DrawerStyle.h"
@@ -31,12 +32,32 @@ NotchPillContent::NotchPillContent(ClipboardManager& clipboard, FileShelfManager
     , clipboard_(clipboard)
     , shelf_(shelf)
     , screenshots_(screenshots) {
+    NotchAccessibility::install();
+    setAccessibleName(tr("Hodgebin"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_TranslucentBackground);
     const auto redraw = [this] { update(); };
     connect(&clipboard_, &ClipboardManager::itemsChanged, this, redraw);
     connect(&shelf_, &FileShelfManager::filesChanged, this, redraw);
     connect(&screenshots_, &ScreenshotManager::unseenCountChanged, this, redraw);
+}
+
+QString NotchPillContent::summary() const {
+    const auto count = [](qsizetype n, const char* one, const char* many) {
+        return n == 1 ? tr(one, nullptr, 1) : tr(many, nullptr, int(n));
+    };
+    QStringList parts{
+        count(clipboard_.items().size(), QT_TR_NOOP("%n clip"), QT_TR_NOOP("%n clips")),
+        count(shelf_.files().size(), QT_TR_NOOP("%n file on the shelf"),
+              QT_TR_NOOP("%n files on the shelf"))};
+    if (screenshots_.unseenCount() > 0) {
+        parts.append(tr("new screenshots"));
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+void NotchPillContent::press() {
+    Q_EMIT pressed();
 }
 
 void NotchPillContent::setHovering(bool hovering) {

@@ -27,6 +27,14 @@ public:
     };
     QList<Element> layoutRow() const;
 
+    // What the row says, in words, for assistive technology: "3 clips, 1 file, new screenshots".
+    QString summary() const;
+    // Assistive technology pressed the pill: the drawer opens, as under the pointer.
+    void press();
+
+Q_SIGNALS:
+    void pressed();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

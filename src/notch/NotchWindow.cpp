@@ -42,6 +42,12 @@ NotchWindow::NotchWindow(const DrawerContext& context, Screens& screens,
     setAcceptDrops(true);
     setWindowTitle(QStringLiteral("Hodgebin notch"));
     connect(pillView_, &NotchPillView::pathChanged, this, &NotchWindow::updateMask);
+    // A screen reader's press opens the drawer as the pointer does.
+    connect(pillContent_, &NotchPillContent::pressed, this, [this] {
+        if (onHover) {
+            onHover();
+        }
+    });
 
     updateNotchGeometry();
     if (const std::optional<Screen> screen = screens_.builtInScreen()) {

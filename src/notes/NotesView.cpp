@@ -20,7 +20,7 @@ public:
     HeaderButton(const QString& text, QWidget* parent)
         : QAbstractButton(parent) {
         setText(text);
-        setFocusPolicy(Qt::NoFocus);
+        setFocusPolicy(Qt::TabFocus);
         setCursor(Qt::PointingHandCursor);
         setAttribute(Qt::WA_Hover);
         setFont(DrawerStyle::font(10, QFont::Medium));
@@ -35,8 +35,11 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setFont(font());
-        painter.setPen(DrawerStyle::white(underMouse() ? 0.55 : 0.3));
+        painter.setPen(DrawerStyle::white(hasFocus() ? 0.8 : underMouse() ? 0.55 : 0.3));
         painter.drawText(rect(), Qt::AlignCenter, text());
+        if (hasFocus()) {
+            DrawerStyle::paintFocusUnderline(painter, rect());
+        }
     }
 };
 

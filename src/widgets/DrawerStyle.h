@@ -88,6 +88,15 @@ inline void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius) 
     painter.restore();
 }
 
+// The same for a bare text label, which has no room around it for a ring: a line under it.
+inline void paintFocusUnderline(QPainter& painter, const QRect& label) {
+    painter.save();
+    painter.setPen(QPen(white(0.45), 1.0));
+    painter.drawLine(QPointF(label.left(), label.bottom() + 0.5),
+                     QPointF(label.right() + 1, label.bottom() + 0.5));
+    painter.restore();
+}
+
 // The timing curves of the drawer's animations: cubic Béziers through (0, 0) and (1, 1).
 inline QEasingCurve timingCurve(qreal x1, qreal y1, qreal x2, qreal y2) {
     QEasingCurve curve(QEasingCurve::BezierSpline);

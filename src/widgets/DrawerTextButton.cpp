@@ -1,5 +1,7 @@
 #include "widgets/DrawerTextButton.h"
 
+#include "widgets/DrawerStyle.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -9,7 +11,8 @@ DrawerTextButton::DrawerTextButton(const QString& text, const QFont& font, const
     , color_(color) {
     setText(text);
     setFont(font);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab (Space presses it); a click leaves the keyboard where it was.
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -21,11 +24,14 @@ QSize DrawerTextButton::sizeHint() const {
 void DrawerTextButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    QColor color = color_;
+    QColor color = hasFocus() ? DrawerStyle::white(0.8) : color_;
     if (isDown()) {
         color.setAlphaF(color.alphaF() * 0.5f);
     }
     painter.setPen(color);
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
+    if (hasFocus()) {
+        DrawerStyle::paintFocusUnderline(painter, rect());
+    }
 }

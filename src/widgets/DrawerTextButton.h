@@ -5,7 +5,7 @@
 #include <QFont>
 
 // A plain text button of the drawer: only its label is drawn (no frame, no desktop style), and
-// it dims while pressed.
+// it dims while pressed. Tab reaches it; a ring around the label shows when it has the keyboard.
 class DrawerTextButton final : public QAbstractButton {
 public:
     DrawerTextButton(const QString& text, const QFont& font, const QColor& color,

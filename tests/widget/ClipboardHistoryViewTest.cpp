@@ -436,3 +436,16 @@ TEST_F(ClipboardHistoryViewTest, AssistiveTechnologyReadsEachRowByNameAndRunsIts
     EXPECT_EQ(listInterface->childCount(), 2);
     EXPECT_FALSE(alpha->isValid());
 }
+
+TEST_F(ClipboardHistoryViewTest, ClearIsReachedWithShiftTabFromTheListAndPressedWithSpace) {
+    models.copied(QStringLiteral("alpha"));
+    models.copied(QStringLiteral("beta"));
+    open();
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_TRUE(view->clearButton()->hasFocus());
+    QTest::keyClick(view->clearButton(), Qt::Key_Space);
+    EXPECT_TRUE(models.clipboard.items().isEmpty());
+}

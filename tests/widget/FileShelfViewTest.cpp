@@ -181,7 +181,7 @@ TEST_F(FileShelfViewTest, ArrowsWalkTheGridByRowsAndColumnsReturnOpensAndDeleteU
     ASSERT_EQ(list->childCount(), 6);
     QAccessibleInterface* cell = list->child(0);
     EXPECT_EQ(cell->role(), QAccessible::ListItem);
-    EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("file1.txt"));
+    EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("file5.txt"));
     EXPECT_TRUE(cell->state().selected);
     cell->actionInterface()->doAction(QStringLiteral("Remove"));
     EXPECT_EQ(list->childCount(), 5);

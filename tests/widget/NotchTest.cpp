@@ -11,6 +11,7 @@
 #include "screenshots/ScreenshotManager.h"
 #include "shelf/FileShelfManager.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QImage>
@@ -258,4 +259,23 @@ TEST(NotchWindow, DragEnteringAsksForTheShelfUnderTheNotchAndTheDropGoesToTheInt
     QDropEvent refused(QPointF(90, 10), Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&notch, &refused);
     EXPECT_FALSE(refused.isAccepted());
+}
+
+TEST(NotchWindow, AScreenReaderFindsThePillAsAButtonThatSaysWhatItCountsAndOpensTheDrawer) {
+    NotchOverFakes app;
+    NotchWindow& window = app.open();
+    for (int i = 0; i < 3; ++i) {
+        app.clipboard->insertAtTop(ClipboardItem::make(ClipboardContent::text(QString::number(i)),
+                                                       QDateTime::currentDateTime(), {}));
+    }
+    app.screenshots->setUnseenCount(1);
+    QAccessibleInterface* pill = QAccessible::queryAccessibleInterface(window.pillContent());
+    ASSERT_NE(pill, nullptr);
+    EXPECT_EQ(pill->role(), QAccessible::Button);
+    EXPECT_EQ(pill->text(QAccessible::Name), QStringLiteral("Hodgebin"));
+    EXPECT_EQ(pill->text(QAccessible::Description),
+              QStringLiteral("3 clips, 0 files on the shelf, new screenshots"));
+    const int before = app.hovers;
+    pill->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(app.hovers, before + 1);
 }
