@@ -3,6 +3,7 @@
 #include "clipboard/ClipboardCapture.h"
 #include "clipboard/ClipboardCopyBack.h"
 #include "platform/MainQueue.h"
+#include "platform/MainThread.h"
 #include "platform/Pasteboard.h"
 #include "platform/Workspace.h"
 
@@ -85,6 +86,7 @@ void ClipboardManager::checkPasteboard() {
 }
 
 void ClipboardManager::record(Capture& capture, std::optional<QString> sourceApp) {
+    assertMainThread();
     if (!capture.content) {
         return;
     }
@@ -131,6 +133,7 @@ QList<ClipboardItem> ClipboardManager::displayItems() const {
 }
 
 void ClipboardManager::togglePin(const QUuid& id) {
+    assertMainThread();
     if (!pinnedIds_.remove(id)) {
         pinnedIds_.insert(id);
     }
@@ -138,15 +141,18 @@ void ClipboardManager::togglePin(const QUuid& id) {
 }
 
 void ClipboardManager::remove(const QUuid& id) {
+    assertMainThread();
     items_.removeIf([&id](const ClipboardItem& item) { return item.id == id; });
     Q_EMIT itemsChanged();
 }
 
 void ClipboardManager::clearAll() {
+    assertMainThread();
     setItems({});
 }
 
 void ClipboardManager::insertAtTop(const ClipboardItem& item) {
+    assertMainThread();
     items_.prepend(item);
     Q_EMIT itemsChanged();
 }
@@ -156,6 +162,7 @@ void ClipboardManager::copyToPasteboard(const ClipboardItem& item) {
 }
 
 void ClipboardManager::setItems(QList<ClipboardItem> items) {
+    assertMainThread();
     // Entries have identity, so lists that hold the same entries in the same order are equal.
     const bool same =
         items.size() == items_.size() &&
@@ -168,6 +175,7 @@ void ClipboardManager::setItems(QList<ClipboardItem> items) {
 }
 
 void ClipboardManager::setLastChangeCount(qint64 count) {
+    assertMainThread();
     if (count == lastChangeCount_) {
         return;
     }

@@ -1,5 +1,6 @@
 #include "notes/NotesManager.h"
 
+#include "platform/MainThread.h"
 #include "platform/UserDefaults.h"
 
 #include <QLoggingCategory>
@@ -72,6 +73,7 @@ bool NotesManager::keepUnreadableData() {
 }
 
 void NotesManager::save() {
+    assertMainThread();
     // Until the unreadable notes are safely kept elsewhere, the stored value is their only copy.
     if (unreadable_ && !keepUnreadableData()) {
         setCannotSave(true);
@@ -93,6 +95,7 @@ void NotesManager::save() {
 }
 
 void NotesManager::setCannotSave(bool cannotSave) {
+    assertMainThread();
     if (cannotSave_ == cannotSave) {
         return;
     }
@@ -108,6 +111,7 @@ void NotesManager::setCannotSave(bool cannotSave) {
 }
 
 void NotesManager::setItems(const QList<NoteItem>& items) {
+    assertMainThread();
     const bool differs = items_ != items;
     items_ = items;
     save();
@@ -126,6 +130,7 @@ std::optional<qsizetype> NotesManager::position(const QUuid& id) const {
 }
 
 QUuid NotesManager::addItem(const QUuid& after) {
+    assertMainThread();
     const std::optional<qsizetype> p = position(after);
     const NoteItem note = NoteItem::make(p ? items_[*p].indent : 0);
     if (p) {
@@ -139,6 +144,7 @@ QUuid NotesManager::addItem(const QUuid& after) {
 }
 
 void NotesManager::indentItem(const QUuid& id) {
+    assertMainThread();
     const std::optional<qsizetype> p = position(id);
     if (!p || items_[*p].indent > maxIndent - 1) {
         return;
@@ -149,6 +155,7 @@ void NotesManager::indentItem(const QUuid& id) {
 }
 
 void NotesManager::outdentItem(const QUuid& id) {
+    assertMainThread();
     const std::optional<qsizetype> p = position(id);
     if (!p || items_[*p].indent <= 0) {
         return;
@@ -159,6 +166,7 @@ void NotesManager::outdentItem(const QUuid& id) {
 }
 
 std::optional<QUuid> NotesManager::backspaceEmptyItem(const QUuid& id) {
+    assertMainThread();
     const std::optional<qsizetype> p = position(id);
     if (!p || !items_[*p].text.isEmpty()) {
         return std::nullopt;
@@ -194,9 +202,11 @@ template <typename Edit> void NotesManager::editItem(const QUuid& id, Edit edit)
 }
 
 void NotesManager::setText(const QUuid& id, const QString& text) {
+    assertMainThread();
     editItem(id, [&text](NoteItem& note) { note.text = text; });
 }
 
 void NotesManager::setDone(const QUuid& id, bool done) {
+    assertMainThread();
     editItem(id, [done](NoteItem& note) { note.done = done; });
 }

@@ -1,12 +1,14 @@
 #include "panel/PanelState.h"
 
 #include "platform/MainQueue.h"
+#include "platform/MainThread.h"
 
 PanelState::PanelState(MainQueue& queue, QObject* parent)
     : QObject(parent)
     , queue_(queue) {}
 
 void PanelState::setRequestedTab(std::optional<DrawerTab> tab) {
+    assertMainThread();
     if (requestedTab_ == tab) {
         return;
     }
@@ -15,6 +17,7 @@ void PanelState::setRequestedTab(std::optional<DrawerTab> tab) {
 }
 
 void PanelState::setPendingNoteText(const std::optional<QString>& text) {
+    assertMainThread();
     if (pendingNoteText_ == text) {
         return;
     }
@@ -23,6 +26,7 @@ void PanelState::setPendingNoteText(const std::optional<QString>& text) {
 }
 
 void PanelState::setCopyFlashVisible(bool visible) {
+    assertMainThread();
     if (copyFlashVisible_ == visible) {
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "platform/DirectoryWatcher.h"
 #include "platform/MainQueue.h"
+#include "platform/MainThread.h"
 #include "platform/Pasteboard.h"
 #include "platform/ScreenCapture.h"
 
@@ -54,6 +55,7 @@ bool ScreenshotManager::isScreenshot(const QString& fileName) {
 }
 
 void ScreenshotManager::setUnseenCount(qint64 value) {
+    assertMainThread();
     if (unseenCount_ == value) {
         return;
     }
@@ -104,6 +106,7 @@ void ScreenshotManager::loadExistingScreenshots() {
 
 void ScreenshotManager::startupItemBuilt(const std::shared_ptr<StartupBuild>& build, size_t index,
                                          std::optional<ScreenshotItem> item) {
+    assertMainThread();
     build->items[index] = std::move(item);
     if (--build->remaining > 0) {
         return;
@@ -210,6 +213,7 @@ void ScreenshotManager::additionBuilt() {
 }
 
 void ScreenshotManager::land(Addition& addition) {
+    assertMainThread();
     // A file still being written, gone, or not a picture gets no entry and stays unrecorded,
     // so the next change in the folder tries it again. Two changes close together may have
     // built the same file twice: the first to land wins.
@@ -226,6 +230,7 @@ void ScreenshotManager::land(Addition& addition) {
 }
 
 void ScreenshotManager::remove(const ScreenshotItem& item) {
+    assertMainThread();
     knownPaths_.remove(item.url().toLocalFile());
     Q_EMIT knownPathsChanged();
     items_.removeIf([&](const ScreenshotItem& entry) { return entry.id() == item.id(); });
@@ -233,6 +238,7 @@ void ScreenshotManager::remove(const ScreenshotItem& item) {
 }
 
 void ScreenshotManager::clearAll() {
+    assertMainThread();
     if (startup_) {
         startup_->cleared = true;
     }

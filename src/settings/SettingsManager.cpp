@@ -1,5 +1,6 @@
 #include "settings/SettingsManager.h"
 
+#include "platform/MainThread.h"
 #include "platform/UserDefaults.h"
 
 #include <QLoggingCategory>
@@ -50,6 +51,7 @@ void SettingsManager::writeThrough(const QString& key) {
 
 void SettingsManager::assign(bool& field, bool value, const QString& key,
                              void (SettingsManager::*changed)(bool)) {
+    assertMainThread();
     const bool differs = field != value;
     field = value;
     // Settings whose earlier write failed are tried again with this one.

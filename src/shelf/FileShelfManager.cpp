@@ -1,6 +1,7 @@
 #include "shelf/FileShelfManager.h"
 
 #include "platform/MainQueue.h"
+#include "platform/MainThread.h"
 
 #include <QThread>
 
@@ -14,6 +15,7 @@ FileShelfManager::~FileShelfManager() {
 }
 
 void FileShelfManager::addFile(const QUrl& url) {
+    assertMainThread();
     for (const ShelfFile& file : files_) {
         if (file.url() == url) {
             return;
@@ -24,6 +26,7 @@ void FileShelfManager::addFile(const QUrl& url) {
 }
 
 void FileShelfManager::addFiles(const QList<QUrl>& urls) {
+    assertMainThread();
     // A drop of thousands of files must not compare each one with every other.
     QSet<QUrl> known;
     for (const ShelfFile& file : files_) {
@@ -44,11 +47,13 @@ void FileShelfManager::addFiles(const QList<QUrl>& urls) {
 }
 
 void FileShelfManager::removeFile(const QUuid& id) {
+    assertMainThread();
     files_.removeIf([&id](const ShelfFile& file) { return file.id() == id; });
     Q_EMIT filesChanged();
 }
 
 void FileShelfManager::clearAll() {
+    assertMainThread();
     files_.clear();
     Q_EMIT filesChanged();
 }

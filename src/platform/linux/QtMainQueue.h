@@ -4,8 +4,8 @@
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <QThreadPool>
 
+#include <memory>
 #include <set>
 
 // The main queue bound to the Qt event loop.
@@ -25,13 +25,18 @@ public:
     // started, and completions still queued then never run.
     std::shared_ptr<BackgroundTask> runInBackground(BackgroundWork work, Work completion) override;
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
+    class Completion;
     class QtTimer;
+    class Workers;
     friend class QtTimer;
     void release(QtTimer* timer);
 
     QElapsedTimer uptime_;
     // Scheduled timers stay alive here until they are invalidated or, for one-shots, fired.
     std::set<std::shared_ptr<QtTimer>> active_;
-    QThreadPool workers_;
+    std::unique_ptr<Workers> workers_;
 };
