@@ -117,9 +117,9 @@ public:
 
 class NoWorkspace final : public Workspace {
 public:
-    std::optional<QString> frontmostApplicationName() const override { return std::nullopt; }
+    std::optional<QString> activeApplicationName() const override { return std::nullopt; }
     QIcon iconForFile(const QString&) const override { return {}; }
     qint64 fileSize(const QString&) const override { return 0; }
-    void activateFileViewerSelectingURLs(const QList<QUrl>&) override {}
-    bool openURL(const QUrl&) override { return false; }
+    void showInFileManager(const QList<QUrl>&) override {}
+    bool openUrl(const QUrl&) override { return false; }
 };

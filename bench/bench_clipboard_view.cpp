@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     ManualMainQueue queue;
     TransferPasteboard pasteboard;
     FakeWorkspace workspace;
-    workspace.frontmost = QStringLiteral("Firefox");
+    workspace.activeApplication = QStringLiteral("Firefox");
     NotificationCenter notifications;
     MemoryUserDefaults defaults;
     FakeDirectoryWatcher watcher;

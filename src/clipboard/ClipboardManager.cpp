@@ -63,7 +63,7 @@ void ClipboardManager::checkPasteboard() {
     // From here the change counts as handled, whatever comes of it.
     setLastChangeCount(pasteboard_.changeCount());
 
-    std::optional<QString> sourceApp = workspace_.frontmostApplicationName();
+    std::optional<QString> sourceApp = workspace_.activeApplicationName();
     auto capture = std::make_shared<Capture>();
     if (!items_.isEmpty()) {
         capture->topId = items_.first().id;

@@ -45,7 +45,7 @@ qreal bodyWidth(qreal rowWidth, bool hovered) {
 }
 
 // An image scaled to fit the column and the height bound, keeping its shape; a sliver keeps
-// at least a point of width or height so it can still be seen.
+// at least a pixel of width or height so it can still be seen.
 QSizeF fittedImageSize(const ClipboardItem& item, qreal width) {
     const auto image = item.content.imageValue();
     const QSizeF pixels = image ? QSizeF(image->pixelSize()) : QSizeF(1, 1);

@@ -96,7 +96,7 @@ void CopiedBadge::paintEvent(QPaintEvent*) {
 
     const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(DrawerStyle::material());
+    painter.setBrush(DrawerStyle::badgeBackground());
     painter.drawRoundedRect(box, radius, radius);
 
     const QPixmap symbol =

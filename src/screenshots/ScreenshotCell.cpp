@@ -82,10 +82,10 @@ void ScreenshotCellButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(DrawerStyle::material());
+    p.setBrush(DrawerStyle::badgeBackground());
     p.drawRoundedRect(QRectF(rect()), buttonRadius, buttonRadius);
 
-    // The symbols are drawn at the sizes of the layout's glyphs: 9 points, the cross 8 and bold.
+    // The symbols are drawn at the sizes of the layout's glyphs: 9 pixels, the cross 8 and bold.
     const bool cross = symbol_ == Symbol::xmark;
     const qreal glyph = cross ? 6.5 : 9.0;
     const QRectF box(QPointF((side - glyph) / 2, (side - glyph) / 2), QSizeF(glyph, glyph));

@@ -16,7 +16,7 @@ class ScreenshotCellButton final : public QAbstractButton {
 public:
     enum class Symbol { copy, folder, xmark };
 
-    // The square each button takes, in points.
+    // The square each button takes, in device-independent pixels.
     static constexpr int side = 20;
 
     ScreenshotCellButton(Symbol symbol, const QString& toolTip, QWidget* parent = nullptr);

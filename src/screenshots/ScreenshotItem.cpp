@@ -222,11 +222,11 @@ bool ScreenshotItem::copyImage(const ScreenshotItem& item, Pasteboard& pasteboar
 }
 
 void ScreenshotItem::reveal(const ScreenshotItem& item, Workspace& workspace) {
-    workspace.activateFileViewerSelectingURLs({item.url()});
+    workspace.showInFileManager({item.url()});
 }
 
 void ScreenshotItem::open(const ScreenshotItem& item, Workspace& workspace) {
-    workspace.openURL(item.url());
+    workspace.openUrl(item.url());
 }
 
 std::unique_ptr<QMimeData> ScreenshotItem::dragPayload(const ScreenshotItem& item) {

@@ -20,7 +20,7 @@ class Workspace;
 // from the same file are still two items, told apart by their id.
 class ScreenshotItem {
 public:
-    // The thumbnail's side in points.
+    // The thumbnail's side in device-independent pixels.
     static constexpr int thumbnailSide = 200;
 
     ScreenshotItem(QUuid id, QUrl url, QImage thumbnail, QDateTime date, QString size);

@@ -12,7 +12,7 @@
 class FileShelfManager;
 class QMimeData;
 
-// The scrolling grid of the shelf tab: as many columns of 72 to 90 points as fit, one
+// The scrolling grid of the shelf tab: as many columns of 72 to 90 pixels as fit, one
 // FileShelfCell per file, newest first. A cell can be dragged out to another program as its
 // file's URL (the file stays on the shelf); its remove button takes it off the shelf.
 //

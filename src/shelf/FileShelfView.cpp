@@ -25,7 +25,7 @@ FileShelfView::FileShelfView(const DrawerContext& ctx, QWidget* parent)
     grid_ = new FileShelfGrid(ctx_.shelf, this);
     setFocusProxy(grid_);
     connect(grid_, &FileShelfGrid::openRequested, this,
-            [this](const QUrl& url) { ctx_.workspace.openURL(url); });
+            [this](const QUrl& url) { ctx_.workspace.openUrl(url); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

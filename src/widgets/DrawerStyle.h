@@ -19,8 +19,8 @@ inline QColor background() {
 inline QColor tabBarBackground() {
     return QColor::fromRgbF(0.11, 0.11, 0.11);
 }
-// A translucent dark pane for badges over the content (the platform's ultra-thin material).
-inline QColor material() {
+// A translucent dark pane for badges over the content.
+inline QColor badgeBackground() {
     return QColor::fromRgbF(0.18, 0.18, 0.19, 0.82);
 }
 
@@ -47,7 +47,7 @@ inline QColor withOpacity(QColor color, qreal opacity) {
     return color;
 }
 
-// The interface font at a size in device-independent pixels (the layouts' points).
+// The interface font at a size in device-independent pixels.
 inline QFont font(qreal pixelSize, QFont::Weight weight = QFont::Normal) {
     QFont f;
     f.setPixelSize(qRound(pixelSize));

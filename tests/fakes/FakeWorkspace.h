@@ -7,7 +7,7 @@
 // A desktop that records what was revealed and opened instead of doing it.
 class FakeWorkspace final : public Workspace {
 public:
-    std::optional<QString> frontmostApplicationName() const override { return frontmost; }
+    std::optional<QString> activeApplicationName() const override { return activeApplication; }
 
     QIcon iconForFile(const QString& path) const override {
         iconRequests.append(path);
@@ -19,16 +19,14 @@ public:
         return info.exists() ? info.size() : 0;
     }
 
-    void activateFileViewerSelectingURLs(const QList<QUrl>& urls) override {
-        revealed.append(urls);
-    }
+    void showInFileManager(const QList<QUrl>& urls) override { revealed.append(urls); }
 
-    bool openURL(const QUrl& url) override {
+    bool openUrl(const QUrl& url) override {
         opened.append(url);
         return true;
     }
 
-    std::optional<QString> frontmost;
+    std::optional<QString> activeApplication;
     mutable QStringList iconRequests;
     QList<QUrl> revealed;
     QList<QUrl> opened;

@@ -41,7 +41,7 @@ TEST_F(CopyBackTest, CopyingBackAnOlderTextPutsAnEqualEntryOnTopAndKeepsTheOld) 
     pasteboard.copyText(QStringLiteral("newest"));
     tick();
     const ClipboardItem older = manager.items()[1];
-    workspace.frontmost = QStringLiteral("Hodgebin");
+    workspace.activeApplication = QStringLiteral("Hodgebin");
     manager.copyToPasteboard(older);
     tick();
     ASSERT_EQ(manager.items().size(), 3);

@@ -50,7 +50,7 @@ TEST_F(ClipboardManagerTest, ContentPresentAtStartIsNeverRecordedButTheFirstChan
     tick();
     EXPECT_TRUE(manager.items().isEmpty());
 
-    workspace.frontmost = QStringLiteral("gedit");
+    workspace.activeApplication = QStringLiteral("gedit");
     queue.advance(0.2);
     pasteboard.copyText(QStringLiteral("first"));
     queue.advance(0.29);

@@ -393,10 +393,10 @@ TEST_F(ClipboardHistoryViewTest, SearchNarrowsTheRowsAsTheUserTypesAndEscapeClea
 
 TEST_F(ClipboardHistoryViewTest, AssistiveTechnologyReadsEachRowByNameAndRunsItsActions) {
     models.copied(QStringLiteral("  alpha\nsecond line"));
-    models.workspace.frontmost = QStringLiteral("GIMP");
+    models.workspace.activeApplication = QStringLiteral("GIMP");
     models.pasteboard.copy({{PasteboardType::png, encodedImage("png", QSize(640, 480))}});
     models.clipboard.checkPasteboard();
-    models.workspace.frontmost.reset();
+    models.workspace.activeApplication.reset();
     models.copied(QStringLiteral("beta"));
     open();
 

@@ -8,10 +8,10 @@
 
 #include <sys/stat.h>
 
-TEST(X11Workspace, FrontmostApplicationIsTheActiveWindowsClass) {
+TEST(X11Workspace, TheActiveApplicationIsTheActiveWindowsClass) {
     E2eSession& desktop = x11TestDesktop();
     X11Workspace workspace;
-    QProcess* window = desktop.spawn(QStringLiteral("xmessage"), {QStringLiteral("frontmost")});
+    QProcess* window = desktop.spawn(QStringLiteral("xmessage"), {QStringLiteral("active")});
     ASSERT_TRUE(E2eSession::waitUntil(
         [&] {
             return desktop
@@ -26,7 +26,7 @@ TEST(X11Workspace, FrontmostApplicationIsTheActiveWindowsClass) {
     std::optional<QString> name;
     E2eSession::waitUntil(
         [&] {
-            name = workspace.frontmostApplicationName();
+            name = workspace.activeApplicationName();
             return name == QStringLiteral("Xmessage");
         },
         5000);

@@ -40,7 +40,7 @@ xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
 X11Workspace::X11Workspace(QObject* parent)
     : QObject(parent) {}
 
-std::optional<QString> X11Workspace::frontmostApplicationName() const {
+std::optional<QString> X11Workspace::activeApplicationName() const {
     xcb_connection_t* c = x11Connection();
     if (c == nullptr) {
         return std::nullopt;
@@ -104,10 +104,10 @@ qint64 X11Workspace::fileSize(const QString& path) const {
     return qint64(attributes.st_size);
 }
 
-void X11Workspace::activateFileViewerSelectingURLs(const QList<QUrl>& urls) {
+void X11Workspace::showInFileManager(const QList<QUrl>& urls) {
     revealInFileManager(urls, this);
 }
 
-bool X11Workspace::openURL(const QUrl& url) {
+bool X11Workspace::openUrl(const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }

@@ -11,11 +11,11 @@ public:
     explicit X11Workspace(QObject* parent = nullptr);
 
     // The class name (WM_CLASS) of the window named by _NET_ACTIVE_WINDOW.
-    std::optional<QString> frontmostApplicationName() const override;
+    std::optional<QString> activeApplicationName() const override;
     QIcon iconForFile(const QString& path) const override;
     qint64 fileSize(const QString& path) const override;
     // org.freedesktop.FileManager1.ShowItems; the containing folder is opened when no file
     // manager answers.
-    void activateFileViewerSelectingURLs(const QList<QUrl>& urls) override;
-    bool openURL(const QUrl& url) override;
+    void showInFileManager(const QList<QUrl>& urls) override;
+    bool openUrl(const QUrl& url) override;
 };
