@@ -128,7 +128,13 @@ ScreenshotsView::ScreenshotsView(const DrawerContext& ctx, QWidget* parent)
     ScreenshotManager& list = ctx_.screenshots;
     connect(&list, &ScreenshotManager::itemsChanged, this,
             [this] { syncWithList(changeAnimation_); });
-    connect(&list, &ScreenshotManager::itemInserted, this, &ScreenshotsView::itemInserted);
+    connect(&list, &ScreenshotManager::itemsInserted, this, &ScreenshotsView::itemsInserted);
+    connect(&list.thumbnails(), &ScreenshotThumbnails::thumbnailReady, this,
+            [this](const QUuid& id) {
+                if (ScreenshotCell* cell = live_.value(id)) {
+                    cell->setThumbnail(ctx_.screenshots.thumbnails().thumbnail(cell->item()));
+                }
+            });
     connect(&list, &ScreenshotManager::loadingFinished, this, qOverload<>(&QWidget::update));
     syncWithList(0);
 }
@@ -152,8 +158,8 @@ bool ScreenshotsView::showsEmptyState() const {
 }
 
 ScreenshotCell* ScreenshotsView::makeCell(const ScreenshotItem& item) {
-    auto* cell = new ScreenshotCell(
-        item, ScreenshotItem::ageLabel(item.date(), ctx_.mainQueue.now()), canvas_);
+    auto* cell = new ScreenshotCell(item, ctx_.mainQueue, canvas_);
+    cell->setThumbnail(ctx_.screenshots.thumbnails().thumbnail(item));
     const QUuid id = item.id();
     cell->onCopy = [this, cell] { copy(cell->item()); };
     cell->onReveal = [this, cell] { ScreenshotItem::reveal(cell->item(), ctx_.workspace); };
@@ -171,6 +177,8 @@ ScreenshotCell* ScreenshotsView::makeCell(const ScreenshotItem& item) {
 }
 
 void ScreenshotsView::retire(ScreenshotCell* cell, bool animated) {
+    // Its thumbnail, if still to be made, is no longer needed.
+    ctx_.screenshots.thumbnails().release(cell->item().id());
     cell->onHoverChanged = nullptr;
     cell->setHovered(false);
     cell->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -220,12 +228,13 @@ void ScreenshotsView::syncWithList(double animationSeconds) {
     update();
 }
 
-void ScreenshotsView::itemInserted(int index) {
-    if (index < 0 || index >= order_.size()) {
+void ScreenshotsView::itemsInserted(int count) {
+    if (count <= 0 || count > order_.size()) {
         return;
     }
     // The list has already been followed, without animation; the arrival replays the change.
-    layoutGrid(ScreenshotManager::insertionAnimationDuration, placedBeforeChange_, {order_[index]});
+    layoutGrid(ScreenshotManager::insertionAnimationDuration, placedBeforeChange_,
+               QSet<QUuid>(order_.cbegin(), order_.cbegin() + count));
 }
 
 void ScreenshotsView::layoutGrid(double animationSeconds, const QHash<QUuid, QRect>& from,

@@ -22,7 +22,7 @@ class ScreenshotItem;
 // The drawer's screenshots tab: a header with the count and "Clear", then the screenshots of
 // the list in a grid of as many columns as fit (or a short note while there are none). It
 // shows what the screenshot list holds and sends every action to that list or to the
-// screenshot itself; thumbnails are painted as the list built them.
+// screenshot itself. Thumbnails are asked of the list for the cells it makes.
 class ScreenshotsView final : public QWidget {
     Q_OBJECT
 
@@ -78,7 +78,7 @@ private:
 
     int headerHeight() const;
     void syncWithList(double animationSeconds);
-    void itemInserted(int index);
+    void itemsInserted(int count);
     // Places every cell for the current width; with a duration, cells glide from `from` (by id)
     // and those in `arriving` fade in, while the cells on their way out fade away.
     void layoutGrid(double animationSeconds, const QHash<QUuid, QRect>& from = {},
