@@ -1,7 +1,6 @@
 #pragma once
 
 #include "panel/DrawerContext.h"
-#include "platform/FrameTicker.h"
 
 #include <QRectF>
 #include <QWidget>
@@ -13,6 +12,7 @@
 class NotchPillContent;
 class NotchPillView;
 class DragPasteboard;
+class QVariantAnimation;
 class Screens;
 struct Screen;
 
@@ -47,20 +47,21 @@ public:
     bool isHovered = false;
     void hoverExited();
 
-    // In points, origin lower left.
+    // Where the window stands, in the desktop's coordinates.
     QRectF frame() const { return frame_; }
     double notchWidth() const { return notchWidth_; }
     double notchHeight() const { return notchHeight_; }
 
     // The notch's place on a screen: top centre, its top edge on the screen's top edge.
     QRectF notchRect(const Screen& screen) const;
-    // Reacts to the pointer at this location (points).
+    // Reacts to the pointer at this position.
     void trackMouse(const QPointF& location);
 
     NotchPillView* pillView() const { return pillView_; }
     NotchPillContent* pillContent() const { return pillContent_; }
-    // The ear animation while it runs.
-    bool isAnimatingEars() const { return earLink_ && earLink_->isRunning(); }
+    // The ears grow from nothing to earTarget over earDuration once the pointer is on the pill.
+    QVariantAnimation* earAnimation() const { return earAnimation_; }
+    bool isAnimatingEars() const;
 
 protected:
     void enterEvent(QEnterEvent* event) override;
@@ -74,16 +75,15 @@ private:
     void updateNotchGeometry();
     void setFrame(const QRectF& frame);
     void hoverEntered();
-    void screenParametersChanged();
+    void screensChanged();
     void updateMask();
 
     DrawerContext context_;
     Screens& screens_;
-    FrameTicker ticker_;
     double notchWidth_ = defaultWidth;
     double notchHeight_ = 37;
     QRectF frame_;
     NotchPillView* pillView_;
     NotchPillContent* pillContent_;
-    std::shared_ptr<FrameTicker::Link> earLink_;
+    QVariantAnimation* earAnimation_;
 };
