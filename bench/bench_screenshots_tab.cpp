@@ -1,7 +1,9 @@
 // Opening the drawer's screenshots tab: 50 screenshots at 3840 x 2160 already listed, the tab
 // made and painted as the drawer does when its tab is chosen. Prints the time to the first
 // painted frame and the memory the tab holds; then the same for a list of 500 entries, and how
-// long the main thread is held up when a screenshot arrives while the tab is open.
+// long the main thread is held up when a screenshot arrives while the tab is open; then 5,000
+// screenshots written at once, and deleted again (only that, for as many as the first argument
+// says, when there is one).
 
 #include "BenchSupport.h"
 #include "EncodedImage.h"
@@ -29,9 +31,14 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <functional>
+#include <malloc.h>
+#include <thread>
+#include <tuple>
 
 namespace {
 
@@ -156,14 +163,14 @@ void measureOpening(const char* label, Models& models) {
     const double paintedCpu = threadCpuMs() - cpuStart;
     const long long after = residentBytes();
 
-    qint64 thumbnailBytes = 0;
-    int shared = 0;
+    // The cells' thumbnails are made on workers once the cells are there.
+    QElapsedTimer thumbnails;
+    thumbnails.start();
+    const double thumbnailStall =
+        longestStallUntil([&] { return models.shots.thumbnails().pendingCount() == 0; });
+    const double thumbnailMs = thumbnails.nsecsElapsed() / 1e6;
+    const qint64 thumbnailBytes = models.shots.thumbnails().byteCount();
     const QList<ScreenshotItem>& items = models.shots.items();
-    for (int i = 0; i < view->cells().size(); ++i) {
-        const QImage& shown = view->cells()[i]->item().thumbnail();
-        thumbnailBytes += shown.sizeInBytes();
-        shared += shown.constBits() == items[i].thumbnail().constBits() ? 1 : 0;
-    }
 
     // Scrolling to the end paints cells not shown before.
     QScrollBar* bar = view->findChild<QScrollArea*>()->verticalScrollBar();
@@ -181,9 +188,10 @@ void measureOpening(const char* label, Models& models) {
                 "asked for\n",
                 paintedMs, paintedCpu);
     std::printf("  repaint after scrolling down  %.1f ms\n", scrollMs);
-    std::printf("  thumbnails painted from       %d of %lld shared with the list (%.1f KB of "
-                "pixels, none copied)\n",
-                shared, static_cast<long long>(view->cells().size()), thumbnailBytes / 1024.0);
+    std::printf("  thumbnails of the %lld cells    in %.1f ms more, main thread blocked at most "
+                "%.1f ms at a time (%.1f KB of pixels)\n",
+                static_cast<long long>(view->cells().size()), thumbnailMs, thumbnailStall,
+                thumbnailBytes / 1024.0);
     std::printf("  resident memory of the tab    %+.1f KB (widgets and the window's backing "
                 "store; %.1f KB per cell)\n",
                 (after - before) / 1024.0,
@@ -193,16 +201,149 @@ void measureOpening(const char* label, Models& models) {
     std::printf("  resident after closing it     %+.1f KB\n", (residentBytes() - before) / 1024.0);
 }
 
+// Resident and peak resident memory of this process, in KB; resetPeak starts a new peak.
+std::pair<long, long> residentAndPeakKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    long rss = 0;
+    long peak = 0;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:")) {
+                rss = line.mid(6).trimmed().split(' ').first().toLong();
+            } else if (line.startsWith("VmHWM:")) {
+                peak = line.mid(6).trimmed().split(' ').first().toLong();
+            }
+        }
+    }
+    return {rss, peak};
+}
+
+void resetPeak() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) {
+        clear.write("5");
+    }
+}
+
+// Like longestStallUntil, and also the most processor time the main thread itself used within
+// one gap between ticks: on a busy machine a long gap may be time the thread waited for a core.
+std::pair<double, double> longestStallAndWorkUntil(const std::function<bool()>& done) {
+    double longest = 0;
+    double mostWork = 0;
+    QElapsedTimer sinceTick;
+    double cpuAtTick = threadCpuMs();
+    QEventLoop loop;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longest = std::max(longest, double(sinceTick.nsecsElapsed()) / 1e6);
+        const double cpu = threadCpuMs();
+        mostWork = std::max(mostWork, cpu - cpuAtTick);
+        cpuAtTick = cpu;
+        sinceTick.restart();
+        if (done()) {
+            loop.quit();
+        }
+    });
+    sinceTick.start();
+    ticker.start();
+    if (!done()) {
+        loop.exec();
+    }
+    return {longest, mostWork};
+}
+
+// Thousands of screenshots written at once by another thread while the tab is open, then all
+// deleted: how long until the list has them (and none), how long the main thread is held up at
+// a time, its processor time, and the memory meanwhile and afterwards.
+void measureBurst(QtMainQueue& queue, InotifyDirectoryWatcher& watcher, const QByteArray& png,
+                  int count) {
+    QTemporaryDir folder;
+    Models models(queue, watcher, folder.path());
+    runUntil([&] { return !models.shots.isLoading(); });
+    ScreenshotsView view(models.context());
+    view.resize(380, 420);
+    view.show();
+    QCoreApplication::processEvents();
+    const long before = long(residentBytes() / 1024);
+    resetPeak();
+
+    QElapsedTimer timer;
+    timer.start();
+    double cpu = threadCpuMs();
+    std::atomic<double> writtenMs{0};
+    std::thread writer([&] {
+        for (int i = 0; i < count; ++i) {
+            QFile file(QStringLiteral("%1/Screenshot_%2.png")
+                           .arg(folder.path())
+                           .arg(i, 5, 10, QLatin1Char('0')));
+            file.open(QIODevice::WriteOnly);
+            file.write(png);
+        }
+        writtenMs = timer.nsecsElapsed() / 1e6;
+    });
+    auto [stall, work] =
+        longestStallAndWorkUntil([&] { return models.shots.items().size() >= count; });
+    const double listedMs = timer.nsecsElapsed() / 1e6;
+    writer.join();
+    // The thumbnails of the cells shown.
+    const auto [thumbnailStall, thumbnailWork] =
+        longestStallAndWorkUntil([&] { return models.shots.thumbnails().pendingCount() == 0; });
+    stall = std::max(stall, thumbnailStall);
+    work = std::max(work, thumbnailWork);
+    const double mainCpu = threadCpuMs() - cpu;
+    const auto [listed, peak] = residentAndPeakKb();
+
+    std::printf("%d screenshots written at once while the tab is open (another thread writes "
+                "them, in %.0f ms)\n",
+                count, writtenMs.load());
+    std::printf("  all listed after              %.0f ms (%.0f ms after the last was written)\n",
+                listedMs, listedMs - writtenMs.load());
+    std::printf("  main thread                   blocked at most %.1f ms at a time (busy %.1f ms "
+                "of it at most), %.0f ms processor in all\n",
+                stall, work, mainCpu);
+    std::printf("  resident memory               peak %+ld KB, %+ld KB once listed (%.2f KB "
+                "per screenshot); thumbnails %.0f KB\n",
+                peak - before, listed - before, double(listed - before) / count,
+                models.shots.thumbnails().byteCount() / 1024.0);
+
+    timer.restart();
+    cpu = threadCpuMs();
+    for (int i = 0; i < count; ++i) {
+        QFile::remove(QStringLiteral("%1/Screenshot_%2.png")
+                          .arg(folder.path())
+                          .arg(i, 5, 10, QLatin1Char('0')));
+    }
+    std::tie(stall, work) =
+        longestStallAndWorkUntil([&] { return models.shots.items().isEmpty(); });
+    std::printf("all of them deleted\n");
+    std::printf("  the list empty after          %.0f ms; main thread blocked at most %.1f ms "
+                "(busy %.1f ms of it), %.0f ms processor\n",
+                timer.nsecsElapsed() / 1e6, stall, work, threadCpuMs() - cpu);
+    QCoreApplication::processEvents();
+    std::printf("  resident memory               %+ld KB against before the burst\n",
+                long(residentBytes() / 1024) - before);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // As the program does at start (see main.cpp).
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     QApplication app(argc, argv);
     QtMainQueue queue;
     InotifyDirectoryWatcher watcher;
 
+    if (argc > 1) {
+        // Only the burst, in a fresh process.
+        measureBurst(queue, watcher, encodeImage(screenLikePicture(QSize(1920, 1080)), "PNG"),
+                     std::max(1, atoi(argv[1])));
+        return 0;
+    }
     const QByteArray png = encodeImage(screenLikePicture(QSize(3840, 2160)), "PNG");
     QTemporaryDir large;
     writeFolder(large.path(), png, 50);
@@ -248,19 +389,16 @@ int main(int argc, char** argv) {
     {
         Models models(queue, watcher, many.path());
         runUntil([&] { return !models.shots.isLoading(); });
-        // Each look at the folder takes the newest 50 unknown files; touching the folder makes
-        // it look again until every file is listed.
-        for (int round = 0; round < 20 && models.shots.items().size() < 500; ++round) {
-            const qsizetype had = models.shots.items().size();
-            QFile touch(many.filePath(QStringLiteral(".touch")));
-            touch.open(QIODevice::WriteOnly);
-            touch.close();
-            QFile::remove(touch.fileName());
-            const qsizetype want = std::min<qsizetype>(500, had + ScreenshotManager::checkLimit);
-            runUntil([&] { return models.shots.items().size() >= want; }, 30000);
-        }
+        // The start lists the newest 50; the first change in the folder brings the rest.
+        QFile touch(many.filePath(QStringLiteral(".touch")));
+        touch.open(QIODevice::WriteOnly);
+        touch.close();
+        QFile::remove(touch.fileName());
+        runUntil([&] { return models.shots.items().size() >= 500; }, 30000);
         std::printf("\n");
         measureOpening("500 screenshots listed", models);
     }
+    std::printf("\n");
+    measureBurst(queue, watcher, encodeImage(screenLikePicture(QSize(1920, 1080)), "PNG"), 5000);
     return 0;
 }

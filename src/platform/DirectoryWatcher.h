@@ -7,7 +7,8 @@
 
 // A live watch on one folder. The handler it was made with runs on the main thread once per
 // batch of changes to the folder's entries (a file added, removed, moved in or out, or finished
-// being written). Cancelling, or destroying the source, stops it for good.
+// being written) or to the folder itself (deleted or moved away). Cancelling, or destroying the
+// source, stops it for good.
 class DirectorySource {
 public:
     virtual ~DirectorySource() = default;

@@ -1,5 +1,6 @@
 #include "screenshots/ScreenshotCell.h"
 
+#include "platform/MainQueue.h"
 #include "widgets/DrawerStyle.h"
 
 #include <QApplication>
@@ -107,12 +108,32 @@ void ScreenshotCellButton::paintEvent(QPaintEvent*) {
     }
 }
 
-ScreenshotCell::ScreenshotCell(ScreenshotItem item, QString ageLabel, QWidget* parent)
+ScreenshotCell::ScreenshotCell(ScreenshotItem item, const MainQueue& clock, QWidget* parent)
     : QWidget(parent)
     , item_(std::move(item))
-    , ageLabel_(std::move(ageLabel)) {
+    , clock_(clock) {
     setAttribute(Qt::WA_Hover);
     setMouseTracking(false);
+}
+
+QString ScreenshotCell::ageLabel() const {
+    return ScreenshotItem::ageLabel(item_.date(), clock_.now());
+}
+
+void ScreenshotCell::setThumbnail(QImage thumbnail) {
+    thumbnail_ = std::move(thumbnail);
+    update();
+}
+
+QRect ScreenshotCell::thumbnailRect() const {
+    const QRect frame = pictureRect();
+    if (thumbnail_.isNull() || frame.isEmpty()) {
+        return frame;
+    }
+    const QSize fitted = thumbnail_.size().scaled(frame.size(), Qt::KeepAspectRatio);
+    return QRect(frame.left() + (frame.width() - fitted.width()) / 2,
+                 frame.top() + (frame.height() - fitted.height()) / 2, fitted.width(),
+                 fitted.height());
 }
 
 int ScreenshotCell::pictureHeight(int pictureWidth) {
@@ -206,25 +227,25 @@ void ScreenshotCell::paintEvent(QPaintEvent*) {
     p.setBrush(DrawerStyle::white(hovered_ ? 0.06 : 0.02));
     p.drawRoundedRect(QRectF(rect()), plateRadius, plateRadius);
 
-    // The thumbnail is a square with the picture centred in it and transparent margins. It is
-    // drawn across the frame's width, unstretched, and the frame cuts away its empty top and
-    // bottom: a screen-shaped picture fills the frame to its rounded corners.
+    // The whole picture, fitted inside the frame with its corners rounded: a screen-shaped one
+    // fills the frame, a tall one stands in its middle.
     const QRect picture = pictureRect();
-    QPainterPath clip;
-    clip.addRoundedRect(QRectF(picture), pictureRadius, pictureRadius);
-    p.save();
-    p.setClipPath(clip);
-    const qreal side = picture.width();
-    p.drawImage(QRectF(picture.left(), picture.center().y() + 0.5 - side / 2, side, side),
-                item_.thumbnail());
-    p.restore();
+    if (!thumbnail_.isNull()) {
+        const QRect shown = thumbnailRect();
+        QPainterPath clip;
+        clip.addRoundedRect(QRectF(shown), pictureRadius, pictureRadius);
+        p.save();
+        p.setClipPath(clip);
+        p.drawImage(shown, thumbnail_);
+        p.restore();
+    }
 
     p.setFont(captionFont());
     const int captionTop = picture.bottom() + 1 + spacing;
     const QRect caption(padding, captionTop, width() - 2 * padding,
                         QFontMetrics(captionFont()).height());
     p.setPen(DrawerStyle::white(0.2));
-    p.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, ageLabel_);
+    p.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, ageLabel());
     p.setPen(DrawerStyle::white(0.15));
     p.drawText(caption, Qt::AlignRight | Qt::AlignVCenter, item_.size());
     if (focusRing_) {
@@ -282,13 +303,15 @@ void ScreenshotCell::startDrag() {
     // hide) while the drag is under way, and a receiver reads the data after exec returns.
     auto* drag = new QDrag(window());
     drag->setMimeData(ScreenshotItem::dragPayload(item_).release());
-    const qreal ratio = devicePixelRatioF();
-    QPixmap picture =
-        QPixmap::fromImage(item_.thumbnail().scaled(QSize(dragPictureSide, dragPictureSide) * ratio,
-                                                    Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    picture.setDevicePixelRatio(ratio);
-    drag->setPixmap(picture);
-    drag->setHotSpot(QPoint(dragPictureSide / 2, dragPictureSide / 2));
+    if (!thumbnail_.isNull()) {
+        const qreal ratio = devicePixelRatioF();
+        QPixmap picture =
+            QPixmap::fromImage(thumbnail_.scaled(QSize(dragPictureSide, dragPictureSide) * ratio,
+                                                 Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        picture.setDevicePixelRatio(ratio);
+        drag->setPixmap(picture);
+        drag->setHotSpot(QPoint(picture.width(), picture.height()) / (2 * ratio));
+    }
     QPointer<ScreenshotCell> guard(this);
     drag->exec(Qt::CopyAction, Qt::CopyAction);
     // No leave event comes for a pointer that left during the drag.

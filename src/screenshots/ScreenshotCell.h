@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class MainQueue;
+
 // One small round-cornered button that floats over a hovered cell: a painted symbol on the
 // drawer's translucent dark pane, with a tooltip.
 class ScreenshotCellButton final : public QAbstractButton {
@@ -35,15 +37,16 @@ private:
 // while hovered, when three buttons (copy, show in the file manager, remove) appear over the
 // thumbnail's top right. A click copies, a double click opens, and a drag carries the file.
 //
-// The cell keeps the entry it paints; what its actions do is up to the view that made it.
+// The cell keeps the entry it paints and the thumbnail it was given; what its actions do is up
+// to the view that made it.
 class ScreenshotCell final : public QWidget {
     Q_OBJECT
 
 public:
     using Action = std::function<void()>;
 
-    // `ageLabel` is worked out when the cell is made and stays until it is made again.
-    ScreenshotCell(ScreenshotItem item, QString ageLabel, QWidget* parent = nullptr);
+    // The age is worked out against `clock` whenever the cell is painted.
+    ScreenshotCell(ScreenshotItem item, const MainQueue& clock, QWidget* parent = nullptr);
 
     // The picture's frame is the shape of a wide screen, height to width.
     static constexpr double pictureAspect = 9.0 / 16.0;
@@ -51,7 +54,13 @@ public:
     static int heightForCellWidth(int width);
 
     const ScreenshotItem& item() const { return item_; }
-    const QString& ageLabel() const { return ageLabel_; }
+    QString ageLabel() const;
+
+    // The picture, fitted inside the frame whatever its shape; an empty frame while null.
+    const QImage& thumbnail() const { return thumbnail_; }
+    void setThumbnail(QImage thumbnail);
+    // Where the thumbnail is painted, inside the picture's frame.
+    QRect thumbnailRect() const;
 
     bool isHovered() const { return hovered_; }
     // Shows or hides the buttons and lightens the plate; the view decides which cell it is.
@@ -91,7 +100,8 @@ private:
     void startDrag();
 
     ScreenshotItem item_;
-    QString ageLabel_;
+    const MainQueue& clock_;
+    QImage thumbnail_;
     bool hovered_ = false;
     bool focusRing_ = false;
     qreal opacity_ = 1.0;

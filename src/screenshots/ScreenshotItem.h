@@ -13,22 +13,23 @@
 
 class Pasteboard;
 class QFileInfo;
+class QIODevice;
 class QMimeData;
 class Workspace;
 
 // One screenshot file, as the screenshots tab shows it. An immutable value: two items built
-// from the same file are still two items, told apart by their id.
+// from the same file are still two items, told apart by their id. It is cheap, so a folder of
+// thousands of screenshots costs little: the picture is only decoded for a thumbnail, when one
+// is shown (see ScreenshotThumbnails).
 class ScreenshotItem {
 public:
-    // The thumbnail's side in device-independent pixels.
+    // The side of the square a thumbnail fits in, in points.
     static constexpr int thumbnailSide = 200;
 
-    ScreenshotItem(QUuid id, QUrl url, QImage thumbnail, QDateTime date, QString size);
+    ScreenshotItem(QUuid id, QUrl url, QDateTime date, QString size);
 
     const QUuid& id() const { return id_; }
     const QUrl& url() const { return url_; }
-    // thumbnailSide square, the picture scaled to fit and centred, the margins transparent.
-    const QImage& thumbnail() const { return thumbnail_; }
     // When the file was created (or, where the file system keeps no such date, last written);
     // the moment the item was built when neither can be read.
     const QDateTime& date() const { return date_; }
@@ -36,8 +37,16 @@ public:
     const QString& size() const { return size_; }
 
     // An item for the picture in the file; nothing when the file holds no complete picture.
-    // `now` dates the item when the file's own date cannot be read.
+    // Only the picture's header and structure are read, not its pixels. `now` dates the item
+    // when the file's own date cannot be read.
     static std::optional<ScreenshotItem> makeItem(const QUrl& url, const QDateTime& now);
+    // The picture in the file scaled to fit the thumbnail square, keeping its shape (so only as
+    // large as thumbnailRect's size); null when the file no longer holds a complete picture.
+    static QImage makeThumbnail(const QUrl& url);
+    // True when the picture in the device is all there: a PNG up to its end chunk, a JPEG up to
+    // its end marker (whatever follows them, as some tools append data); other formats are
+    // judged by their decoder. The device is read from its start and left there.
+    static bool holdsCompletePicture(QIODevice& device);
 
     // Where a picture of the given size is drawn inside the thumbnail square.
     static QRectF thumbnailRect(const QSizeF& pictureSize);
@@ -67,7 +76,6 @@ public:
 private:
     QUuid id_;
     QUrl url_;
-    QImage thumbnail_;
     QDateTime date_;
     QString size_;
 };

@@ -7,10 +7,12 @@
 #include "platform/ScreenCapture.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -32,9 +34,13 @@ ScreenshotManager::ScreenshotManager(MainQueue& mainQueue, DirectoryWatcher& wat
                                      const ScreenCapture& screenCapture, QObject* parent)
     : QObject(parent)
     , mainQueue_(mainQueue)
-    , watcher_(watcher) {
+    , watcher_(watcher)
+    , thumbnails_(mainQueue) {
     screenshotPath_ = resolveScreenshotPath(screenCapture);
-    loadExistingScreenshots();
+    connect(&thumbnails_, &ScreenshotThumbnails::thumbnailFailed, this,
+            &ScreenshotManager::thumbnailFailed);
+    loading_ = true;
+    startLook();
     startWatching();
 }
 
@@ -63,186 +69,253 @@ void ScreenshotManager::setUnseenCount(qint64 value) {
     Q_EMIT unseenCountChanged(value);
 }
 
-QList<ScreenshotManager::Candidate> ScreenshotManager::listScreenshots() const {
-    QList<Candidate> found;
+// What a look at the folder found, on a worker.
+struct ScreenshotManager::Look {
+    // False when the folder exists but could not be listed: nothing is known then.
+    bool listed = false;
+    // Entries for files not known before, newest first.
+    QList<ScreenshotItem> added;
+    // Known paths whose files are no longer in the folder.
+    QSet<QString> gone;
+    // Unknown screenshot files that hold no complete picture.
+    QHash<QString, QPair<qint64, qint64>> rejected;
+};
+
+namespace {
+
+struct Candidate {
+    QString path;
+    QDateTime date;
+    QPair<qint64, qint64> signature;
+};
+
+} // namespace
+
+ScreenshotManager::Look
+ScreenshotManager::lookAtFolder(const QString& folder, const QSet<QString>& known,
+                                const QHash<QString, QPair<qint64, qint64>>& rejectedBefore,
+                                const QDateTime& now, qsizetype limit) {
+    Look look;
+    const QFileInfo folderInfo(folder);
+    if (!folderInfo.exists()) {
+        // A folder deleted or moved away holds none of its files any more.
+        look.listed = true;
+        look.gone = known;
+        return look;
+    }
+    if (!folderInfo.isDir() || !folderInfo.isReadable()) {
+        return look;
+    }
+    look.listed = true;
+    QSet<QString> present;
+    QList<Candidate> unknown;
+    const QDir dir(folder);
     // Hidden files are listed too; pipes, sockets and devices never count.
-    const QDir dir(screenshotPath_);
-    const QFileInfoList entries =
-        dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::NoSort);
-    for (const QFileInfo& entry : entries) {
-        if (isScreenshot(entry.fileName())) {
-            found.append({dir.filePath(entry.fileName()), ScreenshotItem::creationDate(entry)});
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (!ScreenshotManager::isScreenshot(name)) {
+            continue;
+        }
+        QString path = dir.filePath(name);
+        if (known.contains(path)) {
+            present.insert(std::move(path));
+            continue;
+        }
+        const QFileInfo info = it.fileInfo();
+        unknown.append({std::move(path),
+                        ScreenshotItem::creationDate(info),
+                        {info.size(), info.lastModified().toMSecsSinceEpoch()}});
+    }
+    for (const QString& path : known) {
+        if (!present.contains(path)) {
+            look.gone.insert(path);
         }
     }
-    std::stable_sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
+    // Newest first; files without a readable date come last.
+    std::stable_sort(unknown.begin(), unknown.end(), [](const Candidate& a, const Candidate& b) {
         if (a.date.isValid() != b.date.isValid()) {
             return a.date.isValid();
         }
         return a.date > b.date;
     });
-    return found;
+    if (unknown.size() > limit) {
+        unknown.resize(limit);
+    }
+    for (const Candidate& candidate : std::as_const(unknown)) {
+        const auto before = rejectedBefore.constFind(candidate.path);
+        if (before != rejectedBefore.cend() && *before == candidate.signature) {
+            look.rejected.insert(candidate.path, candidate.signature);
+            continue;
+        }
+        std::optional<ScreenshotItem> item =
+            ScreenshotItem::makeItem(QUrl::fromLocalFile(candidate.path), now);
+        if (item) {
+            look.added.append(std::move(*item));
+        } else {
+            look.rejected.insert(candidate.path, candidate.signature);
+        }
+    }
+    return look;
 }
 
-void ScreenshotManager::loadExistingScreenshots() {
-    const QList<Candidate> found = listScreenshots();
-    const size_t count = size_t(std::min<qsizetype>(found.size(), initialLimit));
-    if (count == 0) {
-        return;
-    }
-    auto build = std::make_shared<StartupBuild>();
-    build->items.resize(count);
-    build->remaining = qsizetype(count);
-    startup_ = build;
-    const QDateTime now = mainQueue_.now();
-    for (size_t i = 0; i < count; ++i) {
-        const QUrl url = QUrl::fromLocalFile(found[qsizetype(i)].path);
-        mainQueue_.asyncBackground(
-            this, [url, now] { return ScreenshotItem::makeItem(url, now); },
-            [build, i](ScreenshotManager* self, std::optional<ScreenshotItem> item) {
-                self->startupItemBuilt(build, i, std::move(item));
-            });
-    }
+void ScreenshotManager::startLook() {
+    const bool startup = loading_;
+    busy_ = true;
+    lookDue_ = false;
+    const qsizetype limit = startup ? initialLimit : std::numeric_limits<qsizetype>::max();
+    mainQueue_.asyncBackground(
+        this,
+        [folder = screenshotPath_, known = knownPaths_, rejected = rejected_,
+         now = mainQueue_.now(),
+         limit] { return lookAtFolder(folder, known, rejected, now, limit); },
+        [startup](ScreenshotManager* self, Look look) {
+            self->lookLanded(std::move(look), startup);
+        });
 }
 
-void ScreenshotManager::startupItemBuilt(const std::shared_ptr<StartupBuild>& build, size_t index,
-                                         std::optional<ScreenshotItem> item) {
+void ScreenshotManager::lookLanded(Look look, bool startup) {
     assertMainThread();
-    build->items[index] = std::move(item);
-    if (--build->remaining > 0) {
-        return;
+    busy_ = false;
+    if (look.listed) {
+        rejected_ = std::move(look.rejected);
     }
-    startup_.reset();
-    // A file deleted while it was decoded gets no entry, as if it had been gone at the start.
-    QSet<QString> built;
-    for (const std::optional<ScreenshotItem>& entry : build->items) {
-        if (entry && QFileInfo::exists(entry->url().toLocalFile())) {
-            built.insert(entry->url().toLocalFile());
-        }
-    }
-    if (!build->cleared) {
-        for (const std::optional<ScreenshotItem>& entry : build->items) {
-            if (entry && built.contains(entry->url().toLocalFile())) {
-                items_.append(*entry);
+    if (startup) {
+        loading_ = false;
+        if (startupCleared_) {
+            startupCleared_ = false;
+            if (forgetStartup_) {
+                for (const ScreenshotItem& item : std::as_const(look.added)) {
+                    forgotten_.insert(item.url().toLocalFile());
+                }
             }
+            look.added.clear();
         }
-        if (!built.isEmpty()) {
-            knownPaths_.unite(built);
+        for (const ScreenshotItem& item : std::as_const(look.added)) {
+            knownPaths_.insert(item.url().toLocalFile());
+        }
+        items_.append(look.added);
+        if (!look.added.isEmpty()) {
             Q_EMIT knownPathsChanged();
             Q_EMIT itemsChanged();
         }
-        built.clear();
+        Q_EMIT loadingFinished();
+        prefetchThumbnails();
+    } else {
+        // Files deleted or moved away leave the list.
+        dropEntries(look.gone);
+        // A file forgotten after the last change was not new to that change; two looks never
+        // overlap, so nothing else can have known it meanwhile.
+        look.added.removeIf([this](const ScreenshotItem& item) {
+            const QString path = item.url().toLocalFile();
+            return knownPaths_.contains(path) || forgotten_.contains(path);
+        });
+        if (!look.added.isEmpty()) {
+            for (const ScreenshotItem& item : std::as_const(look.added)) {
+                knownPaths_.insert(item.url().toLocalFile());
+            }
+            Q_EMIT knownPathsChanged();
+            setUnseenCount(unseenCount_ + look.added.size());
+            const int count = int(look.added.size());
+            items_ = look.added + items_;
+            Q_EMIT itemsChanged();
+            Q_EMIT itemsInserted(count);
+            prefetchThumbnails();
+        }
     }
-    Q_EMIT loadingFinished();
-    if (checkAfterStartup_) {
-        checkAfterStartup_ = false;
-        // When the start was cleared, the change came before the clearing: what the start had
-        // loaded was not new to it.
-        checkForNewScreenshots(built);
+    if (lookDue_) {
+        armLook();
     }
 }
 
 void ScreenshotManager::startWatching() {
-    dirSource_ = watcher_.watch(screenshotPath_, weakly(this, [](ScreenshotManager* self) {
-                                    self->checkForNewScreenshots();
-                                }));
+    dirSource_ = watcher_.watch(
+        screenshotPath_, weakly(this, [](ScreenshotManager* self) { self->folderChanged(); }));
 }
 
-void ScreenshotManager::checkForNewScreenshots(const QSet<QString>& alsoKnown) {
-    if (startup_) {
-        // Files still being built from the start are not new; a file they miss (one still being
-        // written, say) is looked for again once they are in.
-        checkAfterStartup_ = true;
-        return;
-    }
-    ++checks_;
-    QList<Candidate> unknown;
-    for (Candidate& candidate : listScreenshots()) {
-        if (!knownPaths_.contains(candidate.path) && !alsoKnown.contains(candidate.path)) {
-            unknown.append(std::move(candidate));
-        }
-    }
-    // Only the newest few are read per look: a folder holding thousands of old screenshots
-    // would otherwise have all of them decoded and kept at the first change. A new file is
-    // the newest, so it is always among them. The oldest is scheduled first, so that the
-    // newest ends up at the front.
-    const qsizetype count = std::min<qsizetype>(unknown.size(), checkLimit);
-    for (qsizetype i = count - 1; i >= 0; --i) {
-        const QUrl url = QUrl::fromLocalFile(unknown[i].path);
-        mainQueue_.asyncAfter(additionDelay,
-                              weakly(this, [url, check = checks_](ScreenshotManager* self) {
-                                  self->addScreenshot(url, check);
-                              }));
-    }
-}
-
-void ScreenshotManager::addScreenshot(const QUrl& url, quint64 check) {
-    const QString path = url.toLocalFile();
-    if (knownPaths_.contains(path)) {
-        return;
-    }
-    // A build of this file that started after the look that scheduled this addition reads the
-    // file as it is now; a second one would only decode it again.
-    const auto inFlight = building_.constFind(path);
-    if (inFlight != building_.cend() && *inFlight >= check) {
-        return;
-    }
-    auto addition = std::make_shared<Addition>();
-    addition->path = path;
-    addition->stamp = checks_;
-    building_.insert(path, checks_);
-    additions_.push_back(addition);
-    mainQueue_.asyncBackground(
-        this, [url, now = mainQueue_.now()] { return ScreenshotItem::makeItem(url, now); },
-        [addition](ScreenshotManager* self, std::optional<ScreenshotItem> item) {
-            addition->item = std::move(item);
-            addition->built = true;
-            self->additionBuilt();
-        });
-}
-
-void ScreenshotManager::additionBuilt() {
-    while (!additions_.empty() && additions_.front()->built) {
-        const std::shared_ptr<Addition> addition = std::move(additions_.front());
-        additions_.pop_front();
-        const auto inFlight = building_.constFind(addition->path);
-        if (inFlight != building_.cend() && *inFlight == addition->stamp) {
-            building_.erase(inFlight);
-        }
-        land(*addition);
-    }
-}
-
-void ScreenshotManager::land(Addition& addition) {
+void ScreenshotManager::folderChanged() {
     assertMainThread();
-    // A file still being written, gone, or not a picture gets no entry and stays unrecorded,
-    // so the next change in the folder tries it again. Two changes close together may have
-    // built the same file twice: the first to land wins.
-    if (!addition.item || knownPaths_.contains(addition.path) ||
-        !QFileInfo::exists(addition.path)) {
+    forgotten_.clear();
+    forgetStartup_ = false;
+    if (lookDue_) {
         return;
     }
-    knownPaths_.insert(addition.path);
-    Q_EMIT knownPathsChanged();
-    setUnseenCount(unseenCount_ + 1);
-    items_.prepend(std::move(*addition.item));
-    Q_EMIT itemsChanged();
-    Q_EMIT itemInserted(0);
+    lookDue_ = true;
+    lookDueAt_ = mainQueue_.uptime() + additionDelay;
+    if (!busy_) {
+        armLook();
+    }
+}
+
+void ScreenshotManager::armLook() {
+    const double wait = std::max(0.0, lookDueAt_ - mainQueue_.uptime());
+    mainQueue_.asyncAfter(wait, weakly(this, [](ScreenshotManager* self) {
+                              if (!self->busy_ && self->lookDue_) {
+                                  self->startLook();
+                              }
+                          }));
+}
+
+void ScreenshotManager::dropEntries(const QSet<QString>& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    bool known = false;
+    for (const QString& path : paths) {
+        known = knownPaths_.remove(path) || known;
+    }
+    const qsizetype before = items_.size();
+    items_.removeIf([&](const ScreenshotItem& item) {
+        if (!paths.contains(item.url().toLocalFile())) {
+            return false;
+        }
+        thumbnails_.forget(item.id());
+        return true;
+    });
+    if (known) {
+        Q_EMIT knownPathsChanged();
+    }
+    if (items_.size() != before) {
+        Q_EMIT itemsChanged();
+    }
+}
+
+void ScreenshotManager::prefetchThumbnails() {
+    for (qsizetype i = 0; i < std::min<qsizetype>(prefetchCount, items_.size()); ++i) {
+        thumbnails_.thumbnail(items_[i]);
+    }
+}
+
+void ScreenshotManager::thumbnailFailed(const QUuid& id) {
+    // Left unrecorded, so the next change in the folder tries the file again.
+    const auto found = std::find_if(items_.cbegin(), items_.cend(),
+                                    [&](const ScreenshotItem& item) { return item.id() == id; });
+    if (found != items_.cend()) {
+        dropEntries({found->url().toLocalFile()});
+    }
 }
 
 void ScreenshotManager::remove(const ScreenshotItem& item) {
     assertMainThread();
-    knownPaths_.remove(item.url().toLocalFile());
+    const QString path = item.url().toLocalFile();
+    knownPaths_.remove(path);
+    forgotten_.insert(path);
     Q_EMIT knownPathsChanged();
+    thumbnails_.forget(item.id());
     items_.removeIf([&](const ScreenshotItem& entry) { return entry.id() == item.id(); });
     Q_EMIT itemsChanged();
 }
 
 void ScreenshotManager::clearAll() {
     assertMainThread();
-    if (startup_) {
-        startup_->cleared = true;
+    if (loading_) {
+        startupCleared_ = true;
+        forgetStartup_ = true;
     }
+    thumbnails_.clear();
     if (!knownPaths_.isEmpty()) {
+        forgotten_.unite(knownPaths_);
         knownPaths_.clear();
         Q_EMIT knownPathsChanged();
     }
@@ -253,6 +326,7 @@ void ScreenshotManager::clearAll() {
 }
 
 void ScreenshotManager::copyToPasteboard(const ScreenshotItem& item, Pasteboard& pasteboard) {
+    assertMainThread();
     if (copy_) {
         copy_->cancel();
     }

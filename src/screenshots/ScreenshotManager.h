@@ -1,18 +1,17 @@
 #pragma once
 
 #include "screenshots/ScreenshotItem.h"
+#include "screenshots/ScreenshotThumbnails.h"
 
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPair>
 #include <QSet>
 #include <QString>
 #include <QUrl>
 
-#include <deque>
 #include <memory>
-#include <optional>
-#include <vector>
 
 class DirectorySource;
 class BackgroundTask;
@@ -22,11 +21,14 @@ class Pasteboard;
 class ScreenCapture;
 
 // The screenshots the desktop's screenshot tool saved: the newest ones found at start, and
-// every new one that appears in the folder while the program runs. The folder is only read.
+// every new one that appears in the folder while the program runs; one whose file is deleted
+// or moved away leaves the list. The folder is only read.
 //
-// Decoding a screenshot for its thumbnail takes a tenth of a second or more, so it happens on
-// the main queue's workers; the list itself changes only on the main thread. The newest files
-// found at start arrive together, in one update, once all of them are built.
+// An entry is cheap (a path, a date, a size): the folder is listed and each new file's header
+// checked on the main queue's workers, and the list changes only on the main thread, once per
+// look at the folder. Pictures are decoded only for the thumbnails a view shows. A change in
+// the folder is looked at half a second later, and changes until then join that look, so a
+// burst of thousands of files costs a few listings.
 class ScreenshotManager final : public QObject {
     Q_OBJECT
     Q_PROPERTY(qint64 unseenCount READ unseenCount WRITE setUnseenCount NOTIFY unseenCountChanged)
@@ -34,14 +36,14 @@ class ScreenshotManager final : public QObject {
 public:
     // Entries built at start, newest first.
     static constexpr int initialLimit = 50;
-    // Files scheduled by one look at the folder, newest first (see checkForNewScreenshots).
-    static constexpr int checkLimit = 50;
+    // Thumbnails made ahead for the newest entries, about what a view shows when it opens.
+    static constexpr int prefetchCount = 12;
     // Seconds between a folder change and reading the new file.
     static constexpr double additionDelay = 0.5;
     // How long a view takes, easing out, to show an entry arriving at the front.
     static constexpr double insertionAnimationDuration = 0.2;
 
-    // Resolves the folder, lists what is there, starts building its thumbnails and watching.
+    // Resolves the folder, starts listing what is there, and watches it.
     ScreenshotManager(MainQueue& mainQueue, DirectoryWatcher& watcher,
                       const ScreenCapture& screenCapture, QObject* parent = nullptr);
     ~ScreenshotManager() override;
@@ -51,8 +53,8 @@ public:
     static bool isScreenshot(const QString& fileName);
 
     const QList<ScreenshotItem>& items() const { return items_; }
-    // True while the screenshots found at start are still being built.
-    bool isLoading() const { return startup_ != nullptr; }
+    // True while the screenshots found at start are still being listed.
+    bool isLoading() const { return loading_; }
     // Entries the watcher added since the count was last set (views reset it to 0).
     qint64 unseenCount() const { return unseenCount_; }
     void setUnseenCount(qint64 value);
@@ -62,11 +64,14 @@ public:
     const QSet<QString>& knownPaths() const { return knownPaths_; }
     QUrl screenshotDir() const { return QUrl::fromLocalFile(screenshotPath_); }
     const QString& screenshotPath() const { return screenshotPath_; }
+    // The entries' thumbnails, made for what views show. An entry whose picture turns out not
+    // to decode leaves the list, unrecorded, as if it had never held one.
+    ScreenshotThumbnails& thumbnails() { return thumbnails_; }
 
     // Forgets the entry (the file stays on disk); a later change in the folder brings it back.
     void remove(const ScreenshotItem& item);
-    // Forgets every entry, and the ones still being built from the start; the unseen count stays
-    // as it is.
+    // Forgets every entry, and the ones still being listed from the start; the unseen count
+    // stays as it is.
     void clearAll();
 
     // Puts the item's full picture, read again from its file on a worker (a 4K picture takes a
@@ -79,64 +84,59 @@ Q_SIGNALS:
     // A picture asked for by copyToPasteboard is on the pasteboard.
     void imageCopied();
     void itemsChanged();
-    // An entry the watcher put at the front of the list; views animate its arrival.
-    void itemInserted(int index);
-    // The screenshots found at start have all been built (isLoading turned false), whether or
-    // not any of them made an entry.
+    // The watcher put `count` entries at the front of the list (indexes 0 to count - 1), in the
+    // change just announced by itemsChanged; views animate their arrival.
+    void itemsInserted(int count);
+    // The screenshots found at start have been listed (isLoading turned false), whether or not
+    // any of them made an entry.
     void loadingFinished();
     void unseenCountChanged(qint64 value);
     void knownPathsChanged();
 
 private:
-    struct Candidate {
-        QString path;
-        QDateTime date;
-    };
+    struct Look;
 
-    // The start-up thumbnails in flight: one slot per file, in list order.
-    struct StartupBuild {
-        std::vector<std::optional<ScreenshotItem>> items;
-        qsizetype remaining = 0;
-        // clearAll came while they were built: they are dropped when they arrive.
-        bool cleared = false;
-    };
-    // One addition's thumbnail in flight. Additions land in the order they were started, so a
-    // batch keeps the newest at the front however the workers finish.
-    struct Addition {
-        QString path;
-        quint64 stamp = 0;
-        bool built = false;
-        std::optional<ScreenshotItem> item;
-    };
-
-    // The screenshots in the folder, newest first; files without a readable date come last.
-    QList<Candidate> listScreenshots() const;
-    void loadExistingScreenshots();
-    void startupItemBuilt(const std::shared_ptr<StartupBuild>& build, size_t index,
-                          std::optional<ScreenshotItem> item);
+    // Runs on a worker: reads only what it is handed. Lists the folder; files in `known` are
+    // only checked to be still there, the others (at most `limit`, newest first) are read for
+    // an entry, except those rejected before and unchanged since.
+    static Look lookAtFolder(const QString& folder, const QSet<QString>& known,
+                             const QHash<QString, QPair<qint64, qint64>>& rejectedBefore,
+                             const QDateTime& now, qsizetype limit);
     void startWatching();
-    // Paths in `alsoKnown` count as having an entry.
-    void checkForNewScreenshots(const QSet<QString>& alsoKnown = {});
-    void addScreenshot(const QUrl& url, quint64 check);
-    void additionBuilt();
-    void land(Addition& addition);
+    void startLook();
+    void lookLanded(Look look, bool startup);
+    void folderChanged();
+    void armLook();
+    void dropEntries(const QSet<QString>& paths);
+    void thumbnailFailed(const QUuid& id);
+    void prefetchThumbnails();
 
     MainQueue& mainQueue_;
     DirectoryWatcher& watcher_;
+    ScreenshotThumbnails thumbnails_;
     QList<ScreenshotItem> items_;
     qint64 unseenCount_ = 0;
     std::unique_ptr<DirectorySource> dirSource_;
     QSet<QString> knownPaths_;
     QString screenshotPath_;
 
-    std::shared_ptr<StartupBuild> startup_;
-    // A folder change came while the start-up thumbnails were built; looked at when they land.
-    bool checkAfterStartup_ = false;
-    std::deque<std::shared_ptr<Addition>> additions_;
-    // Folder looks so far; a build started after look n has seen every change before it.
-    quint64 checks_ = 0;
-    // Path of each addition in flight -> the look count when its latest build started.
-    QHash<QString, quint64> building_;
+    bool loading_ = false;
+    // A listing is on a worker (the start's or a look's); looks never overlap.
+    bool busy_ = false;
+    // clearAll came while the start was listed: its entries are dropped when they arrive, and
+    // count as forgotten until the next change (see forgotten_).
+    bool startupCleared_ = false;
+    bool forgetStartup_ = false;
+    // A change is waiting to be looked at, at lookDueAt_ (uptime).
+    bool lookDue_ = false;
+    double lookDueAt_ = 0;
+    // Paths forgotten (removed or cleared) since the last change: a change only brings back
+    // what it finds unknown, so files forgotten after it are not added by the look that
+    // follows it.
+    QSet<QString> forgotten_;
+    // Screenshot files that held no complete picture, with their size and date then: not read
+    // again until they change.
+    QHash<QString, QPair<qint64, qint64>> rejected_;
     // The copy whose picture is being read; a newer copy cancels it.
     std::shared_ptr<BackgroundTask> copy_;
 };

@@ -159,7 +159,13 @@ ScreenshotsView::ScreenshotsView(const DrawerContext& ctx, QWidget* parent)
     ScreenshotManager& list = ctx_.screenshots;
     connect(&list, &ScreenshotManager::itemsChanged, this,
             [this] { syncWithList(changeAnimation_); });
-    connect(&list, &ScreenshotManager::itemInserted, this, &ScreenshotsView::itemInserted);
+    connect(&list, &ScreenshotManager::itemsInserted, this, &ScreenshotsView::itemsInserted);
+    connect(&list.thumbnails(), &ScreenshotThumbnails::thumbnailReady, this,
+            [this](const QUuid& id) {
+                if (ScreenshotCell* cell = live_.value(id)) {
+                    cell->setThumbnail(ctx_.screenshots.thumbnails().thumbnail(cell->item()));
+                }
+            });
     connect(&list, &ScreenshotManager::loadingFinished, this, qOverload<>(&QWidget::update));
     syncWithList(0);
 }
@@ -334,8 +340,8 @@ bool ScreenshotsView::showsEmptyState() const {
 }
 
 ScreenshotCell* ScreenshotsView::makeCell(const ScreenshotItem& item) {
-    auto* cell = new ScreenshotCell(
-        item, ScreenshotItem::ageLabel(item.date(), ctx_.mainQueue.now()), canvas_);
+    auto* cell = new ScreenshotCell(item, ctx_.mainQueue, canvas_);
+    cell->setThumbnail(ctx_.screenshots.thumbnails().thumbnail(item));
     const QUuid id = item.id();
     cell->onCopy = [this, cell] { copy(cell->item()); };
     cell->onReveal = [this, cell] { ScreenshotItem::reveal(cell->item(), ctx_.workspace); };
@@ -354,6 +360,8 @@ ScreenshotCell* ScreenshotsView::makeCell(const ScreenshotItem& item) {
 }
 
 void ScreenshotsView::retire(ScreenshotCell* cell, bool animated) {
+    // Its thumbnail, if still to be made, is no longer needed.
+    ctx_.screenshots.thumbnails().release(cell->item().id());
     cell->onHoverChanged = nullptr;
     cell->setHovered(false);
     cell->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -404,14 +412,23 @@ void ScreenshotsView::syncWithList(double animationSeconds) {
     DrawerAccessibility::itemsChanged(this);
 }
 
-void ScreenshotsView::itemInserted(int index) {
+void ScreenshotsView::itemsInserted(int count) {
     const QList<ScreenshotItem>& items = ctx_.screenshots.items();
-    if (index < 0 || index >= items.size() || !order_.contains(items[index].id())) {
+    if (count <= 0 || count > items.size()) {
+        return;
+    }
+    QSet<QUuid> arriving;
+    arriving.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        arriving.insert(items[i].id());
+    }
+    // The search may show none of them.
+    if (std::none_of(order_.cbegin(), order_.cend(),
+                     [&](const QUuid& id) { return arriving.contains(id); })) {
         return;
     }
     // The list has already been followed, without animation; the arrival replays the change.
-    layoutGrid(ScreenshotManager::insertionAnimationDuration, placedBeforeChange_,
-               {items[index].id()});
+    layoutGrid(ScreenshotManager::insertionAnimationDuration, placedBeforeChange_, arriving);
 }
 
 void ScreenshotsView::layoutGrid(double animationSeconds, const QHash<QUuid, QRect>& from,

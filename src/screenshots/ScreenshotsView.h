@@ -24,7 +24,7 @@ class ScreenshotItem;
 // The drawer's screenshots tab: a header with the count and "Clear", then the screenshots of
 // the list in a grid of as many columns as fit (or a short note while there are none). It
 // shows what the screenshot list holds and sends every action to that list or to the
-// screenshot itself; thumbnails are painted as the list built them.
+// screenshot itself. Thumbnails are asked of the list for the cells it makes.
 //
 // One cell at a time is selected, by the pointer or by the arrow keys; Return copies it (and
 // closes the drawer; Shift+Return keeps it open), Delete takes it out of the tab. Ctrl+F opens a
@@ -113,7 +113,7 @@ private:
     // Ends the search; true when it held a query (which Escape then only clears).
     bool closeSearch();
     void syncWithList(double animationSeconds);
-    void itemInserted(int index);
+    void itemsInserted(int count);
     // Places every cell for the current width; with a duration, cells glide from `from` (by id)
     // and those in `arriving` fade in, while the cells on their way out fade away.
     void layoutGrid(double animationSeconds, const QHash<QUuid, QRect>& from = {},

@@ -27,6 +27,9 @@ TEST(InotifyDirectoryWatcher, EachKindOfEntryChangeIsReportedOnceAsOneBatch) {
         [&] { QFile::rename(dir.filePath("f1"), elsewhere.filePath("f1")); },
         [&] { QFile::rename(elsewhere.filePath("f1"), dir.filePath("moved back")); },
         [&] { QDir(dir.path()).mkdir(QStringLiteral("sub")); },
+        // The folder itself moved away, and back.
+        [&] { QDir().rename(dir.path(), dir.path() + QStringLiteral(".away")); },
+        [&] { QDir().rename(dir.path() + QStringLiteral(".away"), dir.path()); },
     };
     for (size_t i = 0; i < changes.size(); ++i) {
         calls = 0;

@@ -4,6 +4,7 @@
 #include "fakes/FakeScreenCapture.h"
 #include "fakes/ManualMainQueue.h"
 #include "platform/DirectoryWatcher.h"
+#include "screenshots/ScreenshotThumbnails.h"
 
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -108,13 +109,11 @@ TEST(ScreenshotManager, StartLoadsTheFiftyNewestAndTheFirstChangeAddsTheOlderTen
     EXPECT_EQ(m.unseenCount(), 0);
     ASSERT_NE(m.dirSource(), nullptr);
 
-    QSignalSpy unseen(&m, &ScreenshotManager::unseenCountChanged);
     f.folderChanged(ScreenshotManager::additionDelay - 0.01);
     EXPECT_EQ(m.items().size(), 50);
     f.queue.advance(0.01);
     ASSERT_EQ(m.items().size(), 60);
     EXPECT_EQ(m.unseenCount(), 10);
-    EXPECT_EQ(unseen.count(), 10);
     const QStringList front = f.names().mid(0, 10);
     EXPECT_EQ(QSet<QString>(front.begin(), front.end()), QSet<QString>(older.begin(), older.end()));
     EXPECT_EQ(m.knownPaths().size(), 60);
@@ -124,16 +123,17 @@ TEST(ScreenshotManager, NewScreenshotArrivesAtTheFrontOnceEvenAfterTwoQuickChang
     Fixture f;
     writePicture(f.path("Screenshot a.png"));
     ScreenshotManager& m = f.start();
-    QSignalSpy inserted(&m, &ScreenshotManager::itemInserted);
+    QSignalSpy inserted(&m, &ScreenshotManager::itemsInserted);
 
     writePicture(f.path("Screenshot b.png"));
     f.folderChanged(0.3);
+    EXPECT_EQ(m.items().size(), 1);
     f.folderChanged(ScreenshotManager::additionDelay);
     f.queue.advance(5);
     EXPECT_EQ(f.names(), (QStringList{"Screenshot b.png", "Screenshot a.png"}));
     EXPECT_EQ(m.unseenCount(), 1);
     EXPECT_EQ(inserted.count(), 1);
-    EXPECT_EQ(inserted.first().first().toInt(), 0);
+    EXPECT_EQ(inserted.first().first().toInt(), 1);
 }
 
 TEST(ScreenshotManager, ScreenshotStillBeingWrittenWaitsForTheChangeThatCompletesIt) {
@@ -215,25 +215,55 @@ TEST(ScreenshotManager, ClearAllKeepsTheCountAndTheNextChangeBringsEveryFileBack
     EXPECT_EQ(m.unseenCount(), 10);
 }
 
-TEST(ScreenshotManager, OneChangeReadsAtMostTheFiftyNewestUnknownFiles) {
+TEST(ScreenshotManager, ABurstIsOneListingAndDeletedOrMovedFilesLeaveWithTheirThumbnails) {
     Fixture f;
-    const QStringList older = numbered(QStringLiteral("Screenshot old %1.png"), 0, 20);
-    for (const QString& name : older) {
-        writePicture(f.path(name));
-    }
-    waitForLaterFileDates(QDir(f.dir.path()), f.path(older.last()));
-    for (const QString& name : numbered(QStringLiteral("Screenshot new %1.png"), 0, 50)) {
-        writePicture(f.path(name));
-    }
     ScreenshotManager& m = f.start();
-    m.clearAll();
+    QSignalSpy changed(&m, &ScreenshotManager::itemsChanged);
+    QSignalSpy inserted(&m, &ScreenshotManager::itemsInserted);
+    const QStringList names = numbered(QStringLiteral("Screenshot %1.png"), 0, 300);
+    f.queue.holdBackground(true);
+    for (const QString& name : names) {
+        writePicture(f.path(name));
+        f.watcher.fire(m.screenshotPath());
+    }
+    f.queue.advance(ScreenshotManager::additionDelay);
+    // Every change joined one look, and no picture is decoded for it.
+    EXPECT_EQ(f.queue.backgroundCount(), 1);
+    f.queue.holdBackground(false);
+    f.queue.runPending();
+    EXPECT_EQ(m.items().size(), 300);
+    EXPECT_EQ(m.unseenCount(), 300);
+    EXPECT_EQ(changed.count(), 1);
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted.first().first().toInt(), 300);
 
+    // The newest have their thumbnails made ahead.
+    const qsizetype made = m.thumbnails().count();
+    ASSERT_EQ(made, ScreenshotManager::prefetchCount);
+
+    // Gone at once: deleted, moved to another folder, renamed to a name that is no screenshot.
+    QTemporaryDir elsewhere;
+    const QStringList shown = f.names().mid(0, 3);
+    ASSERT_TRUE(QFile::remove(f.path(shown[0])));
+    ASSERT_TRUE(QFile::rename(f.path(shown[1]), elsewhere.filePath(shown[1])));
+    ASSERT_TRUE(QFile::rename(f.path(shown[2]), f.path("notes.png")));
+    for (const QString& name : names.mid(0, 200)) {
+        ASSERT_TRUE(QFile::remove(f.path(name)));
+    }
     f.folderChanged();
-    EXPECT_EQ(m.items().size(), 50);
-    EXPECT_FALSE(f.names().join(',').contains(QStringLiteral("old")));
+    EXPECT_EQ(m.items().size(), 97);
+    EXPECT_EQ(m.knownPaths().size(), 97);
+    for (const QString& name : shown) {
+        EXPECT_FALSE(f.names().contains(name));
+    }
+    EXPECT_EQ(m.thumbnails().count(), made - 3);
+    EXPECT_EQ(m.unseenCount(), 300);
+
+    // Coming back makes it new again.
+    ASSERT_TRUE(QFile::rename(elsewhere.filePath(shown[1]), f.path(shown[1])));
     f.folderChanged();
-    EXPECT_EQ(m.items().size(), 70);
-    EXPECT_EQ(m.unseenCount(), 70);
+    EXPECT_EQ(f.names().first(), shown[1]);
+    EXPECT_EQ(m.unseenCount(), 301);
 }
 
 TEST(ScreenshotManager, UnseenCountNotifiesOnlyOnChange) {
@@ -275,12 +305,13 @@ TEST(ScreenshotManager, MissingUnwatchableOrVanishedFolderLeavesAnEmptyQuietList
     EXPECT_EQ(unwatchable.start().items().size(), 1);
     EXPECT_EQ(unwatchable.manager->dirSource(), nullptr);
 
+    // A folder that is gone holds none of its files.
     Fixture vanished;
     writePicture(vanished.path("Screenshot.png"));
     ScreenshotManager& m = vanished.start();
     ASSERT_TRUE(vanished.dir.remove());
     vanished.folderChanged();
-    EXPECT_EQ(m.items().size(), 1);
+    EXPECT_TRUE(m.items().isEmpty());
 }
 
 TEST(ScreenshotManager, TenThousandFilesThatAreNotPicturesNeitherHangNorAddAnything) {
@@ -296,7 +327,7 @@ TEST(ScreenshotManager, TenThousandFilesThatAreNotPicturesNeitherHangNorAddAnyth
     EXPECT_EQ(f.queue.pendingCount(), 0);
 }
 
-TEST(ScreenshotManager, StartupThumbnailsArriveTogetherAndAChangeMeanwhileWaitsForThem) {
+TEST(ScreenshotManager, TheStartArrivesInOneUpdateAndAChangeMeanwhileWaitsForIt) {
     Fixture f;
     writePicture(f.path("Screenshot a.png"));
     writePicture(f.path("Screenshot b.png"));
@@ -304,67 +335,32 @@ TEST(ScreenshotManager, StartupThumbnailsArriveTogetherAndAChangeMeanwhileWaitsF
     ScreenshotManager& m = f.construct();
     EXPECT_TRUE(m.isLoading());
     EXPECT_TRUE(m.items().isEmpty());
-    EXPECT_TRUE(m.knownPaths().isEmpty());
     QList<qsizetype> sizesSeen;
     QObject::connect(&m, &ScreenshotManager::itemsChanged,
                      [&] { sizesSeen.append(m.items().size()); });
 
-    // A change while the start is still being built decodes nothing of its own yet.
+    // A change while the start is still being listed reads nothing of its own yet.
     writePicture(f.path("Screenshot c.png"));
     f.folderChanged();
-    EXPECT_EQ(f.queue.backgroundCount(), 2);
-    EXPECT_TRUE(m.items().isEmpty());
+    EXPECT_EQ(f.queue.backgroundCount(), 1);
 
-    f.queue.runBackgroundInReverse();
+    f.queue.runBackground();
     f.queue.runPending();
     EXPECT_FALSE(m.isLoading());
-    EXPECT_EQ(sizesSeen, QList<qsizetype>{2});
-    const QStringList loaded = f.names();
-    EXPECT_EQ(QSet<QString>(loaded.begin(), loaded.end()),
-              (QSet<QString>{"Screenshot a.png", "Screenshot b.png"}));
-    EXPECT_EQ(m.knownPaths().size(), 2);
+    EXPECT_EQ(sizesSeen, QList<qsizetype>{3});
     EXPECT_EQ(m.unseenCount(), 0);
 
-    // The change is looked at once the start is in: only the new file is new.
-    f.queue.holdBackground(false);
-    f.queue.advance(ScreenshotManager::additionDelay);
-    ASSERT_EQ(m.items().size(), 3);
-    EXPECT_EQ(f.names().first(), QStringLiteral("Screenshot c.png"));
-    EXPECT_EQ(m.unseenCount(), 1);
-    EXPECT_EQ(m.knownPaths().size(), 3);
-}
-
-TEST(ScreenshotManager, ScreenshotDeletedWhileItsThumbnailIsBuiltGetsNoEntry) {
-    Fixture f;
-    writePicture(f.path("Screenshot a.png"));
-    writePicture(f.path("Screenshot b.png"));
-    ScreenshotManager& m = f.construct();
-    f.queue.runBackground();
-    QFile::remove(f.path("Screenshot a.png"));
-    f.queue.runPending();
-    EXPECT_EQ(f.names(), QStringList{"Screenshot b.png"});
-    EXPECT_FALSE(m.knownPaths().contains(f.path("Screenshot a.png")));
-
-    f.queue.holdBackground(true);
-    writePicture(f.path("Screenshot c.png"));
+    // The change is looked at once the start is in: only what came after it is new.
+    writePicture(f.path("Screenshot d.png"));
     f.folderChanged();
-    ASSERT_EQ(f.queue.backgroundCount(), 1);
-    f.queue.runBackground();
-    QFile::remove(f.path("Screenshot c.png"));
-    f.queue.runPending();
-    EXPECT_EQ(f.names(), QStringList{"Screenshot b.png"});
-    EXPECT_FALSE(m.knownPaths().contains(f.path("Screenshot c.png")));
-    EXPECT_EQ(m.unseenCount(), 0);
-
-    // Unrecorded, so the file is taken when it comes back.
     f.queue.holdBackground(false);
-    writePicture(f.path("Screenshot c.png"));
-    f.folderChanged();
-    EXPECT_EQ(f.names(), (QStringList{"Screenshot c.png", "Screenshot b.png"}));
+    f.queue.runPending();
+    ASSERT_EQ(m.items().size(), 4);
+    EXPECT_EQ(f.names().first(), QStringLiteral("Screenshot d.png"));
     EXPECT_EQ(m.unseenCount(), 1);
 }
 
-TEST(ScreenshotManager, ManagerDestroyedWhileThumbnailsAreBuiltLeavesTheWorkHarmless) {
+TEST(ScreenshotManager, ManagerDestroyedWhileTheFolderIsReadLeavesTheWorkHarmless) {
     Fixture f;
     writePicture(f.path("Screenshot a.png"));
     f.construct();
@@ -373,11 +369,14 @@ TEST(ScreenshotManager, ManagerDestroyedWhileThumbnailsAreBuiltLeavesTheWorkHarm
     f.queue.runPending();
     EXPECT_EQ(f.queue.pendingCount(), 0);
 
-    f.start();
+    // Its start in, a thumbnail being made and a look under way.
     f.queue.holdBackground(true);
+    f.construct();
+    f.queue.runBackground();
+    f.queue.runPending();
     writePicture(f.path("Screenshot b.png"));
     f.folderChanged();
-    ASSERT_EQ(f.queue.backgroundCount(), 1);
+    ASSERT_EQ(f.queue.backgroundCount(), 2);
     f.queue.runBackground();
     f.manager.reset();
     f.queue.holdBackground(false);
@@ -385,82 +384,138 @@ TEST(ScreenshotManager, ManagerDestroyedWhileThumbnailsAreBuiltLeavesTheWorkHarm
     EXPECT_EQ(f.queue.pendingCount(), 0);
 }
 
-TEST(ScreenshotManager,
-     ClearAllDuringTheStartDropsItsThumbnailsAndAChangeMeanwhileAddsOnlyNewFiles) {
+TEST(ScreenshotManager, ClearAllBeforeAChangeBringsTheStartBackButAfterOneDoesNot) {
+    // Cleared while the start was listed, then a change: every file is new to that change.
     Fixture f;
     writePicture(f.path("Screenshot a.png"));
     writePicture(f.path("Screenshot b.png"));
     ScreenshotManager& m = f.construct();
+    m.clearAll();
     writePicture(f.path("Screenshot c.png"));
     f.watcher.fire(m.screenshotPath());
-    QSignalSpy changed(&m, &ScreenshotManager::itemsChanged);
-    m.clearAll();
     f.queue.runPending();
     EXPECT_TRUE(m.items().isEmpty());
-    EXPECT_TRUE(m.knownPaths().isEmpty());
-    EXPECT_EQ(changed.count(), 0);
-
     f.queue.advance(ScreenshotManager::additionDelay);
-    EXPECT_EQ(f.names(), QStringList{"Screenshot c.png"});
-    EXPECT_EQ(m.unseenCount(), 1);
-    // As after any clearing, the next change brings back what was cleared.
-    f.folderChanged();
     EXPECT_EQ(m.items().size(), 3);
     EXPECT_EQ(m.unseenCount(), 3);
+
+    // A change, then the clearing: the start was not new to that change.
+    Fixture g;
+    writePicture(g.path("Screenshot a.png"));
+    writePicture(g.path("Screenshot b.png"));
+    g.queue.holdBackground(true);
+    ScreenshotManager& n = g.construct();
+    // Listed, not yet in.
+    g.queue.runBackground();
+    writePicture(g.path("Screenshot c.png"));
+    g.watcher.fire(n.screenshotPath());
+    QSignalSpy changed(&n, &ScreenshotManager::itemsChanged);
+    n.clearAll();
+    g.queue.holdBackground(false);
+    g.queue.runPending();
+    EXPECT_TRUE(n.items().isEmpty());
+    EXPECT_EQ(changed.count(), 0);
+    g.queue.advance(ScreenshotManager::additionDelay);
+    EXPECT_EQ(g.names(), QStringList{"Screenshot c.png"});
+    // As after any clearing, the next change brings back what was cleared.
+    g.folderChanged();
+    EXPECT_EQ(n.items().size(), 3);
+    EXPECT_EQ(n.unseenCount(), 3);
 }
 
-TEST(ScreenshotManager, ABatchOfAdditionsLandsNewestFirstHoweverTheWorkersFinish) {
+TEST(ScreenshotManager, AChangeDuringALookIsLookedAtAfterItAndABrokenPictureLeaves) {
     Fixture f;
     ScreenshotManager& m = f.start();
-    const QStringList names = numbered(QStringLiteral("Screenshot %1.png"), 0, 3);
-    for (const QString& name : names) {
-        writePicture(f.path(name));
-        waitForLaterFileDates(QDir(f.dir.path()), f.path(name));
-    }
-    QSignalSpy inserted(&m, &ScreenshotManager::itemInserted);
-    f.queue.holdBackground(true);
-    f.folderChanged();
-    ASSERT_EQ(f.queue.backgroundCount(), 3);
-    f.queue.runBackgroundInReverse();
-    f.queue.runPending();
-    EXPECT_EQ(f.names(), (QStringList{names[2], names[1], names[0]}));
-    EXPECT_EQ(inserted.count(), 3);
-    EXPECT_EQ(m.unseenCount(), 3);
-}
-
-TEST(ScreenshotManager, AFileIsDecodedAgainOnlyForAChangeThatCameAfterItsDecodeStarted) {
-    Fixture f;
-    ScreenshotManager& m = f.start();
-    QSignalSpy inserted(&m, &ScreenshotManager::itemInserted);
-    f.queue.holdBackground(true);
-    writePicture(f.path("Screenshot a.png"));
-    f.watcher.fire(m.screenshotPath());
-    f.queue.advance(0.1);
-    f.folderChanged();
-    // Both changes came before the decode started, which therefore sees the file as it is.
-    EXPECT_EQ(f.queue.backgroundCount(), 1);
-    f.folderChanged();
-    EXPECT_EQ(f.queue.backgroundCount(), 2);
-    f.queue.holdBackground(false);
-    f.queue.runPending();
-    EXPECT_EQ(f.names(), QStringList{"Screenshot a.png"});
-    EXPECT_EQ(inserted.count(), 1);
-    EXPECT_EQ(m.unseenCount(), 1);
-
-    // The decode that read the file half written fails; the one after the change that
-    // completed it brings the entry.
     const QString path = f.path("Screenshot b.png");
     const QByteArray bytes = pictureBytes(QSize(320, 200), "PNG");
     f.queue.holdBackground(true);
     writeBytes(path, bytes.left(bytes.size() / 2));
     f.folderChanged();
+    ASSERT_EQ(f.queue.backgroundCount(), 1);
     f.queue.runBackground();
+    // Completed while the half-written file was read.
     writeBytes(path, bytes);
-    f.folderChanged();
-    EXPECT_EQ(m.items().size(), 1);
-    EXPECT_FALSE(m.knownPaths().contains(path));
-    f.queue.holdBackground(false);
+    f.watcher.fire(m.screenshotPath());
     f.queue.runPending();
-    EXPECT_EQ(f.names(), (QStringList{"Screenshot b.png", "Screenshot a.png"}));
-    EXPECT_EQ(m.unseenCount(), 2);
+    EXPECT_TRUE(m.items().isEmpty());
+    f.queue.holdBackground(false);
+    f.queue.advance(ScreenshotManager::additionDelay);
+    ASSERT_EQ(f.names(), QStringList{"Screenshot b.png"});
+
+    // Whole in its structure but not decodable: the entry leaves once its thumbnail fails,
+    // unrecorded, so a later change tries the file again.
+    QByteArray spoilt = bytes;
+    const qsizetype data = spoilt.indexOf("IDAT") + 8;
+    for (qsizetype i = data; i < data + 64; ++i) {
+        spoilt[i] = char(0xAA);
+    }
+    const QString other = f.path("Screenshot c.png");
+    writeBytes(other, spoilt);
+    QSignalSpy changed(&m, &ScreenshotManager::itemsChanged);
+    f.folderChanged();
+    EXPECT_EQ(changed.count(), 2);
+    EXPECT_EQ(f.names(), QStringList{"Screenshot b.png"});
+    EXPECT_FALSE(m.knownPaths().contains(other));
+    writeBytes(other, bytes);
+    f.folderChanged();
+    EXPECT_EQ(f.names(), (QStringList{"Screenshot c.png", "Screenshot b.png"}));
+}
+
+TEST(ScreenshotThumbnails, KeptUpToTheBudgetTheLeastRecentlyShownDroppedFirst) {
+    QTemporaryDir dir;
+    ManualMainQueue queue;
+    QList<ScreenshotItem> items;
+    for (int i = 0; i < 5; ++i) {
+        const QString path = writePicture(dir.filePath(QStringLiteral("Screenshot %1.png").arg(i)),
+                                          QSize(160, 90), QColor::fromHsv(i * 60, 200, 200));
+        items.append(*ScreenshotItem::makeItem(QUrl::fromLocalFile(path), queue.now()));
+    }
+    const qsizetype each = ScreenshotItem::makeThumbnail(items[0].url()).sizeInBytes();
+    ScreenshotThumbnails thumbnails(queue, 3 * each);
+    QSignalSpy ready(&thumbnails, &ScreenshotThumbnails::thumbnailReady);
+
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(thumbnails.thumbnail(items[i]).isNull());
+        // Asked for again while it waits: still one decode.
+        thumbnails.thumbnail(items[i]);
+    }
+    // One at a time.
+    EXPECT_EQ(queue.backgroundCount(), 1);
+    EXPECT_EQ(thumbnails.pendingCount(), 3);
+    queue.runPending();
+    EXPECT_EQ(ready.count(), 3);
+    EXPECT_EQ(thumbnails.count(), 3);
+
+    // Shown again, the first is the most recent; the second is the one that makes room.
+    EXPECT_FALSE(thumbnails.thumbnail(items[0]).isNull());
+    thumbnails.thumbnail(items[3]);
+    queue.runPending();
+    EXPECT_EQ(thumbnails.count(), 3);
+    EXPECT_LE(thumbnails.byteCount(), 3 * each);
+    EXPECT_FALSE(thumbnails.thumbnail(items[0]).isNull());
+    EXPECT_FALSE(thumbnails.thumbnail(items[3]).isNull());
+    EXPECT_TRUE(thumbnails.thumbnail(items[1]).isNull());
+    queue.runPending();
+
+    // Released before its decode started: none is made, until it is asked for again.
+    queue.holdBackground(true);
+    thumbnails.thumbnail(items[4]);
+    // Dropped when the second came back.
+    thumbnails.thumbnail(items[2]);
+    thumbnails.release(items[2].id());
+    queue.holdBackground(false);
+    ready.clear();
+    queue.runPending();
+    ASSERT_EQ(ready.count(), 1);
+    EXPECT_EQ(ready.first().first().toUuid(), items[4].id());
+    EXPECT_EQ(thumbnails.pendingCount(), 0);
+    thumbnails.thumbnail(items[2]);
+    queue.runPending();
+    EXPECT_EQ(ready.count(), 2);
+
+    thumbnails.forget(items[4].id());
+    EXPECT_TRUE(thumbnails.thumbnail(items[4]).isNull());
+    thumbnails.clear();
+    EXPECT_EQ(thumbnails.count(), 0);
+    EXPECT_EQ(thumbnails.byteCount(), 0);
 }

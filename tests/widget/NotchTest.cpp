@@ -34,6 +34,8 @@ struct NotchOverFakes {
         screenshots = std::make_unique<ScreenshotManager>(fake.mainQueue, fake.directoryWatcher,
                                                           fake.screenCapture);
         panelState = std::make_unique<PanelState>(fake.mainQueue);
+        // The screenshot folder's listing at start is in.
+        fake.mainQueue.runPending();
     }
 
     DrawerContext context() {

@@ -403,3 +403,21 @@ TEST(ScreenshotsView, KeysWalkTheGridCopyAndRemoveAndTheSearchFiltersByFileName)
     list->child(0)->actionInterface()->doAction(QStringLiteral("Open"));
     EXPECT_EQ(tab.fake.workspace.opened.size(), 1);
 }
+
+TEST(ScreenshotsView, ThumbnailsShowTheWholePictureAndAgesFollowTheClock) {
+    Tab tab;
+    const QString tall = writePicture(tab.dir.filePath("Screenshot tall.png"), QSize(40, 100));
+    tab.fake.mainQueue.setWallClock(fileDate(tall).addSecs(5));
+    ScreenshotsView& view = tab.open();
+    ScreenshotCell* cell = view.cells().value(0);
+    ASSERT_NE(cell, nullptr);
+    ASSERT_FALSE(cell->thumbnail().isNull());
+    const QRect shown = cell->thumbnailRect();
+    EXPECT_TRUE(cell->rect().contains(shown));
+    EXPECT_NEAR(double(shown.width()) / shown.height(), 0.4, 0.02);
+    EXPECT_LE(std::abs(shown.center().x() - cell->rect().center().x()), 1);
+
+    EXPECT_EQ(cell->ageLabel(), QStringLiteral("5s ago"));
+    tab.fake.mainQueue.advance(60);
+    EXPECT_EQ(cell->ageLabel(), QStringLiteral("1m ago"));
+}

@@ -18,6 +18,9 @@
 
 // Fresh models over fakes and a manual clock, handed to a drawer tab as its context.
 struct TabViewModels {
+    // The (empty) screenshot folder's listing at start is in.
+    TabViewModels() { queue.runPending(); }
+
     QTemporaryDir screenshotFolder;
     ManualMainQueue queue;
     FakePasteboard pasteboard;

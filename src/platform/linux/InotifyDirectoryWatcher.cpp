@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr uint32_t entryEvents =
-    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE;
+constexpr uint32_t entryEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
+                                 IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF;
 
 class InotifySource final : public DirectorySource {
 public:
