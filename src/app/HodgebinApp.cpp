@@ -173,8 +173,8 @@ int runInstance(int argc, char** argv, const CommandLine& line) {
     QObject::connect(&server, &InstanceServer::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     if (!server.listen()) {
-        qCWarning(lcApp) << "the command channel could not be opened; --status and --toggle "
-                            "will not reach this instance";
+        qCWarning(lcApp) << "the command channel could not be opened yet; --status and --toggle "
+                            "reach this instance once it can be";
     }
 
     QTimer::singleShot(0, &delegate, [&delegate, line] {
