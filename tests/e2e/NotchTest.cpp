@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -143,7 +144,7 @@ TEST(Notch, GraveKeyInAnotherProgramTogglesTheDrawerAndStillReachesThatProgram) 
     xev.waitForFinished(3000);
 }
 
-TEST(Notch, FileDraggedFromAnotherProgramOntoThePillLandsOnTheShelf) {
+TEST(Notch, FileDraggedFromAnotherProgramOntoThePillLandsOnTheShelfAndAPipeDoesNot) {
     E2eSession session;
     ASSERT_TRUE(session.ok()) << session.error().toStdString();
     ASSERT_TRUE(session.startHodgebin());
@@ -153,9 +154,11 @@ TEST(Notch, FileDraggedFromAnotherProgramOntoThePillLandsOnTheShelf) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("quarterly figures\n");
     }
-    // A real X client drags the file (XDND), as a file manager would.
+    const QString pipe = session.home() + QStringLiteral("/Desktop/pipe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // A real X client drags the files (XDND), as a file manager would.
     session.spawn(QStringLiteral(HODGEBIN_DRAG_SOURCE),
-                  {QStringLiteral("100"), QStringLiteral("400"), path});
+                  {QStringLiteral("100"), QStringLiteral("400"), pipe, path});
     ASSERT_TRUE(E2eSession::waitUntil(
         [&] {
             return !session
