@@ -105,7 +105,7 @@ void AppDelegate::showPanelBelowStatusItem() {
     if (!statusItem_ || !statusItem_->hasButton()) {
         return;
     }
-    panel_->showBelow(statusItem_->buttonFrame(), notchWindow_ ? notchWindow_->frame() : QRectF());
+    panel_->showBelow(statusItem_->geometry(), notchWindow_ ? notchWindow_->frame() : QRectF());
 }
 
 void AppDelegate::openSettings() {

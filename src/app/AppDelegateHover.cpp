@@ -97,11 +97,9 @@ void AppDelegate::showPanelFromHover() {
     if (const std::optional<Screen> screen = platform_.screens->builtInScreen()) {
         // Centred on the screen, hanging from the notch: with its top edge on the screen's top
         // the pill, which stays above every window, would cover the middle of the tab bar.
-        const QRectF frame = panel_->frame();
         const double top =
-            screen->frame.bottom() - (notchWindow_ ? notchWindow_->notchHeight() : 0);
-        panel_->setFrameOrigin(
-            QPointF(screen->frame.center().x() - frame.width() * 0.5, top - frame.height()));
+            screen->geometry.top() + (notchWindow_ ? notchWindow_->notchHeight() : 0);
+        panel_->move(qRound(screen->geometry.center().x() - panel_->width() * 0.5), qRound(top));
         // Hovering leaves the keyboard with the program the user works in; clicking into the
         // drawer takes it (and pins the drawer open).
         panel_->animateIn(DropdownPanel::Activation::keepFocus);
@@ -120,12 +118,12 @@ void AppDelegate::showPanelFromHover() {
 }
 
 bool AppDelegate::pointerNearNotchOrPanel() const {
-    const QPointF location = platform_.screens->mouseLocation();
+    const QPointF location = platform_.screens->cursorPosition();
     const auto grown = [](const QRectF& r) {
         return r.adjusted(-hoverMargin, -hoverMargin, hoverMargin, hoverMargin);
     };
     const bool nearNotch = notchWindow_ && grown(notchWindow_->frame()).contains(location);
-    const bool nearPanel = grown(panel_->frame()).contains(location);
+    const bool nearPanel = grown(QRectF(panel_->geometry())).contains(location);
     return nearNotch || nearPanel;
 }
 

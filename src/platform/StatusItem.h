@@ -24,8 +24,8 @@ public:
     virtual void setImageIsTemplate(bool isTemplate) = 0;
     virtual void setAction(std::function<void()> action) = 0;
     virtual void sendActionOn(int eventMask) = 0;
-    // The button's rectangle in screen points (origin lower left, y up).
-    virtual QRectF buttonFrame() const = 0;
+    // Where the item is on the screen.
+    virtual QRectF geometry() const = 0;
 };
 
 class StatusBar {

@@ -13,7 +13,7 @@ public:
     void setImageIsTemplate(bool value) override { isTemplate = value; }
     void setAction(std::function<void()> a) override { action = std::move(a); }
     void sendActionOn(int mask) override { eventMask = mask; }
-    QRectF buttonFrame() const override { return frame; }
+    QRectF geometry() const override { return rect; }
 
     void click(int mouseUpMask) {
         if ((eventMask & mouseUpMask) != 0 && action) {
@@ -27,7 +27,7 @@ public:
     bool isTemplate = false;
     std::function<void()> action;
     int eventMask = LeftMouseUpMask;
-    QRectF frame{940, 1056, 24, 24};
+    QRectF rect{940, 0, 24, 24};
 };
 
 class FakeStatusBar final : public StatusBar {

@@ -17,7 +17,7 @@ namespace {
 constexpr quint64 pointerMask = InputEvent::MouseMovedMask | InputEvent::LeftMouseDraggedMask;
 
 // A launched delegate over the fakes: one 1920 x 1080 screen, the notch at its top centre
-// (870..1050 wide, 1055..1080 high) and a manual clock.
+// (870..1050 across, 0..25 down) and a manual clock.
 struct HoverApp {
     explicit HoverApp(const std::function<void(FakePlatform&)>& prepare = {}) {
         if (prepare) {
@@ -35,7 +35,7 @@ struct HoverApp {
 
     // The pointer arrives on the notch, as its window sees it.
     void hoverNotch() {
-        fake.screens.pointer = QPointF(960, 1070);
+        fake.screens.pointer = QPointF(960, 10);
         notch().trackMouse(fake.screens.pointer);
     }
     // The pointer moves to a place, as the input monitors see it.
@@ -69,29 +69,29 @@ TEST(AppDelegateHover, HoverOpensTheDrawerAtTheTopAndItClosesOnlyOnceThePointerS
     EXPECT_EQ(app.pointerMonitors(), 0); // nothing watches the pointer while resting
     app.hoverNotch();
     ASSERT_TRUE(app.shown());
-    const QRectF frame = app.panel().frame();
+    const QRectF frame(app.panel().geometry());
     EXPECT_DOUBLE_EQ(frame.center().x(), 960);
     app.panel().finishAnimation();
-    EXPECT_DOUBLE_EQ(app.panel().frame().bottom(), 1080 - 25); // hanging from the notch
+    EXPECT_EQ(app.panel().geometry().top(), 25); // hanging from the notch
     EXPECT_EQ(app.pointerMonitors(), 2);
 
     // Down from the notch across the drawer, and just beside it: still near.
-    app.moveTo(960, 1050);
-    app.moveTo(frame.left() - 10, 900);
+    app.moveTo(960, 30);
+    app.moveTo(frame.left() - 10, 180);
     app.fake.mainQueue.advance(0.1);
     EXPECT_TRUE(app.shown());
 
     // Away and back within the delay: the drawer stays.
-    app.moveTo(300, 300);
+    app.moveTo(300, 780);
     app.fake.mainQueue.advance(0.03);
-    app.moveTo(960, 900);
+    app.moveTo(960, 180);
     app.fake.mainQueue.advance(0.2);
     EXPECT_TRUE(app.shown());
 
     // Moving about outside does not push the deadline back.
-    app.moveTo(300, 300);
+    app.moveTo(300, 780);
     app.fake.mainQueue.advance(0.04);
-    app.moveTo(320, 310);
+    app.moveTo(320, 770);
     app.fake.mainQueue.advance(0.019);
     EXPECT_TRUE(app.shown());
     app.fake.mainQueue.advance(0.002);
@@ -106,14 +106,14 @@ TEST(AppDelegateHover, ACheckThatFindsThePointerBackLetsTheNextDepartureCloseThe
     HoverApp app;
     app.hoverNotch();
     app.panel().finishAnimation();
-    app.moveTo(300, 300);
+    app.moveTo(300, 780);
     // Back on the drawer without a move being seen before the check runs.
-    app.fake.screens.pointer = QPointF(960, 900);
+    app.fake.screens.pointer = QPointF(960, 180);
     app.fake.mainQueue.advance(0.1);
     EXPECT_TRUE(app.shown());
 
     // Staying away without moving after one move still closes it.
-    app.moveTo(300, 300);
+    app.moveTo(300, 780);
     app.fake.mainQueue.advance(0.1);
     EXPECT_FALSE(app.shown());
 }
@@ -125,7 +125,7 @@ TEST(AppDelegateHover, ClickingIntoAHoverOpenedDrawerPinsItAndTheTrayClosesOneTh
     Q_EMIT app.panel().becameKey(); // the user clicked into it
     EXPECT_EQ(app.pointerMonitors(), 0);
     EXPECT_FALSE(app.notch().isHovered);
-    app.moveTo(300, 300);
+    app.moveTo(300, 780);
     app.fake.mainQueue.advance(1);
     EXPECT_TRUE(app.shown());
 

@@ -241,7 +241,7 @@ TEST_F(ToggleTest, TheTrayTogglesTheDrawerUnderItsIconInsideTheScreen) {
     // An icon at the right edge of the screen: the drawer stays on the screen.
     FakeStatusItem* item = fake.statusBar.lastItem;
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    item->frame = QRectF(screen.right() - 20, screen.height() - 24, 20, 24);
+    item->rect = QRectF(screen.right() - 20, screen.top(), 20, 24);
     item->click(StatusItem::RightMouseUpMask);
     drawer->finishAnimation();
     EXPECT_TRUE(drawer->isVisible());

@@ -1,6 +1,5 @@
 #include "platform/x11/TrayStatusItem.h"
 
-#include "platform/x11/ScreenCoordinates.h"
 #include "widgets/SymbolCatalogue.h"
 
 #include <QGuiApplication>
@@ -104,10 +103,10 @@ void TrayStatusItem::activated(QSystemTrayIcon::ActivationReason reason) {
     }
 }
 
-QRectF TrayStatusItem::buttonFrame() const {
-    const QRect geometry = tray_.geometry();
-    if (geometry.isValid() && !geometry.isEmpty()) {
-        return ScreenCoordinates::fromQt(QRectF(geometry));
+QRectF TrayStatusItem::geometry() const {
+    const QRect icon = tray_.geometry();
+    if (icon.isValid() && !icon.isEmpty()) {
+        return QRectF(icon);
     }
     // Trays that cannot say where the icon is (or no tray at all): stand at the top centre of
     // the built-in screen, in its top bar, so the drawer still drops from there.
@@ -119,8 +118,7 @@ QRectF TrayStatusItem::buttonFrame() const {
     const QRect available = screen->availableGeometry();
     const int barHeight = available.top() > full.top() ? available.top() - full.top() : 24;
     const qreal width = 24;
-    return ScreenCoordinates::fromQt(
-        QRectF(full.center().x() + 1 - width / 2.0, full.top(), width, barHeight));
+    return QRectF(full.center().x() + 1 - width / 2.0, full.top(), width, barHeight);
 }
 
 std::unique_ptr<StatusItem> TrayStatusBar::statusItemWithLength(double /*length*/) {

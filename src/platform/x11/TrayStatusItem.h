@@ -18,7 +18,7 @@ public:
     void setImageIsTemplate(bool isTemplate) override;
     void setAction(std::function<void()> action) override;
     void sendActionOn(int eventMask) override;
-    QRectF buttonFrame() const override;
+    QRectF geometry() const override;
 
     bool isTrayAvailable() const;
 
