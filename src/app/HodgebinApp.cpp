@@ -4,7 +4,10 @@
 #include "app/AppModels.h"
 #include "app/CommandLine.h"
 #include "app/InstanceChannel.h"
+#include "notes/NotesManager.h"
 #include "platform/Logging.h"
+#include "platform/linux/DesktopScreenCapture.h"
+#include "platform/linux/SettingsFileDefaults.h"
 #include "platform/x11/X11Platform.h"
 #include "settings/SettingsManager.h"
 
@@ -28,6 +31,17 @@ using Mode = CommandLine::Mode;
 // How long a start waits for an instance that holds the lock but does not answer yet (it may
 // be starting at this very moment).
 constexpr int answerTimeoutMs = 10000;
+
+// Every key the program keeps in its settings file. The others (junk, or keys nothing reads) are
+// left out of the file at start; a copy of the file keeps them. A new key must be listed here.
+QStringList settingsFileKeys() {
+    return {SettingsManager::showNotchKey,
+            SettingsManager::soundsEnabledKey,
+            SettingsManager::maxClipboardItemsKey,
+            NotesManager::storageKey,
+            NotesManager::backupKey + QLatin1Char('*'),
+            DesktopScreenCapture::locationKey};
+}
 
 void printError(const QString& message) {
     std::fprintf(stderr, "hodgebin: %s\n", message.toLocal8Bit().constData());
@@ -165,6 +179,7 @@ int runInstance(int argc, char** argv, const CommandLine& line) {
     quitOnTerminationSignals(app);
 
     X11Platform platform;
+    platform.settingsFile().keepOnlyKeys(settingsFileKeys());
     AppModels models(platform.services());
     AppDelegate delegate(platform.services(), SettingsManager::shared(), models);
 

@@ -1,5 +1,7 @@
 #include "platform/linux/SettingsFileDefaults.h"
 
+#include "platform/Logging.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -8,6 +10,47 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString statusName(QSettings::Status status) {
+    switch (status) {
+    case QSettings::NoError:
+        return QStringLiteral("QSettings: no error");
+    case QSettings::AccessError:
+        return QStringLiteral("QSettings: access error");
+    case QSettings::FormatError:
+        return QStringLiteral("QSettings: format error");
+    }
+    return {};
+}
+
+// QSettings tells only that a write failed. Making a file of that size where it writes tells why:
+// no folder, no permission, a read-only or full disk.
+QString whyUnwritable(const QString& filePath, qint64 bytes) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
+    struct stat st {};
+    if (::stat(folder.constData(), &st) != 0) {
+        return qt_error_string(errno);
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return qt_error_string(ENOTDIR);
+    }
+    QByteArray scratch = folder + "/.hodgebin-write-check-XXXXXX";
+    const int fd = ::mkostemp(scratch.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return qt_error_string(errno);
+    }
+    const int error = ::posix_fallocate(fd, 0, std::max<qint64>(bytes, 1));
+    ::close(fd);
+    ::unlink(scratch.constData());
+    return error != 0 ? qt_error_string(error) : QStringLiteral("the write failed");
+}
+
+} // namespace
 
 QString SettingsFileDefaults::standardFilePath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -23,7 +66,13 @@ SettingsFileDefaults::SettingsFileDefaults(const QString& filePath)
     // The file is parsed on first access; its status is known only after that.
     settings_->allKeys();
     if (settings_->status() == QSettings::FormatError) {
-        preserveUnreadableFile(filePath);
+        const bool kept = preserveFile(filePath, QStringLiteral("unreadable"));
+        qCWarning(lcSettings).noquote()
+            << QStringLiteral("The settings file \"%1\" could not be read in full (%2); %3")
+                   .arg(filePath, statusName(QSettings::FormatError),
+                        kept ? QStringLiteral("a copy of it as it was is kept at \"%1\"")
+                                   .arg(backupPath_)
+                             : QStringLiteral("no copy of it could be made"));
     }
     callerThread_ = std::make_unique<QObject>();
     // A program that quits normally leaves nothing unwritten.
@@ -89,6 +138,9 @@ void SettingsFileDefaults::runBackgroundWrites() {
             settings.setValue(job.key, data);
             settings.sync();
             written = settings.status() == QSettings::NoError;
+            if (!written) {
+                recordWriteError(path, settings.status(), QFileInfo(path).size() + data.size());
+            }
         }
         if (job.done) {
             QMetaObject::invokeMethod(
@@ -106,22 +158,77 @@ QString SettingsFileDefaults::filePath() const {
     return settings_->fileName();
 }
 
-void SettingsFileDefaults::preserveUnreadableFile(const QString& filePath) {
-    // The first write would replace a file that QSettings could not parse, and with it whatever
-    // the user had stored: keep a copy beside it first.
+bool SettingsFileDefaults::preserveFile(const QString& filePath, const QString& reason) {
+    // The next write replaces the file, and with it whatever QSettings did not keep: keep a copy
+    // beside it first.
     const QString stamp =
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString backup = filePath + QStringLiteral(".unreadable-") + stamp;
-    if (QFile::copy(filePath, backup)) {
-        backupPath_ = backup;
+    const QString base = filePath + QLatin1Char('.') + reason + QLatin1Char('-') + stamp;
+    QString backup = base;
+    for (int n = 2; QFile::exists(backup); ++n) {
+        backup = base + QLatin1Char('-') + QString::number(n);
     }
+    QFile file(filePath);
+    if (!file.copy(backup)) {
+        qCWarning(lcSettings).noquote()
+            << QStringLiteral("Could not copy the settings file \"%1\" to \"%2\": %3")
+                   .arg(filePath, backup, file.errorString());
+        return false;
+    }
+    backupPath_ = backup;
+    return true;
+}
+
+void SettingsFileDefaults::keepOnlyKeys(const QStringList& known) {
+    const auto isKnown = [&known](const QString& key) {
+        return std::any_of(known.cbegin(), known.cend(), [&key](const QString& name) {
+            return name.endsWith(QLatin1Char('*')) ? key.startsWith(QStringView(name).chopped(1))
+                                                   : key == name;
+        });
+    };
+    QStringList unknown;
+    for (const QString& key : settings_->allKeys()) {
+        if (!isKnown(key)) {
+            unknown.append(key);
+        }
+    }
+    if (unknown.isEmpty()) {
+        return;
+    }
+    // A file that could not be parsed was copied at start, unknown keys and all.
+    if (backupPath_.isEmpty() && !preserveFile(filePath(), QStringLiteral("unknown-keys"))) {
+        return;
+    }
+    for (const QString& key : std::as_const(unknown)) {
+        settings_->remove(key);
+    }
+    const bool written = sync();
+    qCWarning(lcSettings).noquote()
+        << QStringLiteral("The settings file \"%1\" held %2 keys that Hodgebin does not use; "
+                          "they are left out of it %3 and kept in \"%4\"")
+               .arg(filePath(), QString::number(unknown.size()),
+                    written ? QStringLiteral("now") : QStringLiteral("at its next write"),
+                    backupPath_);
+}
+
+void SettingsFileDefaults::recordWriteError(const QString& filePath, QSettings::Status status,
+                                            qint64 bytes) {
+    const QString error = whyUnwritable(filePath, bytes) + QStringLiteral(" (") +
+                          statusName(status) + QLatin1Char(')');
+    std::lock_guard lock(errorMutex_);
+    lastWriteError_ = error;
+}
+
+QString SettingsFileDefaults::lastWriteError() const {
+    std::lock_guard lock(errorMutex_);
+    return lastWriteError_;
 }
 
 QVariant SettingsFileDefaults::objectForKey(const QString& key) const {
     return settings_->value(key);
 }
 
-bool SettingsFileDefaults::sync() {
+bool SettingsFileDefaults::sync(qint64 growth) {
     QDir().mkpath(QFileInfo(settings_->fileName()).absolutePath());
     settings_->sync();
     if (settings_->status() == QSettings::NoError) {
@@ -135,13 +242,17 @@ bool SettingsFileDefaults::sync() {
     fresh->setAtomicSyncRequired(true);
     fresh->sync();
     const bool written = fresh->status() == QSettings::NoError;
+    if (!written) {
+        recordWriteError(fresh->fileName(), fresh->status(),
+                         QFileInfo(fresh->fileName()).size() + growth);
+    }
     settings_ = std::move(fresh);
     return written;
 }
 
 bool SettingsFileDefaults::write(const QString& key, const QVariant& value) {
     settings_->setValue(key, value);
-    return sync();
+    return sync(value.toByteArray().size());
 }
 
 bool SettingsFileDefaults::setBool(const QString& key, bool value) {

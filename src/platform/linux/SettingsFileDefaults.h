@@ -32,16 +32,28 @@ public:
     void setDataInBackground(const QString& key, Produce produce, Done done) override;
     void waitForBackgroundWrites() override;
 
+    QString location() const override { return filePath(); }
+    QString lastWriteError() const override;
+
+    // Leaves every key out of the file but these (an entry ending in '*' stands for every key
+    // that starts with what comes before it), so a file full of junk is not carried on. The file
+    // as it was is copied beside it first; while that copy cannot be made, nothing is left out.
+    void keepOnlyKeys(const QStringList& known);
+
     QString filePath() const;
-    // Where an unparseable settings file was copied before anything was written over it.
+    // Where the file was copied before anything was written over it: a file that could not be
+    // parsed, or one with keys that keepOnlyKeys left out.
     QString backupPath() const { return backupPath_; }
 
     static QString standardFilePath();
 
 private:
     bool write(const QString& key, const QVariant& value);
-    bool sync();
-    void preserveUnreadableFile(const QString& filePath);
+    // growth: about how many bytes the write adds, to tell a full disk from other failures.
+    bool sync(qint64 growth = 0);
+    // Copies the file beside itself, named with the reason and the time; false when it cannot.
+    bool preserveFile(const QString& filePath, const QString& reason);
+    void recordWriteError(const QString& filePath, QSettings::Status status, qint64 bytes);
     void runBackgroundWrites();
 
     struct Job {
@@ -52,6 +64,8 @@ private:
 
     std::unique_ptr<QSettings> settings_;
     QString backupPath_;
+    mutable std::mutex errorMutex_;
+    QString lastWriteError_;
     // Where done callbacks are delivered: an object of the creating thread.
     std::unique_ptr<QObject> callerThread_;
     std::mutex mutex_;
