@@ -18,10 +18,6 @@
 
 namespace {
 
-constexpr quint64 pointerMask = InputEvent::MouseMovedMask | InputEvent::LeftMouseDraggedMask;
-// Every device-independent modifier but the function key.
-constexpr quint32 blockingModifiers = 0xFF7F0000u;
-
 // An event handler that holds the delegate weakly.
 EventMonitors::Handler weakHandler(AppDelegate* delegate, void (AppDelegate::*method)()) {
     return [self = QPointer<AppDelegate>(delegate), method](const InputEvent&) {
@@ -112,9 +108,9 @@ void AppDelegate::showPanelFromHover() {
     stopHoverTracking();
     // Raw pointer motion is watched only from now until the drawer closes or is pinned.
     hoverGlobalMonitor_ = platform_.eventMonitors->addGlobalMonitor(
-        pointerMask, weakHandler(this, &AppDelegate::checkHoverHide));
+        InputEvent::MouseMove, weakHandler(this, &AppDelegate::checkHoverHide));
     hoverLocalMonitor_ = platform_.eventMonitors->addLocalMonitor(
-        pointerMask, weakHandler(this, &AppDelegate::checkHoverHide));
+        InputEvent::MouseMove, weakHandler(this, &AppDelegate::checkHoverHide));
 }
 
 bool AppDelegate::pointerNearNotchOrPanel() const {
@@ -182,7 +178,7 @@ void AppDelegate::stopHoverTracking() {
     }
 }
 
-void AppDelegate::panelResignedKey() {
+void AppDelegate::panelDeactivated() {
     // The drawer's own handler has just started hiding it; a drawer still showing is left be.
     if (panel_->isVisible()) {
         return;
@@ -192,7 +188,7 @@ void AppDelegate::panelResignedKey() {
     stopHoverTracking();
 }
 
-void AppDelegate::panelBecameKey() {
+void AppDelegate::panelActivated() {
     // The user clicked into a drawer opened by hovering: it stays open like a pinned one.
     if (!panelOpenedViaHover_) {
         return;
@@ -205,13 +201,11 @@ void AppDelegate::panelBecameKey() {
 void AppDelegate::setupHotkey() {
     QPointer<AppDelegate> self(this);
     hotkeyMonitor_ = platform_.eventMonitors->addGlobalMonitor(
-        InputEvent::KeyDownMask, [self](const InputEvent& event) {
-            if (!self || event.keyCode != InputEvent::GraveKeyCode) {
-                return;
-            }
-            // Only the function key may be held; with Caps Lock, Shift, Control, Alt, Super,
-            // a keypad key or Help the key is just typed.
-            if ((event.modifierFlags & blockingModifiers) != 0) {
+        InputEvent::KeyPress, [self](const InputEvent& event) {
+            // The key left of 1 on its own: with Caps Lock on or any modifier held it is just
+            // typed.
+            if (!self || !event.isKeyLeftOfOne || event.modifiers != Qt::NoModifier ||
+                event.capsLock) {
                 return;
             }
             // The key itself goes on to the program in front; nothing is taken from it.

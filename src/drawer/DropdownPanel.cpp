@@ -177,12 +177,12 @@ void DropdownPanel::changeEvent(QEvent* event) {
         return;
     }
     if (isActiveWindow()) {
-        Q_EMIT becameKey();
+        Q_EMIT activated();
     } else {
         if (isVisible() && !hiding_) {
             hideUnlessAttached();
         }
-        Q_EMIT resignedKey();
+        Q_EMIT deactivated();
     }
 }
 

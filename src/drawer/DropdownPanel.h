@@ -57,9 +57,10 @@ public:
     void setOnDrop(std::function<bool(const DragPasteboard&)> onDrop);
 
 Q_SIGNALS:
-    // The drawer gained or lost the keyboard. Its own reaction (hiding) runs first.
-    void becameKey();
-    void resignedKey();
+    // The drawer became or stopped being the active window. Its own reaction (hiding) runs
+    // first.
+    void activated();
+    void deactivated();
 
 protected:
     void changeEvent(QEvent* event) override;

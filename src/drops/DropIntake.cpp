@@ -5,6 +5,7 @@
 #include "platform/RegularFile.h"
 #include "shelf/FileShelfManager.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStringTokenizer>
 
@@ -16,7 +17,10 @@ constexpr qsizetype maxPathLines = 10000;
 // No path on Linux is longer.
 constexpr qsizetype maxPathLength = 4096;
 
-const QString sourceName = QStringLiteral("Drop");
+// The source named for dropped text, where a copy names the program it came from.
+QString sourceName() {
+    return QCoreApplication::translate("DropIntake", "Drop");
+}
 
 // The shelf's URL for a file or folder that is there, named by an absolute local URL; nothing
 // otherwise. A pipe, socket or device is refused like a file that has gone: a program it is
@@ -109,6 +113,6 @@ bool handleDrop(const DragPasteboard& drag, FileShelfManager& shelf, ClipboardMa
         return false;
     }
     clipboard.insertAtTop(
-        ClipboardItem::make(ClipboardContent::text(trimmed), clipboard.now(), sourceName));
+        ClipboardItem::make(ClipboardContent::text(trimmed), clipboard.now(), sourceName()));
     return true;
 }

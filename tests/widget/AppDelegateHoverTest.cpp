@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr quint64 pointerMask = InputEvent::MouseMovedMask | InputEvent::LeftMouseDraggedMask;
-
 // A launched delegate over the fakes: one 1920 x 1080 screen, the notch at its top centre
 // (870..1050 across, 0..25 down) and a manual clock.
 struct HoverApp {
@@ -27,7 +25,7 @@ struct HoverApp {
         settings = std::make_unique<SettingsManager>(fake.userDefaults);
         models = std::make_unique<AppModels>(platform);
         delegate = std::make_unique<AppDelegate>(platform, *settings, *models);
-        delegate->applicationDidFinishLaunching();
+        delegate->start();
     }
 
     DropdownPanel& panel() const { return *delegate->panel(); }
@@ -44,9 +42,9 @@ struct HoverApp {
         fake.eventMonitors.moveMouse();
     }
     bool shown() const { return panel().isVisible() && !panel().isHiding(); }
-    int pointerMonitors() const { return fake.eventMonitors.count(pointerMask); }
-    void pressKey(int code, quint32 flags = 0) {
-        fake.eventMonitors.pressKey(code, flags);
+    int pointerMonitors() const { return fake.eventMonitors.count(InputEvent::MouseMove); }
+    void pressKey(const InputEvent& key) {
+        fake.eventMonitors.pressKey(key);
         fake.mainQueue.runPending();
         panel().finishAnimation();
     }
@@ -57,6 +55,16 @@ struct HoverApp {
     std::unique_ptr<AppModels> models;
     std::unique_ptr<AppDelegate> delegate;
 };
+
+// The key left of 1 as a US layout types it.
+InputEvent grave(Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool capsLock = false) {
+    InputEvent key;
+    key.key = Qt::Key_QuoteLeft;
+    key.isKeyLeftOfOne = true;
+    key.modifiers = modifiers;
+    key.capsLock = capsLock;
+    return key;
+}
 
 QJsonObject notchStatus(const HoverApp& app) {
     return app.delegate->status().value(QStringLiteral("notch")).toObject();
@@ -122,44 +130,53 @@ TEST(AppDelegateHover, ClickingIntoAHoverOpenedDrawerPinsItAndTheTrayClosesOneTh
     HoverApp app;
     app.hoverNotch();
     app.panel().finishAnimation();
-    Q_EMIT app.panel().becameKey(); // the user clicked into it
+    Q_EMIT app.panel().activated(); // the user clicked into it
     EXPECT_EQ(app.pointerMonitors(), 0);
     EXPECT_FALSE(app.notch().isHovered);
     app.moveTo(300, 780);
     app.fake.mainQueue.advance(1);
     EXPECT_TRUE(app.shown());
 
-    app.fake.statusBar.lastItem->click(StatusItem::LeftMouseUpMask);
+    app.fake.statusBar.lastItem->click();
     app.panel().finishAnimation();
     ASSERT_FALSE(app.panel().isVisible());
 
     app.hoverNotch();
     app.panel().finishAnimation();
     ASSERT_TRUE(app.notch().isHovered);
-    app.fake.statusBar.lastItem->click(StatusItem::RightMouseUpMask);
+    app.fake.statusBar.lastItem->click();
     EXPECT_FALSE(app.shown());
     EXPECT_FALSE(app.notch().isHovered); // the pill shrinks back at once
     EXPECT_EQ(app.pointerMonitors(), 0);
 }
 
-TEST(AppDelegateHover, GraveKeyTogglesTheDrawerWithNoModifierButTheFunctionKey) {
+TEST(AppDelegateHover, TheKeyLeftOfOneTogglesTheDrawerOnlyWithNoModifierAndNoCapsLock) {
     HoverApp app;
-    EXPECT_EQ(app.fake.eventMonitors.count(InputEvent::KeyDownMask), 1);
-    app.pressKey(InputEvent::GraveKeyCode);
+    EXPECT_EQ(app.fake.eventMonitors.count(InputEvent::KeyPress), 1);
+    app.pressKey(grave());
     EXPECT_TRUE(app.shown());
-    app.pressKey(InputEvent::GraveKeyCode);
+    app.pressKey(grave());
     EXPECT_FALSE(app.panel().isVisible());
 
-    for (const quint32 flags :
-         {InputEvent::CapsLockFlag, InputEvent::ShiftFlag, InputEvent::ControlFlag,
-          InputEvent::OptionFlag, InputEvent::CommandFlag, InputEvent::NumericPadFlag,
-          InputEvent::HelpFlag, InputEvent::ShiftFlag | InputEvent::FunctionFlag}) {
-        app.pressKey(InputEvent::GraveKeyCode, flags);
-        EXPECT_FALSE(app.panel().isVisible()) << "flags " << flags;
+    app.pressKey(grave(Qt::NoModifier, true));
+    EXPECT_FALSE(app.panel().isVisible()) << "Caps Lock";
+    for (const Qt::KeyboardModifiers modifiers :
+         {Qt::KeyboardModifiers(Qt::ShiftModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
+          Qt::KeyboardModifiers(Qt::AltModifier), Qt::KeyboardModifiers(Qt::MetaModifier),
+          Qt::KeyboardModifiers(Qt::KeypadModifier),
+          Qt::KeyboardModifiers(Qt::GroupSwitchModifier)}) {
+        app.pressKey(grave(modifiers));
+        EXPECT_FALSE(app.panel().isVisible()) << "modifiers " << modifiers.toInt();
     }
-    app.pressKey(InputEvent::GraveKeyCode + 1);
+    // The key the layout types a grave accent with elsewhere is not the hotkey.
+    InputEvent elsewhere = grave();
+    elsewhere.isKeyLeftOfOne = false;
+    app.pressKey(elsewhere);
     EXPECT_FALSE(app.panel().isVisible());
-    app.pressKey(InputEvent::GraveKeyCode, InputEvent::FunctionFlag);
+    // Whatever the layout types with the key left of 1, it is the hotkey.
+    InputEvent deadCircumflex = grave();
+    deadCircumflex.key = Qt::Key_Dead_Circumflex;
+    app.pressKey(deadCircumflex);
     EXPECT_TRUE(app.shown());
 }
 

@@ -26,8 +26,8 @@ QScreen* builtInOrPrimaryScreen() {
 } // namespace
 
 TrayStatusItem::TrayStatusItem(QObject* parent)
-    : QObject(parent) {
-    connect(&tray_, &QSystemTrayIcon::activated, this, &TrayStatusItem::activated);
+    : StatusItem(parent) {
+    connect(&tray_, &QSystemTrayIcon::activated, this, &TrayStatusItem::trayActivated);
 }
 
 TrayStatusItem::~TrayStatusItem() {
@@ -77,29 +77,15 @@ void TrayStatusItem::redraw() {
     tray_.setIcon(icon);
 }
 
-void TrayStatusItem::setAction(std::function<void()> action) {
-    action_ = std::move(action);
-}
-
-void TrayStatusItem::sendActionOn(int eventMask) {
-    eventMask_ = eventMask;
-}
-
-void TrayStatusItem::activated(QSystemTrayIcon::ActivationReason reason) {
-    int event = 0;
+void TrayStatusItem::trayActivated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
     case QSystemTrayIcon::DoubleClick: // the second press of a double click is a click too
-        event = LeftMouseUpMask;
-        break;
     case QSystemTrayIcon::Context:
-        event = RightMouseUpMask;
+        Q_EMIT clicked();
         break;
     default:
-        return;
-    }
-    if ((eventMask_ & event) != 0 && action_) {
-        action_();
+        break;
     }
 }
 
@@ -121,7 +107,6 @@ QRectF TrayStatusItem::geometry() const {
     return QRectF(full.center().x() + 1 - width / 2.0, full.top(), width, barHeight);
 }
 
-std::unique_ptr<StatusItem> TrayStatusBar::statusItemWithLength(double /*length*/) {
-    // Tray icons are square whatever is asked.
+std::unique_ptr<StatusItem> TrayStatusBar::addItem() {
     return std::make_unique<TrayStatusItem>();
 }
