@@ -2,6 +2,7 @@
 #include "BenchSupport.h"
 #include "clipboard/ClipboardManager.h"
 #include "fakes/ManualMainQueue.h"
+#include "platform/linux/QtMainQueue.h"
 #include "platform/x11/X11Pasteboard.h"
 
 #include <QClipboard>
@@ -50,7 +51,8 @@ void overX11(const QByteArray& text) {
         std::printf("  over X11 with xclip:                 skipped (no xclip)\n");
         return;
     }
-    X11Pasteboard pasteboard(QGuiApplication::clipboard());
+    QtMainQueue workers;
+    X11Pasteboard pasteboard(QGuiApplication::clipboard(), workers);
     NoWorkspace workspace;
     ManualMainQueue queue;
     ClipboardManager manager(pasteboard, workspace, queue);

@@ -2,6 +2,7 @@
 #include "BenchSupport.h"
 #include "clipboard/ClipboardManager.h"
 #include "fakes/ManualMainQueue.h"
+#include "platform/linux/QtMainQueue.h"
 #include "platform/x11/X11Pasteboard.h"
 
 #include <QClipboard>
@@ -34,7 +35,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QGuiApplication app(argc, argv);
-    X11Pasteboard pasteboard(QGuiApplication::clipboard());
+    QtMainQueue workers;
+    X11Pasteboard pasteboard(QGuiApplication::clipboard(), workers);
     NoWorkspace workspace;
     ManualMainQueue queue;
     ClipboardManager manager(pasteboard, workspace, queue);

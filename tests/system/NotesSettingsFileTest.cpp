@@ -1,5 +1,6 @@
 #include "CapturedWarnings.h"
 #include "notes/NotesManager.h"
+#include "platform/linux/QtMainQueue.h"
 #include "platform/linux/SettingsFileDefaults.h"
 
 #include <QFile>
@@ -25,11 +26,12 @@ QByteArray note(const char* id, const char* text, bool done, const char* indent)
 } // namespace
 
 TEST(NotesSettingsFile, NotesSurviveTheSettingsFileUnchanged) {
+    QtMainQueue queue;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Hodgebin.conf"));
     QList<NoteItem> written;
     {
-        SettingsFileDefaults defaults(path);
+        SettingsFileDefaults defaults(path, queue);
         NotesManager notes(defaults);
         const QUuid first = notes.items()[0].id;
         notes.setText(first, QStringLiteral("line, with = signs; and \"quotes\" [brackets]"));
@@ -39,12 +41,13 @@ TEST(NotesSettingsFile, NotesSurviveTheSettingsFileUnchanged) {
         notes.setDone(second, true);
         written = notes.items();
     }
-    SettingsFileDefaults reread(path);
+    SettingsFileDefaults reread(path, queue);
     NotesManager notes(reread);
     EXPECT_EQ(notes.items(), written);
 }
 
 TEST(NotesSettingsFile, JsonTextWrittenByHandIntoTheFileIsReadOrKept) {
+    QtMainQueue queue;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Hodgebin.conf"));
     const QByteArray json = "[" + note(idA, "typed by hand", false, "1") + "]";
@@ -53,7 +56,7 @@ TEST(NotesSettingsFile, JsonTextWrittenByHandIntoTheFileIsReadOrKept) {
         file.setValue(key, json);
     }
     {
-        SettingsFileDefaults defaults(path);
+        SettingsFileDefaults defaults(path, queue);
         NotesManager notes(defaults);
         ASSERT_EQ(notes.items().size(), 1);
         EXPECT_EQ(notes.items()[0].text, QStringLiteral("typed by hand"));
@@ -66,7 +69,7 @@ TEST(NotesSettingsFile, JsonTextWrittenByHandIntoTheFileIsReadOrKept) {
         f.write("[General]\nhodgebin.notes.v2=[{\"id\":1}, {\"id\":2}]\n");
     }
     CapturedWarnings warnings;
-    SettingsFileDefaults defaults(path);
+    SettingsFileDefaults defaults(path, queue);
     NotesManager notes(defaults);
     EXPECT_EQ(notes.items().size(), 1);
     notes.save();

@@ -1,6 +1,7 @@
 #include "platform/linux/SettingsFileDefaults.h"
 
 #include "platform/Logging.h"
+#include "platform/MainQueue.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -10,7 +11,9 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <condition_variable>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,24 +33,27 @@ QString statusName(QSettings::Status status) {
 
 // QSettings tells only that a write failed. Making a file of that size where it writes tells why:
 // no folder, no permission, a read-only or full disk.
-QString whyUnwritable(const QString& filePath, qint64 bytes) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
-    struct stat st {};
-    if (::stat(folder.constData(), &st) != 0) {
-        return qt_error_string(errno);
-    }
-    if (!S_ISDIR(st.st_mode)) {
-        return qt_error_string(ENOTDIR);
-    }
-    QByteArray scratch = folder + "/.hodgebin-write-check-XXXXXX";
-    const int fd = ::mkostemp(scratch.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return qt_error_string(errno);
-    }
-    const int error = ::posix_fallocate(fd, 0, std::max<qint64>(bytes, 1));
-    ::close(fd);
-    ::unlink(scratch.constData());
-    return error != 0 ? qt_error_string(error) : QStringLiteral("the write failed");
+QString whyUnwritable(const QString& filePath, QSettings::Status status, qint64 bytes) {
+    const auto reason = [&filePath, bytes]() -> QString {
+        const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
+        struct stat st {};
+        if (::stat(folder.constData(), &st) != 0) {
+            return qt_error_string(errno);
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            return qt_error_string(ENOTDIR);
+        }
+        QByteArray scratch = folder + "/.hodgebin-write-check-XXXXXX";
+        const int fd = ::mkostemp(scratch.data(), O_CLOEXEC);
+        if (fd < 0) {
+            return qt_error_string(errno);
+        }
+        const int error = ::posix_fallocate(fd, 0, std::max<qint64>(bytes, 1));
+        ::close(fd);
+        ::unlink(scratch.constData());
+        return error != 0 ? qt_error_string(error) : QStringLiteral("the write failed");
+    };
+    return reason() + QStringLiteral(" (") + statusName(status) + QLatin1Char(')');
 }
 
 } // namespace
@@ -57,11 +63,114 @@ QString SettingsFileDefaults::standardFilePath() {
            QStringLiteral("/Hodgebin/Hodgebin.conf");
 }
 
-SettingsFileDefaults::SettingsFileDefaults()
-    : SettingsFileDefaults(standardFilePath()) {}
+// The background writes: those waiting, one per key, and the outcomes not yet delivered. Shared
+// between the main thread and the write under way; one write runs at a time.
+class SettingsFileDefaults::Writer {
+public:
+    explicit Writer(QString path)
+        : path_(std::move(path)) {}
 
-SettingsFileDefaults::SettingsFileDefaults(const QString& filePath)
-    : settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {
+    // Main thread. Answers whether the caller must start a drain: none is under way.
+    bool add(const QString& key, Produce produce, Done done) {
+        std::lock_guard lock(mutex_);
+        Job job{key, std::move(produce), std::move(done)};
+        auto same = std::find_if(pending_.begin(), pending_.end(),
+                                 [&key](const Job& waiting) { return waiting.key == key; });
+        if (same != pending_.end()) {
+            *same = std::move(job);
+        } else {
+            pending_.append(std::move(job));
+        }
+        if (draining_) {
+            return false;
+        }
+        draining_ = true;
+        return true;
+    }
+
+    // Worker: makes the waiting writes, oldest first, until none is left.
+    void drain() {
+        std::unique_lock lock(mutex_);
+        while (!pending_.isEmpty()) {
+            Job job = pending_.takeFirst();
+            lock.unlock();
+            const bool written = writeNow(job);
+            lock.lock();
+            if (job.done) {
+                finished_.append({std::move(job.done), written});
+            }
+        }
+        draining_ = false;
+        idle_.notify_all();
+    }
+
+    // Why the latest write that failed, here or on the main thread, did not reach the disk.
+    QString lastError() const {
+        std::lock_guard lock(mutex_);
+        return lastError_;
+    }
+    void setLastError(const QString& error) {
+        std::lock_guard lock(mutex_);
+        lastError_ = error;
+    }
+
+    void waitUntilIdle() {
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [this] { return !draining_; });
+    }
+
+    // Main thread: runs the outcomes that are in, in the order of their writes.
+    void deliver() {
+        QList<std::pair<Done, bool>> ready;
+        {
+            std::lock_guard lock(mutex_);
+            ready.swap(finished_);
+        }
+        for (auto& [done, written] : ready) {
+            done(written);
+        }
+    }
+
+private:
+    struct Job {
+        QString key;
+        Produce produce;
+        Done done;
+    };
+
+    bool writeNow(const Job& job) {
+        const QByteArray data = job.produce();
+        QDir().mkpath(QFileInfo(path_).absolutePath());
+        // A settings object of this thread, fresh for each write so its status is this write's.
+        QSettings settings(path_, QSettings::IniFormat);
+        settings.setAtomicSyncRequired(true);
+        settings.setValue(job.key, data);
+        settings.sync();
+        if (settings.status() != QSettings::NoError) {
+            setLastError(
+                whyUnwritable(path_, settings.status(), QFileInfo(path_).size() + data.size()));
+            return false;
+        }
+        return true;
+    }
+
+    const QString path_;
+    mutable std::mutex mutex_;
+    std::condition_variable idle_;
+    QList<Job> pending_;
+    QList<std::pair<Done, bool>> finished_;
+    bool draining_ = false;
+    QString lastError_;
+};
+
+SettingsFileDefaults::SettingsFileDefaults(MainQueue& queue)
+    : SettingsFileDefaults(standardFilePath(), queue) {}
+
+SettingsFileDefaults::SettingsFileDefaults(const QString& filePath, MainQueue& queue)
+    : queue_(queue)
+    , settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
+    , filePath_(settings_->fileName())
+    , writer_(std::make_shared<Writer>(filePath_)) {
     settings_->setAtomicSyncRequired(true);
     // The file is parsed on first access; its status is known only after that.
     settings_->allKeys();
@@ -74,88 +183,40 @@ SettingsFileDefaults::SettingsFileDefaults(const QString& filePath)
                                    .arg(backupPath_)
                              : QStringLiteral("no copy of it could be made"));
     }
-    callerThread_ = std::make_unique<QObject>();
     // A program that quits normally leaves nothing unwritten.
     if (QCoreApplication* app = QCoreApplication::instance()) {
-        QObject::connect(app, &QCoreApplication::aboutToQuit, callerThread_.get(),
-                         [this] { waitForBackgroundWrites(); });
+        quitting_ = QObject::connect(app, &QCoreApplication::aboutToQuit,
+                                     [writer = writer_] { writer->waitUntilIdle(); });
     }
 }
 
 SettingsFileDefaults::~SettingsFileDefaults() {
-    {
-        std::unique_lock lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
-    if (worker_.joinable()) {
-        worker_.join();
-    }
+    QObject::disconnect(quitting_);
+    // Outcomes not yet delivered are dropped with the writer.
+    writer_->waitUntilIdle();
 }
 
 void SettingsFileDefaults::setDataInBackground(const QString& key, Produce produce, Done done) {
-    {
-        std::unique_lock lock(mutex_);
-        Job job{key, std::move(produce), std::move(done)};
-        auto same = std::find_if(pending_.begin(), pending_.end(),
-                                 [&key](const Job& waiting) { return waiting.key == key; });
-        if (same != pending_.end()) {
-            *same = std::move(job);
-        } else {
-            pending_.append(std::move(job));
-        }
-        if (!worker_.joinable()) {
-            worker_ = std::thread([this] { runBackgroundWrites(); });
-        }
+    if (!writer_->add(key, std::move(produce), std::move(done))) {
+        return;
     }
-    changed_.notify_all();
+    queue_.runInBackground([writer = writer_](const BackgroundTask&) { writer->drain(); },
+                           [writer = std::weak_ptr<Writer>(writer_)] {
+                               if (const auto alive = writer.lock()) {
+                                   alive->deliver();
+                               }
+                           });
 }
 
 void SettingsFileDefaults::waitForBackgroundWrites() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return pending_.isEmpty() && !writing_; });
-}
-
-void SettingsFileDefaults::runBackgroundWrites() {
-    const QString path = filePath();
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || !pending_.isEmpty(); });
-        if (pending_.isEmpty()) {
-            return;
+    writer_->waitUntilIdle();
+    // The last drain may not have handed its completion over yet; the outcomes still arrive
+    // later, on this thread.
+    queue_.async([writer = std::weak_ptr<Writer>(writer_)] {
+        if (const auto alive = writer.lock()) {
+            alive->deliver();
         }
-        Job job = pending_.takeFirst();
-        writing_ = true;
-        lock.unlock();
-
-        const QByteArray data = job.produce();
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        // A settings object of this thread, fresh for each write so its status is this write's.
-        bool written = false;
-        {
-            QSettings settings(path, QSettings::IniFormat);
-            settings.setAtomicSyncRequired(true);
-            settings.setValue(job.key, data);
-            settings.sync();
-            written = settings.status() == QSettings::NoError;
-            if (!written) {
-                recordWriteError(path, settings.status(), QFileInfo(path).size() + data.size());
-            }
-        }
-        if (job.done) {
-            QMetaObject::invokeMethod(
-                callerThread_.get(), [done = std::move(job.done), written] { done(written); },
-                Qt::QueuedConnection);
-        }
-
-        lock.lock();
-        writing_ = false;
-        changed_.notify_all();
-    }
-}
-
-QString SettingsFileDefaults::filePath() const {
-    return settings_->fileName();
+    });
 }
 
 bool SettingsFileDefaults::preserveFile(const QString& filePath, const QString& reason) {
@@ -196,7 +257,7 @@ void SettingsFileDefaults::keepOnlyKeys(const QStringList& known) {
         return;
     }
     // A file that could not be parsed was copied at start, unknown keys and all.
-    if (backupPath_.isEmpty() && !preserveFile(filePath(), QStringLiteral("unknown-keys"))) {
+    if (backupPath_.isEmpty() && !preserveFile(filePath_, QStringLiteral("unknown-keys"))) {
         return;
     }
     for (const QString& key : std::as_const(unknown)) {
@@ -206,22 +267,13 @@ void SettingsFileDefaults::keepOnlyKeys(const QStringList& known) {
     qCWarning(lcSettings).noquote()
         << QStringLiteral("The settings file \"%1\" held %2 keys that Hodgebin does not use; "
                           "they are left out of it %3 and kept in \"%4\"")
-               .arg(filePath(), QString::number(unknown.size()),
+               .arg(filePath_, QString::number(unknown.size()),
                     written ? QStringLiteral("now") : QStringLiteral("at its next write"),
                     backupPath_);
 }
 
-void SettingsFileDefaults::recordWriteError(const QString& filePath, QSettings::Status status,
-                                            qint64 bytes) {
-    const QString error = whyUnwritable(filePath, bytes) + QStringLiteral(" (") +
-                          statusName(status) + QLatin1Char(')');
-    std::lock_guard lock(errorMutex_);
-    lastWriteError_ = error;
-}
-
 QString SettingsFileDefaults::lastWriteError() const {
-    std::lock_guard lock(errorMutex_);
-    return lastWriteError_;
+    return writer_->lastError();
 }
 
 QVariant SettingsFileDefaults::objectForKey(const QString& key) const {
@@ -229,7 +281,7 @@ QVariant SettingsFileDefaults::objectForKey(const QString& key) const {
 }
 
 bool SettingsFileDefaults::sync(qint64 growth) {
-    QDir().mkpath(QFileInfo(settings_->fileName()).absolutePath());
+    QDir().mkpath(QFileInfo(filePath_).absolutePath());
     settings_->sync();
     if (settings_->status() == QSettings::NoError) {
         return true;
@@ -238,13 +290,13 @@ bool SettingsFileDefaults::sync(qint64 growth) {
     // start), so its status cannot tell whether this write reached the disk. A fresh object on
     // the same file shares the values not yet written and reports on its own attempt to write
     // them; it takes over, so the next write is judged on its own too.
-    auto fresh = std::make_unique<QSettings>(settings_->fileName(), QSettings::IniFormat);
+    auto fresh = std::make_unique<QSettings>(filePath_, QSettings::IniFormat);
     fresh->setAtomicSyncRequired(true);
     fresh->sync();
     const bool written = fresh->status() == QSettings::NoError;
     if (!written) {
-        recordWriteError(fresh->fileName(), fresh->status(),
-                         QFileInfo(fresh->fileName()).size() + growth);
+        writer_->setLastError(
+            whyUnwritable(filePath_, fresh->status(), QFileInfo(filePath_).size() + growth));
     }
     settings_ = std::move(fresh);
     return written;
