@@ -4,7 +4,10 @@
 #include "app/AppModels.h"
 #include "app/CommandLine.h"
 #include "app/InstanceChannel.h"
+#include "notes/NotesManager.h"
 #include "platform/Logging.h"
+#include "platform/linux/DesktopScreenCapture.h"
+#include "platform/linux/SettingsFileDefaults.h"
 #include "platform/x11/X11Platform.h"
 #include "settings/AutostartEntry.h"
 
@@ -28,6 +31,17 @@ using Mode = CommandLine::Mode;
 // How long a start waits for an instance that holds the lock but does not answer yet (it may
 // be starting at this very moment).
 constexpr int answerTimeoutMs = 10000;
+
+// Every key the program keeps in its settings file. The others (junk, or keys nothing reads) are
+// left out of the file at start; a copy of the file keeps them. A new key must be listed here.
+QStringList settingsFileKeys() {
+    return {SettingsManager::showNotchKey,
+            SettingsManager::soundsEnabledKey,
+            SettingsManager::maxClipboardItemsKey,
+            NotesManager::storageKey,
+            NotesManager::backupKey + QLatin1Char('*'),
+            DesktopScreenCapture::locationKey};
+}
 
 void printError(const QString& message) {
     std::fprintf(stderr, "hodgebin: %s\n", message.toLocal8Bit().constData());
@@ -167,6 +181,7 @@ int runInstance(int argc, char** argv, const CommandLine& line) {
     // The composition root: every service, model and window is built here once, and each is
     // handed what it uses.
     X11Platform platform;
+    platform.settingsFile().keepOnlyKeys(settingsFileKeys());
     AppModels models(platform.services());
     AutostartEntry autostart = AutostartEntry::forCurrentUser();
     AppDelegate delegate(platform.services(), models, autostart);
@@ -176,8 +191,8 @@ int runInstance(int argc, char** argv, const CommandLine& line) {
     QObject::connect(&server, &InstanceServer::quitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     if (!server.listen()) {
-        qCWarning(lcApp) << "the command channel could not be opened; --status and --toggle "
-                            "will not reach this instance";
+        qCWarning(lcApp) << "the command channel could not be opened yet; --status and --toggle "
+                            "reach this instance once it can be";
     }
 
     QTimer::singleShot(0, &delegate, [&delegate, line] {

@@ -2,11 +2,11 @@
 
 #include "clipboard/ClipboardManager.h"
 #include "platform/DragPasteboard.h"
+#include "platform/RegularFile.h"
 #include "shelf/FileShelfManager.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QStringTokenizer>
 
 namespace {
@@ -22,13 +22,16 @@ QString sourceName() {
     return QCoreApplication::translate("DropIntake", "Drop");
 }
 
-// The shelf's URL for an existing file named by an absolute local URL; nothing otherwise.
+// The shelf's URL for a file or folder that is there, named by an absolute local URL; nothing
+// otherwise. A pipe, socket or device is refused like a file that has gone: a program it is
+// dragged out to could block reading it.
 std::optional<QUrl> existingFile(const QUrl& url) {
     if (!url.isValid() || !url.isLocalFile()) {
         return std::nullopt;
     }
     const QString path = url.toLocalFile();
-    if (path.size() > maxPathLength || !QDir::isAbsolutePath(path) || !QFileInfo::exists(path)) {
+    if (path.size() > maxPathLength || !QDir::isAbsolutePath(path) ||
+        fileKind(path) != FileKind::FileOrFolder) {
         return std::nullopt;
     }
     // One spelling per file, whichever way the drag wrote it (encoded or not).

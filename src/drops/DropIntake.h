@@ -8,6 +8,7 @@ class FileShelfManager;
 // file, paths written as plain text, the dragged files, and last the text itself as a history
 // entry. Answers whether the drop was taken; a drop of nothing usable changes nothing.
 //
-// Only files that exist when the drop arrives are put on the shelf. Files are never copied or
+// Only files and folders that exist when the drop arrives are put on the shelf; pipes, sockets,
+// devices and the entries of /proc and /sys are not. Files are never copied or
 // moved: the shelf points at them where they lie.
 bool handleDrop(const DragPasteboard& drag, FileShelfManager& shelf, ClipboardManager& clipboard);

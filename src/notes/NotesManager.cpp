@@ -3,6 +3,7 @@
 #include "platform/MainThread.h"
 #include "platform/UserDefaults.h"
 
+#include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QStringList>
@@ -27,6 +28,19 @@ QByteArray storedBytes(const QVariant& value) {
     }
 }
 
+// Why stored bytes are not a list of notes, in a few words.
+QString notesDecodeError(const QByteArray& data) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
+    if (error.error != QJsonParseError::NoError) {
+        return QStringLiteral("not JSON: %1 at byte %2").arg(error.errorString()).arg(error.offset);
+    }
+    if (!document.isArray()) {
+        return QStringLiteral("not a JSON list");
+    }
+    return QStringLiteral("a note lacks a field or has one of the wrong type");
+}
+
 } // namespace
 
 NotesManager::NotesManager(UserDefaults& defaults, QObject* parent)
@@ -45,6 +59,10 @@ void NotesManager::load() {
         }
         if (!data.isEmpty()) {
             unreadable_ = data;
+            qCWarning(lcNotes).noquote()
+                << QStringLiteral("The notes stored under %1 in \"%2\" could not be read (%3); "
+                                  "they are copied to a backup key at the first change")
+                       .arg(storageKey, defaults_.location(), notesDecodeError(data));
         }
     }
     // Nothing is written here: the stored value stays as it is until the first change.
@@ -62,10 +80,17 @@ bool NotesManager::keepUnreadableData() {
             continue;
         }
         if (!defaults_.setData(key, *unreadable_)) {
-            qCWarning(lcNotes) << "Could not back up the stored notes that could not be read;"
-                                  " they are not saved over until the backup is on disk";
+            qCWarning(lcNotes).noquote()
+                << QStringLiteral("Could not back up the stored notes that could not be read "
+                                  "under %1 in \"%2\": %3; they are not saved over until the "
+                                  "backup is on disk")
+                       .arg(key, defaults_.location(), defaults_.lastWriteError());
             return false;
         }
+        qCWarning(lcNotes).noquote()
+            << QStringLiteral("The stored notes that could not be read are kept under %1 in "
+                              "\"%2\"")
+                   .arg(key, defaults_.location());
         backupKeyUsed_ = key;
         unreadable_.reset();
         return true;
@@ -102,8 +127,10 @@ void NotesManager::setCannotSave(bool cannotSave) {
     cannotSave_ = cannotSave;
     // Once per change of state: a failing disk would otherwise log every keystroke.
     if (cannotSave) {
-        qCWarning(lcNotes) << "Could not save the notes; they are kept in memory and saved again "
-                              "at the next change";
+        qCWarning(lcNotes).noquote()
+            << QStringLiteral("Could not save the notes to \"%1\": %2; they are kept in memory "
+                              "and saved again at the next change")
+                   .arg(defaults_.location(), defaults_.lastWriteError());
     } else {
         qCInfo(lcNotes) << "Notes saved again";
     }

@@ -34,6 +34,11 @@ public:
     // Returns once every background write handed over so far has been made or has failed.
     virtual void waitForBackgroundWrites() {}
 
+    // Where the values are kept, and why the latest write that failed did not reach it: for
+    // warnings, which name both.
+    virtual QString location() const { return QStringLiteral("the settings"); }
+    virtual QString lastWriteError() const { return QStringLiteral("the write failed"); }
+
     bool boolForKey(const QString& key) const;
     qint64 integerForKey(const QString& key) const;
     QString stringForKey(const QString& key) const;

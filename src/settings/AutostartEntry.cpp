@@ -9,6 +9,9 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace {
 
 // One argument of an Exec line: quoted when it holds a reserved character, with the escapes
@@ -62,16 +65,19 @@ bool AutostartEntry::isEnabled() const {
 bool AutostartEntry::setEnabled(bool enabled) {
     const QString file = path();
     if (!enabled) {
-        if (QFileInfo::exists(file) && !QFile::remove(file)) {
-            qCWarning(lcSettings) << "Start at login: cannot remove" << file;
+        QFile entry(file);
+        if (entry.exists() && !entry.remove()) {
+            qCWarning(lcSettings) << "Start at login: cannot remove" << file << ":"
+                                  << entry.errorString();
             return false;
         }
         return true;
     }
     const QString folder = QFileInfo(file).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        qCWarning(lcSettings) << "Start at login: cannot create the folder" << folder
-                              << "(is a file in its place, or is it read-only?)";
+    // mkpath keeps the reason to itself; making the last folder again tells it.
+    if (!QDir().mkpath(folder) && ::mkdir(QFile::encodeName(folder).constData(), 0755) != 0) {
+        qCWarning(lcSettings) << "Start at login: cannot create the folder" << folder << ":"
+                              << qt_error_string(errno);
         return false;
     }
     QSaveFile out(file);

@@ -42,9 +42,10 @@ void SettingsManager::writeThrough(const QString& key) {
     }
     unsaved_.removeAll(key);
     if (!written) {
-        qCWarning(lcSettings) << "Could not save the setting" << key
-                              << "to disk; it holds for this run and is saved again at the next "
-                                 "change";
+        qCWarning(lcSettings).noquote()
+            << QStringLiteral("Could not save the setting %1 to \"%2\": %3; it holds for this "
+                              "run and is saved again at the next change")
+                   .arg(key, defaults_.location(), defaults_.lastWriteError());
         unsaved_.append(key);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "platform/MainQueue.h"
 #include "platform/MainThread.h"
+#include "platform/RegularFile.h"
 
 #include <QThread>
 
@@ -14,8 +15,21 @@ FileShelfManager::~FileShelfManager() {
     Q_ASSERT(thread() == QThread::currentThread());
 }
 
+namespace {
+
+// A pipe, socket or device is never shelved: a program it is dragged out to could block reading
+// it. A file that is not there (any more) is, as it was.
+bool refused(const QUrl& url) {
+    return url.isLocalFile() && fileKind(url.toLocalFile()) == FileKind::Other;
+}
+
+} // namespace
+
 void FileShelfManager::addFile(const QUrl& url) {
     assertMainThread();
+    if (refused(url)) {
+        return;
+    }
     for (const ShelfFile& file : files_) {
         if (file.url() == url) {
             return;
@@ -34,7 +48,7 @@ void FileShelfManager::addFiles(const QList<QUrl>& urls) {
     }
     bool added = false;
     for (const QUrl& url : urls) {
-        if (known.contains(url)) {
+        if (known.contains(url) || refused(url)) {
             continue;
         }
         known.insert(url);

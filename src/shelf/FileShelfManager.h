@@ -24,7 +24,8 @@ public:
     const QList<ShelfFile>& files() const { return files_; }
 
     // Puts the file at the top, unless its URL is already on the shelf (then nothing changes
-    // and the entry stays where it is).
+    // and the entry stays where it is) or it names something other than a file or folder (a
+    // pipe, socket or device, an entry of /proc or /sys), which is never shelved.
     void addFile(const QUrl& url);
     // Adds each file in turn as addFile would (so the last ends on top), announcing one change
     // for all of them.

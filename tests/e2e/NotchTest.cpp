@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -143,7 +144,7 @@ TEST(Notch, GraveKeyInAnotherProgramTogglesTheDrawerAndStillReachesThatProgram) 
     xev.waitForFinished(3000);
 }
 
-TEST(Notch, FileDraggedFromAnotherProgramOntoThePillLandsOnTheShelf) {
+TEST(Notch, FileDraggedFromAnotherProgramOntoThePillLandsOnTheShelfAndAPipeDoesNot) {
     E2eSession session;
     ASSERT_TRUE(session.ok()) << session.error().toStdString();
     ASSERT_TRUE(session.startHodgebin());
@@ -153,9 +154,15 @@ TEST(Notch, FileDraggedFromAnotherProgramOntoThePillLandsOnTheShelf) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("quarterly figures\n");
     }
-    // A real X client drags the file (XDND), as a file manager would.
-    session.spawn(QStringLiteral(HODGEBIN_DRAG_SOURCE),
-                  {QStringLiteral("100"), QStringLiteral("400"), path});
+    const QString pipe = session.home() + QStringLiteral("/Desktop/pipe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // A real X client drags the files (XDND), as a file manager would; it says how the drop
+    // ended.
+    QProcess source;
+    source.setProcessEnvironment(session.environment());
+    source.start(QStringLiteral(HODGEBIN_DRAG_SOURCE),
+                 {QStringLiteral("100"), QStringLiteral("400"), pipe, path});
+    ASSERT_TRUE(source.waitForStarted(5000));
     ASSERT_TRUE(E2eSession::waitUntil(
         [&] {
             return !session
@@ -179,7 +186,18 @@ TEST(Notch, FileDraggedFromAnotherProgramOntoThePillLandsOnTheShelf) {
         << "the drag over the pill did not open the drawer";
     xdotool(session, {QStringLiteral("mouseup"), QStringLiteral("1")});
 
-    EXPECT_TRUE(session.waitForStatus([](const QJsonObject& s) {
-        return part(s, "shelf").value(QStringLiteral("count")).toInt() == 1;
-    }));
+    ASSERT_TRUE(E2eSession::waitUntil(
+        [&] {
+            source.waitForReadyRead(50);
+            return source.canReadLine();
+        },
+        10000))
+        << "the drop never ended";
+    EXPECT_EQ(source.readLine().trimmed(), QByteArray("copy"));
+    // The file is on the shelf; the pipe beside it is not.
+    const std::optional<QJsonObject> status = session.status();
+    ASSERT_TRUE(status);
+    EXPECT_EQ(part(*status, "shelf").value(QStringLiteral("count")).toInt(), 1);
+    source.kill();
+    source.waitForFinished(3000);
 }

@@ -1,3 +1,4 @@
+#include "CapturedWarnings.h"
 #include "notes/NotesManager.h"
 #include "platform/linux/QtMainQueue.h"
 #include "platform/linux/SettingsFileDefaults.h"
@@ -67,10 +68,15 @@ TEST(NotesSettingsFile, JsonTextWrittenByHandIntoTheFileIsReadOrKept) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write("[General]\nhodgebin.notes.v2=[{\"id\":1}, {\"id\":2}]\n");
     }
+    CapturedWarnings warnings;
     SettingsFileDefaults defaults(path, queue);
     NotesManager notes(defaults);
     EXPECT_EQ(notes.items().size(), 1);
     notes.save();
     // The file's own quoting took the double quotes; the rest is there as the user wrote it.
     EXPECT_EQ(defaults.dataForKey(backup), QByteArray("[{id:1},{id:2}]"));
+    // Where they went is said, in the file.
+    const QString warning = warnings.about(QStringLiteral("are kept under"));
+    EXPECT_TRUE(warning.contains(backup)) << warning.toStdString();
+    EXPECT_TRUE(warning.contains(path)) << warning.toStdString();
 }

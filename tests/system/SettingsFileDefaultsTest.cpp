@@ -1,4 +1,5 @@
 #include "platform/linux/SettingsFileDefaults.h"
+#include "CapturedWarnings.h"
 #include "notes/NotesManager.h"
 #include "platform/linux/QtMainQueue.h"
 #include "settings/SettingsManager.h"
@@ -56,12 +57,18 @@ TEST(SettingsFileDefaults, GarbageFileStartsWithDefaultsAndIsBackedUpBeforeBeing
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(garbage);
     }
+    CapturedWarnings warnings;
     SettingsFileDefaults defaults(path, queue);
     SettingsManager settings(defaults);
     EXPECT_EQ(settings.maxClipboardItems(),
               defaults.integerForKey(QStringLiteral("maxClipboardItems")));
     ASSERT_FALSE(defaults.backupPath().isEmpty());
     EXPECT_EQ(readAll(defaults.backupPath()), garbage);
+    // Said with the file, the reason and where the copy is.
+    const QString warning = warnings.about(QStringLiteral("could not be read"));
+    for (const QString& part : {path, QStringLiteral("format error"), defaults.backupPath()}) {
+        EXPECT_TRUE(warning.contains(part)) << warning.toStdString();
+    }
     // The program went on to persist its defaults in a fresh, readable file.
     SettingsFileDefaults reread(path, queue);
     EXPECT_TRUE(reread.boolForKey(QStringLiteral("soundsEnabled")));
@@ -76,12 +83,63 @@ TEST(SettingsFileDefaults, UnwritableFolderLeavesTheProgramRunningOnValuesInMemo
         QFile f(blocker);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    SettingsFileDefaults defaults(blocker + QStringLiteral("/Hodgebin/Hodgebin.conf"), queue);
+    const QString path = blocker + QStringLiteral("/Hodgebin/Hodgebin.conf");
+    SettingsFileDefaults defaults(path, queue);
     SettingsManager settings(defaults);
     EXPECT_TRUE(settings.showNotch());
+    CapturedWarnings warnings;
     settings.setShowNotch(false);
     EXPECT_FALSE(settings.showNotch());
-    EXPECT_FALSE(QFile::exists(blocker + QStringLiteral("/Hodgebin/Hodgebin.conf")));
+    EXPECT_FALSE(QFile::exists(path));
+    // The warning says which file and why.
+    const QString warning = warnings.about(QStringLiteral("replaceNotch"));
+    EXPECT_TRUE(warning.contains(path)) << warning.toStdString();
+    EXPECT_TRUE(warning.contains(qt_error_string(ENOTDIR))) << warning.toStdString();
+}
+
+TEST(SettingsFileDefaults, KeysNobodyReadsAreLeftOutOfTheFileAndKeptInItsCopy) {
+    QtMainQueue queue;
+    QTemporaryDir dir;
+    const QStringList known{QStringLiteral("replaceNotch"), QStringLiteral("notes"),
+                            QStringLiteral("notes.backup*"),
+                            QStringLiteral("screencapture/location")};
+    const QByteArray junk = "[General]\nreplaceNotch=false\nfoo=bar\n\x01\x02garbage=1\n"
+                            "notes.backup-2=kept\n[screencapture]\nlocation=~/Shots\n[[[\nzzz=1\n";
+    for (const QByteArray& content :
+         {junk, QByteArray("[General]\nreplaceNotch=false\nnotes.backup=kept\n")}) {
+        const QString path = dir.filePath(QStringLiteral("Hodgebin%1.conf").arg(content.size()));
+        {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        CapturedWarnings warnings;
+        SettingsFileDefaults defaults(path, queue);
+        defaults.keepOnlyKeys(known);
+        SettingsFileDefaults reread(path, queue);
+        EXPECT_FALSE(reread.boolForKey(QStringLiteral("replaceNotch")));
+        EXPECT_TRUE(reread.objectForKey(QStringLiteral("replaceNotch")).isValid());
+        if (content != junk) {
+            // Nothing unknown: the file is left as it was, and no copy made.
+            EXPECT_EQ(readAll(path), content);
+            EXPECT_TRUE(defaults.backupPath().isEmpty());
+            EXPECT_TRUE(warnings.messages().isEmpty());
+            continue;
+        }
+        EXPECT_EQ(reread.stringForKey(QStringLiteral("notes.backup-2")), QStringLiteral("kept"));
+        EXPECT_EQ(reread.stringForKey(QStringLiteral("screencapture/location")),
+                  QStringLiteral("~/Shots"));
+        for (const char* gone : {"foo", "\x01\x02garbage", "zzz"}) {
+            EXPECT_FALSE(reread.objectForKey(QString::fromLatin1(gone)).isValid()) << gone;
+        }
+        EXPECT_FALSE(readAll(path).contains("zzz"));
+        // All of it is in the copy, which the warning names with the file.
+        ASSERT_FALSE(defaults.backupPath().isEmpty());
+        EXPECT_EQ(readAll(defaults.backupPath()), content);
+        const QString warning = warnings.about(QStringLiteral("does not use"));
+        EXPECT_TRUE(warning.contains(path)) << warning.toStdString();
+        EXPECT_TRUE(warning.contains(defaults.backupPath())) << warning.toStdString();
+    }
 }
 
 TEST(SettingsFileDefaults, AWriteAnswersWhetherItReachedTheDiskAndAFailedOneGoesWithTheNext) {
@@ -168,9 +226,13 @@ TEST(SettingsFileDefaults, NotesOnAFullDiskAreReportedUnsavedAndSavedOnceThereIs
         }
     }
     const QString longer = QString(20000, QLatin1Char('n'));
+    CapturedWarnings warnings;
     notes.setText(notes.items()[0].id, longer);
     settle(defaults);
     EXPECT_TRUE(notes.cannotSave());
+    const QString warning = warnings.about(QStringLiteral("Could not save the notes"));
+    EXPECT_TRUE(warning.contains(defaults.filePath())) << warning.toStdString();
+    EXPECT_TRUE(warning.contains(qt_error_string(ENOSPC))) << warning.toStdString();
     // The file on disk still holds the last complete save. (Read as bytes: another settings
     // object in this process would share the values not yet written.)
     const QByteArray longerBytes = longer.toUtf8();

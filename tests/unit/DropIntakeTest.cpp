@@ -13,6 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace {
 
 class DropIntakeTest : public ::testing::Test {
@@ -119,6 +124,41 @@ TEST_F(DropIntakeTest, FilesThatVanishedBeforeTheDropAreNeverAdded) {
                        {DragType::plainText, gone.toUtf8()}}));
     EXPECT_TRUE(shelf.files().isEmpty());
     EXPECT_TRUE(clipboard.items().isEmpty());
+}
+
+TEST_F(DropIntakeTest, WhatIsNeitherFileNorFolderIsRefusedLikeAVanishedFile) {
+    const QString pipe = folder.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString linkToPipe = folder.filePath(QStringLiteral("link to pipe"));
+    ASSERT_TRUE(QFile::link(pipe, linkToPipe));
+    const QString socketPath = folder.filePath(QStringLiteral("socket"));
+    const int listening = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path);
+    ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const QString file = makeFile(QStringLiteral("kept.txt"));
+
+    // A pipe (also behind a link), a socket, a device, and kernel entries that look like a file
+    // or a folder.
+    for (const QString& path : {pipe, linkToPipe, socketPath, QStringLiteral("/dev/null"),
+                                QStringLiteral("/proc/self/mem"), QStringLiteral("/proc/self"),
+                                QStringLiteral("/sys/kernel")}) {
+        const QByteArray url = QUrl::fromLocalFile(path).toEncoded();
+        EXPECT_FALSE(drop({{DragType::uriList, url}, {DragType::plainText, path.toUtf8()}}))
+            << path.toStdString();
+        // Among real files only they are left out, as a file that has gone would be.
+        EXPECT_TRUE(
+            drop({{DragType::uriList, url + "\r\n" + QUrl::fromLocalFile(file).toEncoded()}}));
+        EXPECT_EQ(shelfPaths(), QStringList{file}) << path.toStdString();
+        // Nor does the shelf take one handed to it directly.
+        shelf.addFiles({QUrl::fromLocalFile(path)});
+        shelf.addFile(QUrl::fromLocalFile(path));
+        EXPECT_EQ(shelfPaths(), QStringList{file}) << path.toStdString();
+        shelf.clearAll();
+    }
+    EXPECT_TRUE(clipboard.items().isEmpty());
+    close(listening);
 }
 
 TEST_F(DropIntakeTest, DropsOfNothingUsableAreRefusedAndChangeNothing) {

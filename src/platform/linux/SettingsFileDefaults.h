@@ -32,8 +32,17 @@ public:
     void setDataInBackground(const QString& key, Produce produce, Done done) override;
     void waitForBackgroundWrites() override;
 
+    QString location() const override { return filePath_; }
+    QString lastWriteError() const override;
+
+    // Leaves every key out of the file but these (an entry ending in '*' stands for every key
+    // that starts with what comes before it), so a file full of junk is not carried on. The file
+    // as it was is copied beside it first; while that copy cannot be made, nothing is left out.
+    void keepOnlyKeys(const QStringList& known);
+
     QString filePath() const { return filePath_; }
-    // Where an unparseable settings file was copied before anything was written over it.
+    // Where the file was copied before anything was written over it: a file that could not be
+    // parsed, or one with keys that keepOnlyKeys left out.
     QString backupPath() const { return backupPath_; }
 
     static QString standardFilePath();
@@ -42,8 +51,10 @@ private:
     class Writer;
 
     bool write(const QString& key, const QVariant& value);
-    bool sync();
-    void preserveUnreadableFile(const QString& filePath);
+    // growth: about how many bytes the write adds, to tell a full disk from other failures.
+    bool sync(qint64 growth = 0);
+    // Copies the file beside itself, named with the reason and the time; false when it cannot.
+    bool preserveFile(const QString& filePath, const QString& reason);
 
     MainQueue& queue_;
     std::unique_ptr<QSettings> settings_;
