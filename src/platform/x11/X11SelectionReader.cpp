@@ -1,5 +1,8 @@
 #include "platform/x11/X11SelectionReader.h"
 
+#include "platform/x11/X11ProgramName.h"
+
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 
 #include <poll.h>
@@ -81,6 +84,26 @@ public:
         return list ? fileURLsFromUriList(*list) : QList<QUrl>();
     }
 
+    std::optional<QString> ownerName() const override {
+        // Once the content has been replaced, the owner is the next content's.
+        if (change_ != reader_.currentChange_ || reader_.window_ == 0) {
+            return std::nullopt;
+        }
+        xcb_connection_t* c = reader_.connection_;
+        const Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+            c, xcb_get_selection_owner(c, reader_.clipboard_), nullptr));
+        if (!owner || owner->owner == XCB_WINDOW_NONE) {
+            return std::nullopt;
+        }
+        const X11ProgramName::WindowProgram program =
+            X11ProgramName::windowProgram(c, owner->owner, reader_.atom("_NET_WM_PID"));
+        if (program.windowClass) {
+            return program.windowClass;
+        }
+        return program.pid == ::getpid() ? reader_.ownName_
+                                         : X11ProgramName::processName(program.pid);
+    }
+
 private:
     const QList<xcb_atom_t>& targets() const {
         if (!targets_) {
@@ -115,7 +138,8 @@ X11SelectionReader::X11SelectionReader(QObject* context, const std::atomic<qint6
                                        int transferTimeoutMs)
     : context_(context)
     , currentChange_(currentChange)
-    , timeoutMs_(transferTimeoutMs) {
+    , timeoutMs_(transferTimeoutMs)
+    , ownName_(QCoreApplication::applicationName()) {
     connection_ = xcb_connect(nullptr, nullptr);
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (xcb_connection_has_error(connection_) == 0) {

@@ -58,6 +58,8 @@ private:
     QPointer<QObject> context_;
     const std::atomic<qint64>& currentChange_;
     const int timeoutMs_;
+    // What our own copies are labelled with.
+    const QString ownName_;
 
     xcb_connection_t* connection_ = nullptr;
     xcb_window_t window_ = 0;
