@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     QCoreApplication::instance()->installEventFilter(&watch);
 
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QRectF anchor(screen.center().x() - 12, 0, 24, 24); // the top centre, in points
+    const QRectF anchor(screen.center().x() - 12, screen.top(), 24, 24); // the top centre
     const double refresh = QGuiApplication::primaryScreen()->refreshRate();
 
     constexpr int rounds = 20;
