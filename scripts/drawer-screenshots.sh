@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Writes screenshots of the drawer on each tab, empty and filled, under a compositor so that
-# translucency and rounded corners show as users see them.
+# Writes screenshots of the drawer on each tab, empty and filled, and of the pill at rest and
+# hovered, under a compositor so that translucency and rounded corners show as users see them.
+# With --readme the filled tabs and the pill also go, made small, to docs/ for the README.
 #
-# Usage: scripts/drawer-screenshots.sh [BUILD_DIR] [OUT_DIR]
-# Needs Xvfb, openbox, xcompmgr, xdotool, xclip and ImageMagick (scripts/install-deps.sh).
+# Usage: scripts/drawer-screenshots.sh [--readme] [BUILD_DIR] [OUT_DIR]
+# Needs Xvfb, openbox, xcompmgr, xdotool, xclip and ImageMagick (scripts/install-deps.sh), and
+# for --readme pngquant and optipng.
 set -euo pipefail
 
+readme=false
+if [ "${1:-}" = "--readme" ]; then
+    readme=true
+    shift
+fi
+docs=$(realpath "$(dirname "$0")/../docs")
 build=$(realpath "${1:-build}")
 out=$(realpath -m "${2:-/tmp/hodgebin-drawer-shots}")
 bin="$build/bin/hodgebin"
@@ -93,3 +101,25 @@ xdotool type --delay 30 "Buy milk"
 sleep 0.3
 
 for tab in clips shelf notes shots; do shoot "$tab" "$tab-filled"; done
+
+# The pill: at rest with the pointer away, then grown under the pointer (which opens the drawer
+# below it, out of the picture).
+drawer_visible && "$bin" --toggle && wait_for bash -c "! \"$bin\" --status | grep -q '\"visible\":true'"
+xdotool mousemove 300 600
+sleep 0.5
+import -window root -crop 300x48+810+0 "$out/pill-rest.png"
+echo "$out/pill-rest.png"
+xdotool mousemove 960 12 mousemove_relative 1 0
+wait_for drawer_visible
+sleep 0.5
+import -window root -crop 300x48+810+0 "$out/pill-hovered.png"
+echo "$out/pill-hovered.png"
+
+if $readme; then
+    mkdir -p "$docs"
+    for name in pill-rest pill-hovered clips-filled shelf-filled notes-filled shots-filled; do
+        pngquant --force --quality 60-85 --speed 1 --output "$docs/$name.png" "$out/$name.png"
+        optipng -quiet -o5 -strip all "$docs/$name.png"
+    done
+    du -ch "$docs"/*.png | tail -1
+fi

@@ -7,12 +7,15 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins
+    qt6-l10n-tools
     libxcb-xinput-dev libxcb-xkb-dev libxcb-res0-dev libxkbcommon-x11-dev
     libgtest-dev libgmock-dev
     fonts-font-awesome fonts-dejavu-core
     # headless tests: virtual X server, window manager, tray, compositor, X clients
     xvfb xauth xdotool xclip imagemagick x11-utils x11-xserver-utils
     openbox trayer xcompmgr dbus-daemon dbus-x11
+    # the accessibility bus and a client of it, as a screen reader reads the drawer
+    at-spi2-core python3-pyatspi gir1.2-atspi-2.0
     # install and package checks: validators, the Debian package tools
     desktop-file-utils appstream dpkg-dev file lintian
     # a Wayland compositor with XWayland and Wayland clipboard clients, nested in Xvfb
