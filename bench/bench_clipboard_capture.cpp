@@ -66,7 +66,8 @@ void overX11(const QByteArray& text) {
         std::printf("  over X11 with xclip:                 skipped (no xclip)\n");
         return;
     }
-    X11Pasteboard pasteboard(QGuiApplication::clipboard());
+    QtMainQueue workers;
+    X11Pasteboard pasteboard(QGuiApplication::clipboard(), workers);
     NoWorkspace workspace;
     ManualMainQueue queue;
     ClipboardManager manager(pasteboard, workspace, queue);
@@ -193,9 +194,9 @@ long long wakeUps() {
 
 // The real clipboard layer and history with their real timers, as the program runs them.
 void quickCopiesOverX11() {
-    X11Pasteboard pasteboard(QGuiApplication::clipboard());
-    NoWorkspace workspace;
     QtMainQueue queue;
+    X11Pasteboard pasteboard(QGuiApplication::clipboard(), queue);
+    NoWorkspace workspace;
     ClipboardManager manager(pasteboard, workspace, queue);
     QuickCopier copier;
     // Milliseconds from each copy to its entry, by copy number.

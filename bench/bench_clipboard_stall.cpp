@@ -136,9 +136,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
     QGuiApplication app(argc, argv);
 
-    X11Pasteboard pasteboard(QGuiApplication::clipboard());
-    NoWorkspace workspace;
     QtMainQueue queue;
+    X11Pasteboard pasteboard(QGuiApplication::clipboard(), queue);
+    NoWorkspace workspace;
     ClipboardManager manager(pasteboard, workspace, queue);
     Observed observed;
     QObject::connect(&manager, &ClipboardManager::itemsChanged, [&] {

@@ -8,6 +8,7 @@
 #include "notes/NotesManager.h"
 #include "notes/NotesView.h"
 #include "panel/PanelState.h"
+#include "platform/linux/QtMainQueue.h"
 #include "platform/linux/SettingsFileDefaults.h"
 #include "screenshots/ScreenshotManager.h"
 #include "shelf/FileShelfManager.h"
@@ -123,13 +124,14 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    QtMainQueue queue;
     const int keys = 200;
 
     for (const int count : {10, 2000}) {
         const QList<NoteItem> notes = sampleNotes(count);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("Hodgebin.conf"));
-        SettingsFileDefaults onDisk(file);
+        SettingsFileDefaults onDisk(file, queue);
         const QByteArray label = QStringLiteral("%1 lines, settings file").arg(count).toUtf8();
         run(label.constData(), onDisk, notes, count / 2, keys);
         std::printf("%-34s settings file %lld bytes\n", "", QFileInfo(file).size());
@@ -144,7 +146,7 @@ int main(int argc, char** argv) {
         huge[1].text[i] = QLatin1Char(' ');
     }
     QTemporaryDir dir;
-    SettingsFileDefaults onDisk(dir.filePath(QStringLiteral("Hodgebin.conf")));
+    SettingsFileDefaults onDisk(dir.filePath(QStringLiteral("Hodgebin.conf")), queue);
     run("one line of 100,000 characters", onDisk, huge, 1, 20);
     return 0;
 }

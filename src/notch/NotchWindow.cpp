@@ -14,8 +14,8 @@
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QPainterPathStroker>
-#include <QPointer>
 #include <QRegion>
+#include <QVariantAnimation>
 
 #include <algorithm>
 
@@ -26,10 +26,15 @@ NotchWindow::NotchWindow(const DrawerContext& context, Screens& screens,
     , onHover(std::move(hover))
     , context_(context)
     , screens_(screens)
-    , ticker_(context.mainQueue)
     , pillView_(new NotchPillView(this))
     , pillContent_(
-          new NotchPillContent(context.clipboard, context.shelf, context.screenshots, this)) {
+          new NotchPillContent(context.clipboard, context.shelf, context.screenshots, this))
+    , earAnimation_(new QVariantAnimation(this)) {
+    earAnimation_->setDuration(int(earDuration * 1000));
+    earAnimation_->setStartValue(0.0);
+    earAnimation_->setEndValue(earTarget);
+    connect(earAnimation_, &QVariantAnimation::valueChanged, pillView_,
+            [this](const QVariant& value) { pillView_->setEarProtrusion(value.toDouble()); });
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
@@ -47,10 +52,10 @@ NotchWindow::NotchWindow(const DrawerContext& context, Screens& screens,
     connect(&screens_, &Screens::screensChanged, this, &NotchWindow::screensChanged);
 }
 
-NotchWindow::~NotchWindow() {
-    if (earLink_) {
-        earLink_->stop();
-    }
+NotchWindow::~NotchWindow() = default;
+
+bool NotchWindow::isAnimatingEars() const {
+    return earAnimation_->state() == QAbstractAnimation::Running;
 }
 
 QRectF NotchWindow::notchRect(const Screen& screen) const {
@@ -112,29 +117,14 @@ void NotchWindow::hoverEntered() {
     // Wider by 10 on each side for the ears and 2 lower; the top stays on the screen's top.
     setFrame(frame_.adjusted(-10, 0, 10, 2));
 
-    const double t0 = context_.mainQueue.uptime();
-    qCDebug(lcNotch) << "hover entered at" << t0;
-    const std::optional<Screen> screen = screens_.builtInScreen();
-    QPointer<NotchPillView> pill(pillView_);
-    if (earLink_) {
-        earLink_->stop();
-    }
-    earLink_ = ticker_.start(screen ? screen->refreshRate : 60.0, [pill, t0](double now) {
-        if (!pill) {
-            return false;
-        }
-        const double progress = std::min(1.0, (now - t0) / earDuration);
-        pill->setEarProtrusion(earTarget * progress);
-        return progress < 1.0;
-    });
+    qCDebug(lcNotch) << "hover entered at" << context_.mainQueue.uptime();
+    earAnimation_->stop();
+    earAnimation_->start();
 }
 
 void NotchWindow::hoverExited() {
     // A running ear animation would otherwise go on growing ears on the resting shape.
-    if (earLink_) {
-        earLink_->stop();
-        earLink_.reset();
-    }
+    earAnimation_->stop();
     pillView_->setHovered(false);
     pillView_->setEarProtrusion(0);
     pillContent_->setHovering(false);

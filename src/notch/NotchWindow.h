@@ -1,7 +1,6 @@
 #pragma once
 
 #include "panel/DrawerContext.h"
-#include "platform/FrameTicker.h"
 
 #include <QRectF>
 #include <QWidget>
@@ -13,6 +12,7 @@
 class NotchPillContent;
 class NotchPillView;
 class DragPasteboard;
+class QVariantAnimation;
 class Screens;
 struct Screen;
 
@@ -59,8 +59,9 @@ public:
 
     NotchPillView* pillView() const { return pillView_; }
     NotchPillContent* pillContent() const { return pillContent_; }
-    // The ear animation while it runs.
-    bool isAnimatingEars() const { return earLink_ && earLink_->isRunning(); }
+    // The ears grow from nothing to earTarget over earDuration once the pointer is on the pill.
+    QVariantAnimation* earAnimation() const { return earAnimation_; }
+    bool isAnimatingEars() const;
 
 protected:
     void enterEvent(QEnterEvent* event) override;
@@ -79,11 +80,10 @@ private:
 
     DrawerContext context_;
     Screens& screens_;
-    FrameTicker ticker_;
     double notchWidth_ = defaultWidth;
     double notchHeight_ = 37;
     QRectF frame_;
     NotchPillView* pillView_;
     NotchPillContent* pillContent_;
-    std::shared_ptr<FrameTicker::Link> earLink_;
+    QVariantAnimation* earAnimation_;
 };

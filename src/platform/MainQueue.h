@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QPointer>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +16,19 @@ public:
     virtual ~Timer() = default;
     virtual void invalidate() = 0;
     virtual bool isValid() const = 0;
+};
+
+// A piece of work handed to the background. Cancelling is for work that newer work replaces:
+// work not yet started never starts, work under way may look at isCancelled() to stop early,
+// and the completion of cancelled work never runs. Cancel on the main thread; the work itself
+// may ask from its worker.
+class BackgroundTask {
+public:
+    void cancel() { cancelled_.store(true, std::memory_order_relaxed); }
+    bool isCancelled() const { return cancelled_.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<bool> cancelled_{false};
 };
 
 // The main thread's run loop and clock. Everything that waits or reads the time goes through
@@ -37,15 +51,20 @@ public:
     // Fires work every interval seconds (or once) until invalidated.
     virtual std::shared_ptr<Timer> scheduledTimer(double interval, bool repeats, Work work) = 0;
 
-    // Runs work on a worker thread and, once it has finished, completion on the main thread.
-    // The work must touch nothing the main thread uses: it reads only what it captured and hands
-    // its result over to the completion. Work handed over in turn may finish in any order.
-    virtual void runInBackground(Work work, Work completion) = 0;
+    using BackgroundWork = std::function<void(const BackgroundTask&)>;
 
-    // Runs work() on a worker thread, then done(owner, result) on the main thread; done is
-    // skipped when the owner is gone by then.
+    // The one way off the main thread. Runs work on a worker thread and, once it has finished,
+    // completion on the main thread, unless the task was cancelled by then. The work must touch
+    // nothing the main thread uses: it reads only what it captured and hands its result over to
+    // the completion. Work handed over in turn may run at once and finish in any order; work
+    // that must run one piece at a time hands over the next piece from the completion.
+    virtual std::shared_ptr<BackgroundTask> runInBackground(BackgroundWork work,
+                                                            Work completion) = 0;
+
+    // Runs work() (or work(task), to look at cancellation) on a worker thread, then
+    // done(owner, result) on the main thread; done is skipped when the owner is gone by then.
     template <typename Owner, typename W, typename D>
-    void asyncBackground(Owner* owner, W work, D done);
+    std::shared_ptr<BackgroundTask> asyncBackground(Owner* owner, W work, D done);
 };
 
 // Wraps work so that it holds owner weakly and does nothing once the owner is gone.
@@ -58,14 +77,24 @@ template <typename Owner, typename F> MainQueue::Work weakly(Owner* owner, F&& f
 }
 
 template <typename Owner, typename W, typename D>
-void MainQueue::asyncBackground(Owner* owner, W work, D done) {
-    using Result = std::invoke_result_t<W&>;
+std::shared_ptr<BackgroundTask> MainQueue::asyncBackground(Owner* owner, W work, D done) {
+    constexpr bool seesTask = std::is_invocable_v<W&, const BackgroundTask&>;
+    using Result =
+        typename std::conditional_t<seesTask, std::invoke_result<W&, const BackgroundTask&>,
+                                    std::invoke_result<W&>>::type;
     // Written by the worker before the completion is queued, read by the completion after.
     auto result = std::make_shared<std::optional<Result>>();
-    runInBackground([result, work = std::move(work)]() mutable { result->emplace(work()); },
-                    weakly(owner, [result, done = std::move(done)](Owner* self) mutable {
-                        if (*result) {
-                            done(self, std::move(**result));
-                        }
-                    }));
+    return runInBackground(
+        [result, work = std::move(work)](const BackgroundTask& task) mutable {
+            if constexpr (seesTask) {
+                result->emplace(work(task));
+            } else {
+                result->emplace(work());
+            }
+        },
+        weakly(owner, [result, done = std::move(done)](Owner* self) mutable {
+            if (*result) {
+                done(self, std::move(**result));
+            }
+        }));
 }

@@ -47,17 +47,32 @@ std::shared_ptr<Timer> ManualMainQueue::scheduledTimer(double interval, bool rep
     return timer;
 }
 
-void ManualMainQueue::runInBackground(Work work, Work completion) {
-    background_.emplace_back(std::move(work), std::move(completion));
+std::shared_ptr<BackgroundTask> ManualMainQueue::runInBackground(BackgroundWork work,
+                                                                 Work completion) {
+    auto task = std::make_shared<BackgroundTask>();
+    background_.push_back({task, std::move(work), std::move(completion)});
+    return task;
+}
+
+int ManualMainQueue::backgroundCount() const {
+    return int(std::count_if(background_.begin(), background_.end(),
+                             [](const Background& b) { return !b.task->isCancelled(); }));
 }
 
 void ManualMainQueue::runBackground() {
     // Work handed over while this runs waits for the next call, as it would for a real worker.
-    std::deque<std::pair<Work, Work>> due;
+    std::deque<Background> due;
     due.swap(background_);
-    for (auto& [work, completion] : due) {
-        work();
-        async(std::move(completion));
+    for (Background& b : due) {
+        if (b.task->isCancelled()) {
+            continue;
+        }
+        b.work(*b.task);
+        async([task = b.task, completion = std::move(b.completion)] {
+            if (!task->isCancelled()) {
+                completion();
+            }
+        });
     }
 }
 
@@ -98,7 +113,7 @@ void ManualMainQueue::advance(double seconds) {
 }
 
 int ManualMainQueue::pendingCount() const {
-    int count = int(background_.size());
+    int count = backgroundCount();
     for (const auto& [key, entry] : queue_) {
         if (!entry.timer || entry.timer->valid) {
             ++count;

@@ -12,7 +12,8 @@
 // Background work never runs at the call: it waits until the test lets time pass (advance,
 // runPending) or calls runBackground. It then runs in the order it was handed over, and its
 // completion is queued on the main queue at that moment, behind what is already due then. A test
-// can hold the background back, so that time passes while work is still in flight.
+// can hold the background back, so that time passes while work is still in flight. Cancelled
+// work never runs and is not counted.
 class ManualMainQueue final : public MainQueue {
 public:
     ManualMainQueue();
@@ -23,7 +24,7 @@ public:
     void async(Work work) override;
     void asyncAfter(double seconds, Work work) override;
     std::shared_ptr<Timer> scheduledTimer(double interval, bool repeats, Work work) override;
-    void runInBackground(Work work, Work completion) override;
+    std::shared_ptr<BackgroundTask> runInBackground(BackgroundWork work, Work completion) override;
 
     // Moves the clock forward, running everything that falls due on the way.
     void advance(double seconds);
@@ -42,7 +43,7 @@ public:
 
     // Work not yet run: on the main queue (timers still valid) and in the background.
     int pendingCount() const;
-    int backgroundCount() const { return int(background_.size()); }
+    int backgroundCount() const;
 
 private:
     class ManualTimer;
@@ -59,6 +60,11 @@ private:
     double wallClockSetAt_ = 0;
     quint64 sequence_ = 0;
     std::map<Key, Entry> queue_;
-    std::deque<std::pair<Work, Work>> background_;
+    struct Background {
+        std::shared_ptr<BackgroundTask> task;
+        BackgroundWork work;
+        Work completion;
+    };
+    std::deque<Background> background_;
     bool backgroundHeld_ = false;
 };

@@ -1,6 +1,7 @@
 #include "platform/linux/DesktopScreenCapture.h"
 #include "ScreenshotFiles.h"
 #include "fakes/MemoryUserDefaults.h"
+#include "platform/linux/QtMainQueue.h"
 #include "platform/linux/SettingsFileDefaults.h"
 
 #include <QTemporaryDir>
@@ -53,10 +54,11 @@ TEST(DesktopScreenCapture, OwnSettingWinsThenSpectacleThenPicturesScreenshots) {
 }
 
 TEST(DesktopScreenCapture, LocationIsReadFromTheScreencaptureGroupOfTheSettingsFile) {
+    QtMainQueue queue;
     QTemporaryDir dir;
     const QString file = dir.filePath("Hodgebin.conf");
     writeBytes(file, "[screencapture]\nlocation=/data/Shots\n");
-    SettingsFileDefaults defaults(file);
+    SettingsFileDefaults defaults(file, queue);
     EXPECT_EQ(DesktopScreenCapture(defaults, dir.filePath("none")).location(),
               QStringLiteral("/data/Shots"));
 }

@@ -1,4 +1,5 @@
 #include "notes/NotesManager.h"
+#include "platform/linux/QtMainQueue.h"
 #include "platform/linux/SettingsFileDefaults.h"
 
 #include <QFile>
@@ -24,11 +25,12 @@ QByteArray note(const char* id, const char* text, bool done, const char* indent)
 } // namespace
 
 TEST(NotesSettingsFile, NotesSurviveTheSettingsFileUnchanged) {
+    QtMainQueue queue;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Hodgebin.conf"));
     QList<NoteItem> written;
     {
-        SettingsFileDefaults defaults(path);
+        SettingsFileDefaults defaults(path, queue);
         NotesManager notes(defaults);
         const QUuid first = notes.items()[0].id;
         notes.setText(first, QStringLiteral("line, with = signs; and \"quotes\" [brackets]"));
@@ -38,12 +40,13 @@ TEST(NotesSettingsFile, NotesSurviveTheSettingsFileUnchanged) {
         notes.setDone(second, true);
         written = notes.items();
     }
-    SettingsFileDefaults reread(path);
+    SettingsFileDefaults reread(path, queue);
     NotesManager notes(reread);
     EXPECT_EQ(notes.items(), written);
 }
 
 TEST(NotesSettingsFile, JsonTextWrittenByHandIntoTheFileIsReadOrKept) {
+    QtMainQueue queue;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Hodgebin.conf"));
     const QByteArray json = "[" + note(idA, "typed by hand", false, "1") + "]";
@@ -52,7 +55,7 @@ TEST(NotesSettingsFile, JsonTextWrittenByHandIntoTheFileIsReadOrKept) {
         file.setValue(key, json);
     }
     {
-        SettingsFileDefaults defaults(path);
+        SettingsFileDefaults defaults(path, queue);
         NotesManager notes(defaults);
         ASSERT_EQ(notes.items().size(), 1);
         EXPECT_EQ(notes.items()[0].text, QStringLiteral("typed by hand"));
@@ -64,7 +67,7 @@ TEST(NotesSettingsFile, JsonTextWrittenByHandIntoTheFileIsReadOrKept) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write("[General]\nhodgebin.notes.v2=[{\"id\":1}, {\"id\":2}]\n");
     }
-    SettingsFileDefaults defaults(path);
+    SettingsFileDefaults defaults(path, queue);
     NotesManager notes(defaults);
     EXPECT_EQ(notes.items().size(), 1);
     notes.save();

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 TEST(QtMainQueue, BackgroundWorkRunsOnAWorkerAndItsResultArrivesOnTheMainThread) {
     QtMainQueue queue;
@@ -117,4 +118,42 @@ TEST(QtMainQueue, GoingAwayWaitsForStartedWorkAndRunsNoCompletion) {
     EXPECT_EQ(finished.load(), started.load());
     QCoreApplication::processEvents();
     EXPECT_FALSE(completed);
+}
+
+TEST(QtMainQueue, CancelledWorkNeverStartsAndWorkCancelledUnderWaySeesItAndGetsNoCompletion) {
+    QtMainQueue queue;
+    QSemaphore started;
+    QSemaphore gate;
+    std::atomic<bool> sawCancel = false;
+    std::atomic<bool> queuedRan = false;
+    int completions = 0;
+    // Set once every completion has been let go, run or not, on whichever thread that happens.
+    std::atomic<bool> released = false;
+    std::vector<std::shared_ptr<BackgroundTask>> pieces;
+    {
+        std::shared_ptr<void> token(nullptr, [&](void*) { released = true; });
+        const auto completion = [&, token] { ++completions; };
+        // Both workers busy, so the third piece waits in the queue.
+        for (int i = 0; i < 2; ++i) {
+            pieces.push_back(queue.runInBackground(
+                [&](const BackgroundTask& task) {
+                    started.release();
+                    gate.acquire();
+                    if (task.isCancelled()) {
+                        sawCancel = true;
+                    }
+                },
+                completion));
+        }
+        EXPECT_TRUE(started.tryAcquire(2, 5000));
+        pieces.push_back(
+            queue.runInBackground([&](const BackgroundTask&) { queuedRan = true; }, completion));
+    }
+    pieces[2]->cancel();
+    pieces[0]->cancel();
+    gate.release(2);
+    ASSERT_TRUE(processEventsUntil([&] { return released.load(); }));
+    EXPECT_FALSE(queuedRan);
+    EXPECT_TRUE(sawCancel);
+    EXPECT_EQ(completions, 1) << "only the piece not cancelled completes";
 }

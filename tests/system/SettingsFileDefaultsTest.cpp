@@ -1,5 +1,6 @@
 #include "platform/linux/SettingsFileDefaults.h"
 #include "notes/NotesManager.h"
+#include "platform/linux/QtMainQueue.h"
 #include "settings/SettingsManager.h"
 
 #include <QCoreApplication>
@@ -24,17 +25,18 @@ void settle(SettingsFileDefaults& defaults) {
 } // namespace
 
 TEST(SettingsFileDefaults, EveryWriteIsOnDiskAtOnceAndReadsBackTyped) {
+    QtMainQueue queue;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Hodgebin/Hodgebin.conf"));
     {
-        SettingsFileDefaults defaults(path);
+        SettingsFileDefaults defaults(path, queue);
         defaults.setBool(QStringLiteral("replaceNotch"), false);
         defaults.setInteger(QStringLiteral("maxClipboardItems"), -3);
         defaults.setData(QStringLiteral("hodgebin.notes.v2"), QByteArray("[{\"a\":\"b,c\"}]"));
         // Written before the object goes away: nothing waits for a destructor.
         EXPECT_TRUE(readAll(path).contains("replaceNotch=false"));
     }
-    SettingsFileDefaults reread(path);
+    SettingsFileDefaults reread(path, queue);
     EXPECT_FALSE(reread.boolForKey(QStringLiteral("replaceNotch")));
     EXPECT_TRUE(reread.objectForKey(QStringLiteral("replaceNotch")).isValid());
     EXPECT_EQ(reread.integerForKey(QStringLiteral("maxClipboardItems")), -3);
@@ -44,6 +46,7 @@ TEST(SettingsFileDefaults, EveryWriteIsOnDiskAtOnceAndReadsBackTyped) {
 }
 
 TEST(SettingsFileDefaults, GarbageFileStartsWithDefaultsAndIsBackedUpBeforeBeingReplaced) {
+    QtMainQueue queue;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Hodgebin.conf"));
     static const char raw[] = "\x00\xff\xfe[[[=\n\x01\x02 replaceNotch\n";
@@ -53,18 +56,19 @@ TEST(SettingsFileDefaults, GarbageFileStartsWithDefaultsAndIsBackedUpBeforeBeing
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(garbage);
     }
-    SettingsFileDefaults defaults(path);
+    SettingsFileDefaults defaults(path, queue);
     SettingsManager settings(defaults);
     EXPECT_EQ(settings.maxClipboardItems(),
               defaults.integerForKey(QStringLiteral("maxClipboardItems")));
     ASSERT_FALSE(defaults.backupPath().isEmpty());
     EXPECT_EQ(readAll(defaults.backupPath()), garbage);
     // The program went on to persist its defaults in a fresh, readable file.
-    SettingsFileDefaults reread(path);
+    SettingsFileDefaults reread(path, queue);
     EXPECT_TRUE(reread.boolForKey(QStringLiteral("soundsEnabled")));
 }
 
 TEST(SettingsFileDefaults, UnwritableFolderLeavesTheProgramRunningOnValuesInMemory) {
+    QtMainQueue queue;
     // A plain file where the config folder should be cannot be written into, even by root.
     QTemporaryDir dir;
     const QString blocker = dir.filePath(QStringLiteral("config"));
@@ -72,7 +76,7 @@ TEST(SettingsFileDefaults, UnwritableFolderLeavesTheProgramRunningOnValuesInMemo
         QFile f(blocker);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    SettingsFileDefaults defaults(blocker + QStringLiteral("/Hodgebin/Hodgebin.conf"));
+    SettingsFileDefaults defaults(blocker + QStringLiteral("/Hodgebin/Hodgebin.conf"), queue);
     SettingsManager settings(defaults);
     EXPECT_TRUE(settings.showNotch());
     settings.setShowNotch(false);
@@ -81,6 +85,7 @@ TEST(SettingsFileDefaults, UnwritableFolderLeavesTheProgramRunningOnValuesInMemo
 }
 
 TEST(SettingsFileDefaults, AWriteAnswersWhetherItReachedTheDiskAndAFailedOneGoesWithTheNext) {
+    QtMainQueue queue;
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("config"));
     {
@@ -88,7 +93,7 @@ TEST(SettingsFileDefaults, AWriteAnswersWhetherItReachedTheDiskAndAFailedOneGoes
         ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     }
     const QString path = folder + QStringLiteral("/Hodgebin.conf");
-    SettingsFileDefaults defaults(path);
+    SettingsFileDefaults defaults(path, queue);
     EXPECT_FALSE(defaults.setBool(QStringLiteral("replaceNotch"), false));
     EXPECT_FALSE(defaults.setInteger(QStringLiteral("maxClipboardItems"), 7));
     EXPECT_FALSE(defaults.boolForKey(QStringLiteral("replaceNotch"))) << "still readable";
@@ -109,7 +114,7 @@ TEST(SettingsFileDefaults, AWriteAnswersWhetherItReachedTheDiskAndAFailedOneGoes
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray("\x00\xff[[[=\n", 7));
     }
-    SettingsFileDefaults fresh(garbled);
+    SettingsFileDefaults fresh(garbled, queue);
     EXPECT_TRUE(fresh.setBool(QStringLiteral("replaceNotch"), true));
     EXPECT_TRUE(fresh.removeObject(QStringLiteral("replaceNotch")));
 }
@@ -142,11 +147,12 @@ private:
 } // namespace
 
 TEST(SettingsFileDefaults, NotesOnAFullDiskAreReportedUnsavedAndSavedOnceThereIsRoom) {
+    QtMainQueue queue;
     TinyFilesystem disk;
     if (!disk.mounted()) {
         GTEST_SKIP() << "this process may not mount a small filesystem";
     }
-    SettingsFileDefaults defaults(disk.filePath(QStringLiteral("Hodgebin/Hodgebin.conf")));
+    SettingsFileDefaults defaults(disk.filePath(QStringLiteral("Hodgebin/Hodgebin.conf")), queue);
     NotesManager notes(defaults);
     notes.setText(notes.items()[0].id, QStringLiteral("before the disk filled"));
     settle(defaults);
@@ -179,9 +185,10 @@ TEST(SettingsFileDefaults, NotesOnAFullDiskAreReportedUnsavedAndSavedOnceThereIs
 }
 
 TEST(SettingsFileDefaults, BackgroundWritesOfOneKeyEndWithTheNewestOnDiskAndReported) {
+    QtMainQueue queue;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Hodgebin/Hodgebin.conf"));
-    SettingsFileDefaults defaults(path);
+    SettingsFileDefaults defaults(path, queue);
     ASSERT_TRUE(defaults.setBool(QStringLiteral("replaceNotch"), false));
     ASSERT_TRUE(readAll(path).contains("replaceNotch=false"));
     QList<int> reported;

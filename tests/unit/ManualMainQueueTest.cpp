@@ -128,3 +128,27 @@ TEST(ManualMainQueue, CompletionOfAGoneOwnerIsSkippedThoughItsWorkRan) {
     EXPECT_TRUE(worked);
     EXPECT_FALSE(done);
 }
+
+TEST(ManualMainQueue, CancelledWorkNeverRunsAndACompletionCancelledInFlightIsSkipped) {
+    ManualMainQueue queue;
+    QObject owner;
+    QStringList order;
+    const auto named = [&](const QString& name) {
+        return queue.asyncBackground(
+            &owner,
+            [&order, name] {
+                order << QStringLiteral("work ") + name;
+                return name;
+            },
+            [&](QObject*, const QString& n) { order << QStringLiteral("done ") + n; });
+    };
+    queue.holdBackground(true);
+    named(QStringLiteral("a"))->cancel();
+    const auto b = named(QStringLiteral("b"));
+    EXPECT_EQ(queue.backgroundCount(), 1);
+    queue.runBackground();
+    b->cancel();
+    queue.runPending();
+    EXPECT_EQ(order, QStringList{QStringLiteral("work b")});
+    EXPECT_EQ(queue.pendingCount(), 0);
+}

@@ -8,6 +8,7 @@
 #include "clipboard/ClipboardManager.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualMainQueue.h"
+#include "platform/linux/QtMainQueue.h"
 #include "platform/x11/X11Workspace.h"
 
 #include <QClipboard>
@@ -85,8 +86,9 @@ QByteArray xclipPaste(const QString& type) {
 
 class X11PasteboardTest : public ::testing::Test {
 protected:
+    QtMainQueue workers;
     // A short time-out keeps the tests of silent owners short.
-    X11Pasteboard pasteboard{QGuiApplication::clipboard(), 1500};
+    X11Pasteboard pasteboard{QGuiApplication::clipboard(), workers, 1500};
 };
 
 } // namespace
@@ -229,6 +231,30 @@ TEST_F(X11PasteboardTest, OurWritesAreOneChangeAndReadBackByOtherPrograms) {
               QList<QUrl>{file});
 }
 
+TEST_F(X11PasteboardTest, TheOtherEncodingOfAnImageIsGivenUpWhenNewerContentReplacesIt) {
+    ManualMainQueue queue;
+    X11Pasteboard writer(QGuiApplication::clipboard(), queue);
+    const auto writePng = [&](QSize size) {
+        writer.clearContents();
+        writer.setData(pngBytes(size), PasteboardType::png);
+        writer.commit();
+    };
+    writePng({40, 30});
+    EXPECT_EQ(queue.backgroundCount(), 1);
+    writer.clearContents();
+    writer.setString(QStringLiteral("ours, newer"), PasteboardType::string);
+    writer.commit();
+    EXPECT_EQ(queue.backgroundCount(), 0) << "replaced by our own write";
+    writePng({50, 20});
+    xclipCopy(pasteboard, "another program's");
+    EXPECT_EQ(queue.backgroundCount(), 0) << "replaced by another program";
+
+    writePng({60, 10});
+    queue.runPending();
+    ASSERT_TRUE(xclipPaste(QStringLiteral("TARGETS")).contains("image/tiff"));
+    EXPECT_EQ(QImage::fromData(xclipPaste(PasteboardType::tiff), "tiff").size(), QSize(60, 10));
+}
+
 TEST_F(X11PasteboardTest, CopyBackOfEachKindReadsBackAsTheSameKind) {
     ManualMainQueue queue;
     using K = ClipboardContent::Kind;
@@ -295,7 +321,7 @@ TEST_F(X11PasteboardTest, AnOwnerThatNeverSendsIsAskedForOneTypeAndGivesNothing)
 
 TEST_F(X11PasteboardTest, TheMainThreadRunsOnWhileAnOwnerKeepsItsAnswerBack) {
     // A time-out far beyond the test, so only the owner decides when the read ends.
-    X11Pasteboard patient(QGuiApplication::clipboard(), 120000);
+    X11Pasteboard patient(QGuiApplication::clipboard(), workers, 120000);
     const QByteArray text = "sent at last";
     SelectionOwner owner({{"UTF8_STRING", text}}, /*held=*/true);
     ASSERT_TRUE(processEventsUntil([&] { return patient.changeCount() > 0; }));
@@ -318,7 +344,7 @@ TEST_F(X11PasteboardTest, TheMainThreadRunsOnWhileAnOwnerKeepsItsAnswerBack) {
 }
 
 TEST_F(X11PasteboardTest, AfterALaterCopyAReadUnderWayFinishesAndAWaitingOneGivesNothing) {
-    X11Pasteboard patient(QGuiApplication::clipboard(), 120000);
+    X11Pasteboard patient(QGuiApplication::clipboard(), workers, 120000);
     const qint64 before = patient.changeCount();
     auto under = std::make_shared<std::optional<ClipboardContent>>();
     auto waiting = std::make_shared<std::optional<ClipboardContent>>();

@@ -88,13 +88,27 @@ void QtMainQueue::asyncAfter(double seconds, Work work) {
     QTimer::singleShot(toMilliseconds(seconds), Qt::PreciseTimer, this, std::move(work));
 }
 
-void QtMainQueue::runInBackground(Work work, Work completion) {
-    workers_.start([this, work = std::move(work), completion = std::move(completion)]() mutable {
-        work();
-        // What the work captured is let go here, on the worker, before the hand-over.
-        work = nullptr;
-        QMetaObject::invokeMethod(this, std::move(completion), Qt::QueuedConnection);
-    });
+std::shared_ptr<BackgroundTask> QtMainQueue::runInBackground(BackgroundWork work, Work completion) {
+    auto task = std::make_shared<BackgroundTask>();
+    workers_.start(
+        [this, task, work = std::move(work), completion = std::move(completion)]() mutable {
+            if (!task->isCancelled()) {
+                work(*task);
+            }
+            // What the work captured is let go here, on the worker, before the hand-over. The
+            // completion is handed over even when it will not run, so that what it holds is let go
+            // on the main thread.
+            work = nullptr;
+            QMetaObject::invokeMethod(
+                this,
+                [task, completion = std::move(completion)] {
+                    if (!task->isCancelled()) {
+                        completion();
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+    return task;
 }
 
 std::shared_ptr<Timer> QtMainQueue::scheduledTimer(double interval, bool repeats, Work work) {

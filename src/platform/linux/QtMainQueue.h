@@ -20,10 +20,10 @@ public:
     void async(Work work) override;
     void asyncAfter(double seconds, Work work) override;
     std::shared_ptr<Timer> scheduledTimer(double interval, bool repeats, Work work) override;
-    // On a small pool of its own, two threads at most. Work not yet started when the queue goes
-    // away is dropped; the destructor waits for the work that has started, and completions still
-    // queued then never run.
-    void runInBackground(Work work, Work completion) override;
+    // On a small pool of its own, two threads at most: the program's only workers. Work not yet
+    // started when the queue goes away is dropped; the destructor waits for the work that has
+    // started, and completions still queued then never run.
+    std::shared_ptr<BackgroundTask> runInBackground(BackgroundWork work, Work completion) override;
 
 private:
     class QtTimer;

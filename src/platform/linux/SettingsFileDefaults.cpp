@@ -1,5 +1,7 @@
 #include "platform/linux/SettingsFileDefaults.h"
 
+#include "platform/MainQueue.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -8,45 +10,24 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 
 QString SettingsFileDefaults::standardFilePath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/Hodgebin/Hodgebin.conf");
 }
 
-SettingsFileDefaults::SettingsFileDefaults()
-    : SettingsFileDefaults(standardFilePath()) {}
+// The background writes: those waiting, one per key, and the outcomes not yet delivered. Shared
+// between the main thread and the write under way; one write runs at a time.
+class SettingsFileDefaults::Writer {
+public:
+    explicit Writer(QString path)
+        : path_(std::move(path)) {}
 
-SettingsFileDefaults::SettingsFileDefaults(const QString& filePath)
-    : settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {
-    settings_->setAtomicSyncRequired(true);
-    // The file is parsed on first access; its status is known only after that.
-    settings_->allKeys();
-    if (settings_->status() == QSettings::FormatError) {
-        preserveUnreadableFile(filePath);
-    }
-    callerThread_ = std::make_unique<QObject>();
-    // A program that quits normally leaves nothing unwritten.
-    if (QCoreApplication* app = QCoreApplication::instance()) {
-        QObject::connect(app, &QCoreApplication::aboutToQuit, callerThread_.get(),
-                         [this] { waitForBackgroundWrites(); });
-    }
-}
-
-SettingsFileDefaults::~SettingsFileDefaults() {
-    {
-        std::unique_lock lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
-    if (worker_.joinable()) {
-        worker_.join();
-    }
-}
-
-void SettingsFileDefaults::setDataInBackground(const QString& key, Produce produce, Done done) {
-    {
-        std::unique_lock lock(mutex_);
+    // Main thread. Answers whether the caller must start a drain: none is under way.
+    bool add(const QString& key, Produce produce, Done done) {
+        std::lock_guard lock(mutex_);
         Job job{key, std::move(produce), std::move(done)};
         auto same = std::find_if(pending_.begin(), pending_.end(),
                                  [&key](const Job& waiting) { return waiting.key == key; });
@@ -55,55 +36,120 @@ void SettingsFileDefaults::setDataInBackground(const QString& key, Produce produ
         } else {
             pending_.append(std::move(job));
         }
-        if (!worker_.joinable()) {
-            worker_ = std::thread([this] { runBackgroundWrites(); });
+        if (draining_) {
+            return false;
+        }
+        draining_ = true;
+        return true;
+    }
+
+    // Worker: makes the waiting writes, oldest first, until none is left.
+    void drain() {
+        std::unique_lock lock(mutex_);
+        while (!pending_.isEmpty()) {
+            Job job = pending_.takeFirst();
+            lock.unlock();
+            const bool written = writeNow(job);
+            lock.lock();
+            if (job.done) {
+                finished_.append({std::move(job.done), written});
+            }
+        }
+        draining_ = false;
+        idle_.notify_all();
+    }
+
+    void waitUntilIdle() {
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [this] { return !draining_; });
+    }
+
+    // Main thread: runs the outcomes that are in, in the order of their writes.
+    void deliver() {
+        QList<std::pair<Done, bool>> ready;
+        {
+            std::lock_guard lock(mutex_);
+            ready.swap(finished_);
+        }
+        for (auto& [done, written] : ready) {
+            done(written);
         }
     }
-    changed_.notify_all();
+
+private:
+    struct Job {
+        QString key;
+        Produce produce;
+        Done done;
+    };
+
+    bool writeNow(const Job& job) const {
+        const QByteArray data = job.produce();
+        QDir().mkpath(QFileInfo(path_).absolutePath());
+        // A settings object of this thread, fresh for each write so its status is this write's.
+        QSettings settings(path_, QSettings::IniFormat);
+        settings.setAtomicSyncRequired(true);
+        settings.setValue(job.key, data);
+        settings.sync();
+        return settings.status() == QSettings::NoError;
+    }
+
+    const QString path_;
+    std::mutex mutex_;
+    std::condition_variable idle_;
+    QList<Job> pending_;
+    QList<std::pair<Done, bool>> finished_;
+    bool draining_ = false;
+};
+
+SettingsFileDefaults::SettingsFileDefaults(MainQueue& queue)
+    : SettingsFileDefaults(standardFilePath(), queue) {}
+
+SettingsFileDefaults::SettingsFileDefaults(const QString& filePath, MainQueue& queue)
+    : queue_(queue)
+    , settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
+    , filePath_(settings_->fileName())
+    , writer_(std::make_shared<Writer>(filePath_)) {
+    settings_->setAtomicSyncRequired(true);
+    // The file is parsed on first access; its status is known only after that.
+    settings_->allKeys();
+    if (settings_->status() == QSettings::FormatError) {
+        preserveUnreadableFile(filePath);
+    }
+    // A program that quits normally leaves nothing unwritten.
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        quitting_ = QObject::connect(app, &QCoreApplication::aboutToQuit,
+                                     [writer = writer_] { writer->waitUntilIdle(); });
+    }
+}
+
+SettingsFileDefaults::~SettingsFileDefaults() {
+    QObject::disconnect(quitting_);
+    // Outcomes not yet delivered are dropped with the writer.
+    writer_->waitUntilIdle();
+}
+
+void SettingsFileDefaults::setDataInBackground(const QString& key, Produce produce, Done done) {
+    if (!writer_->add(key, std::move(produce), std::move(done))) {
+        return;
+    }
+    queue_.runInBackground([writer = writer_](const BackgroundTask&) { writer->drain(); },
+                           [writer = std::weak_ptr<Writer>(writer_)] {
+                               if (const auto alive = writer.lock()) {
+                                   alive->deliver();
+                               }
+                           });
 }
 
 void SettingsFileDefaults::waitForBackgroundWrites() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return pending_.isEmpty() && !writing_; });
-}
-
-void SettingsFileDefaults::runBackgroundWrites() {
-    const QString path = filePath();
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || !pending_.isEmpty(); });
-        if (pending_.isEmpty()) {
-            return;
+    writer_->waitUntilIdle();
+    // The last drain may not have handed its completion over yet; the outcomes still arrive
+    // later, on this thread.
+    queue_.async([writer = std::weak_ptr<Writer>(writer_)] {
+        if (const auto alive = writer.lock()) {
+            alive->deliver();
         }
-        Job job = pending_.takeFirst();
-        writing_ = true;
-        lock.unlock();
-
-        const QByteArray data = job.produce();
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        // A settings object of this thread, fresh for each write so its status is this write's.
-        bool written = false;
-        {
-            QSettings settings(path, QSettings::IniFormat);
-            settings.setAtomicSyncRequired(true);
-            settings.setValue(job.key, data);
-            settings.sync();
-            written = settings.status() == QSettings::NoError;
-        }
-        if (job.done) {
-            QMetaObject::invokeMethod(
-                callerThread_.get(), [done = std::move(job.done), written] { done(written); },
-                Qt::QueuedConnection);
-        }
-
-        lock.lock();
-        writing_ = false;
-        changed_.notify_all();
-    }
-}
-
-QString SettingsFileDefaults::filePath() const {
-    return settings_->fileName();
+    });
 }
 
 void SettingsFileDefaults::preserveUnreadableFile(const QString& filePath) {
@@ -122,7 +168,7 @@ QVariant SettingsFileDefaults::objectForKey(const QString& key) const {
 }
 
 bool SettingsFileDefaults::sync() {
-    QDir().mkpath(QFileInfo(settings_->fileName()).absolutePath());
+    QDir().mkpath(QFileInfo(filePath_).absolutePath());
     settings_->sync();
     if (settings_->status() == QSettings::NoError) {
         return true;
@@ -131,7 +177,7 @@ bool SettingsFileDefaults::sync() {
     // start), so its status cannot tell whether this write reached the disk. A fresh object on
     // the same file shares the values not yet written and reports on its own attempt to write
     // them; it takes over, so the next write is judged on its own too.
-    auto fresh = std::make_unique<QSettings>(settings_->fileName(), QSettings::IniFormat);
+    auto fresh = std::make_unique<QSettings>(filePath_, QSettings::IniFormat);
     fresh->setAtomicSyncRequired(true);
     fresh->sync();
     const bool written = fresh->status() == QSettings::NoError;

@@ -5,21 +5,21 @@
 #include <QList>
 #include <QSettings>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <thread>
+
+class MainQueue;
 
 // User defaults kept in an INI file (by default ~/.config/Hodgebin/Hodgebin.conf). Every write
 // is synced at once; QSettings replaces the file atomically, so a crash never leaves half a file.
 // A write that cannot reach the disk answers false; its value stays readable and is written
-// with the next write that succeeds. Background writes go through a settings object of their
-// own on one worker thread; QSettings keeps objects on the same file coherent across threads.
+// with the next write that succeeds. Background writes run on the main queue's workers, one at
+// a time, each through a settings object of its own; QSettings keeps objects on the same file
+// coherent across threads. The queue must outlive this object.
 class SettingsFileDefaults final : public UserDefaults {
 public:
     // The standard location under the XDG config home.
-    SettingsFileDefaults();
-    explicit SettingsFileDefaults(const QString& filePath);
+    explicit SettingsFileDefaults(MainQueue& queue);
+    SettingsFileDefaults(const QString& filePath, MainQueue& queue);
     // Waits for the background writes.
     ~SettingsFileDefaults() override;
 
@@ -32,33 +32,26 @@ public:
     void setDataInBackground(const QString& key, Produce produce, Done done) override;
     void waitForBackgroundWrites() override;
 
-    QString filePath() const;
+    QString filePath() const { return filePath_; }
     // Where an unparseable settings file was copied before anything was written over it.
     QString backupPath() const { return backupPath_; }
 
     static QString standardFilePath();
 
 private:
+    class Writer;
+
     bool write(const QString& key, const QVariant& value);
     bool sync();
     void preserveUnreadableFile(const QString& filePath);
-    void runBackgroundWrites();
 
-    struct Job {
-        QString key;
-        Produce produce;
-        Done done;
-    };
-
+    MainQueue& queue_;
     std::unique_ptr<QSettings> settings_;
+    // Fixed at construction: the background writes read it while the main thread may replace
+    // settings_.
+    const QString filePath_;
     QString backupPath_;
-    // Where done callbacks are delivered: an object of the creating thread.
-    std::unique_ptr<QObject> callerThread_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    QList<Job> pending_;
-    bool writing_ = false;
-    bool stopping_ = false;
-    // Started with the first background write.
-    std::thread worker_;
+    // Shared with the write under way, which may be the last to let it go.
+    std::shared_ptr<Writer> writer_;
+    QMetaObject::Connection quitting_;
 };

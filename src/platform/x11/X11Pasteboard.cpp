@@ -1,5 +1,6 @@
 #include "platform/x11/X11Pasteboard.h"
 
+#include "platform/MainQueue.h"
 #include "platform/x11/X11SelectionReader.h"
 
 #include <QBuffer>
@@ -7,9 +8,6 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QMimeData>
-#include <QThreadPool>
-
-#include <mutex>
 
 namespace {
 
@@ -17,11 +15,12 @@ namespace {
 const QStringList rtfTypes = {PasteboardType::rtf, QStringLiteral("application/rtf"),
                               QStringLiteral("text/richtext")};
 
-// The image encoded as the given clipboard type; empty when the bytes do not decode. TIFF is
-// compressed: uncompressed it is as large as the bitmap (24 MB for a 4K screenshot).
-QByteArray encodeAs(const QByteArray& source, const QString& type) {
+// The image encoded as the given clipboard type; empty when the bytes do not decode or the
+// content was replaced meanwhile. TIFF is compressed: uncompressed it is as large as the bitmap
+// (24 MB for a 4K screenshot).
+QByteArray encodeAs(const QByteArray& source, const QString& type, const BackgroundTask& task) {
     const QImage image = QImage::fromData(source);
-    if (image.isNull()) {
+    if (image.isNull() || task.isCancelled()) {
         return {};
     }
     QByteArray encoded;
@@ -34,10 +33,9 @@ QByteArray encodeAs(const QByteArray& source, const QString& type) {
     return writer.write(image) ? encoded : QByteArray();
 }
 
-// The other encoding of a written image, made on a worker; shared with that worker, which may
-// finish after the content it was made for has been replaced.
+// The other encoding of a written image, made on a worker and handed over to the main thread,
+// where Qt serves it.
 struct Companion {
-    std::mutex mutex;
     QString type;
     QByteArray bytes;
     bool ready = false;
@@ -52,7 +50,6 @@ public:
     QStringList formats() const override {
         QStringList list = QMimeData::formats();
         if (companion_) {
-            std::lock_guard lock(companion_->mutex);
             if (companion_->ready && !companion_->bytes.isEmpty() &&
                 !list.contains(companion_->type)) {
                 list.append(companion_->type);
@@ -63,27 +60,29 @@ public:
 
     bool hasFormat(const QString& type) const override { return formats().contains(type); }
 
-    // Starts making the other encoding of the image written, if one was.
-    void encodeCompanion() {
+    // Starts making the other encoding of the image written, if one was; the task, if any.
+    std::shared_ptr<BackgroundTask> encodeCompanion(MainQueue& queue) {
         const QStringList written = QMimeData::formats();
         const auto source = std::find_if(written.begin(), written.end(), [](const QString& t) {
             return t.startsWith(QLatin1String("image/"));
         });
         if (source == written.end()) {
-            return;
+            return nullptr;
         }
         const QString type =
             *source == PasteboardType::png ? PasteboardType::tiff : PasteboardType::png;
         if (written.contains(type)) {
-            return;
+            return nullptr;
         }
         companion_ = std::make_shared<Companion>();
         companion_->type = type;
-        QThreadPool::globalInstance()->start(
-            [companion = companion_, bytes = QMimeData::data(*source), type] {
-                QByteArray encoded = encodeAs(bytes, type);
-                std::lock_guard lock(companion->mutex);
-                companion->bytes = std::move(encoded);
+        auto encoded = std::make_shared<QByteArray>();
+        return queue.runInBackground(
+            [encoded, bytes = QMimeData::data(*source), type](const BackgroundTask& task) {
+                *encoded = encodeAs(bytes, type, task);
+            },
+            [companion = companion_, encoded] {
+                companion->bytes = std::move(*encoded);
                 companion->ready = true;
             });
     }
@@ -91,7 +90,6 @@ public:
 protected:
     QVariant retrieveData(const QString& type, QMetaType metaType) const override {
         if (companion_ && !QMimeData::formats().contains(type)) {
-            std::lock_guard lock(companion_->mutex);
             if (companion_->ready && type == companion_->type) {
                 return companion_->bytes;
             }
@@ -103,17 +101,20 @@ private:
     std::shared_ptr<Companion> companion_;
 };
 
-X11Pasteboard::X11Pasteboard(QClipboard* clipboard, int transferTimeoutMs, QObject* parent)
+X11Pasteboard::X11Pasteboard(QClipboard* clipboard, MainQueue& queue, int transferTimeoutMs,
+                             QObject* parent)
     : QObject(parent)
     , clipboard_(clipboard)
-    , reader_(std::make_unique<X11SelectionReader>(this, currentChange_, transferTimeoutMs)) {
+    , queue_(queue)
+    , reader_(std::make_unique<X11SelectionReader>(queue, transferTimeoutMs)) {
     connect(clipboard_, &QClipboard::changed, this,
             [this](QClipboard::Mode mode) { clipboardChanged(int(mode)); });
 }
 
 X11Pasteboard::~X11Pasteboard() {
-    // The reader's thread ends before the count it watches goes.
-    reader_.reset();
+    if (companionTask_) {
+        companionTask_->cancel();
+    }
 }
 
 void X11Pasteboard::observeChanges(std::function<void()> changed) {
@@ -133,7 +134,12 @@ void X11Pasteboard::clipboardChanged(int mode) {
 
 void X11Pasteboard::countChange() {
     ++changeCount_;
-    currentChange_ = changeCount_;
+    reader_->setCurrentChange(changeCount_);
+    // The other encoding of the image we wrote last is of no use once that content is replaced.
+    if (companionTask_) {
+        companionTask_->cancel();
+        companionTask_.reset();
+    }
     if (changed_) {
         changed_();
     }
@@ -186,7 +192,7 @@ void X11Pasteboard::commit() {
     if (!pending_) {
         return;
     }
-    pending_->encodeCompanion();
+    companionTask_ = pending_->encodeCompanion(queue_);
     // Qt takes the selection and asks the server who owns it before returning, so other
     // programs are served the new content from here on.
     settingOwnData_ = true;

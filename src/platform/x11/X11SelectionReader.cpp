@@ -1,5 +1,6 @@
 #include "platform/x11/X11SelectionReader.h"
 
+#include "platform/MainQueue.h"
 #include "platform/x11/X11ProgramName.h"
 
 #include <QCoreApplication>
@@ -36,11 +37,60 @@ public:
 
 } // namespace
 
+// The reader's own X connection and what it has learned of the server. Used by one read at a
+// time, on whichever worker runs it; stopping and the current change may be set from the main
+// thread at any time.
+class X11SelectionReader::Connection {
+public:
+    explicit Connection(int transferTimeoutMs);
+    ~Connection();
+
+    // Calls read with what the clipboard holds for this change: nothing once it has moved on.
+    void read(qint64 change, const Pasteboard::Read& read);
+    // Ends the read under way at its next wait; nothing is asked for afterwards.
+    void stop();
+
+    std::atomic<qint64> currentChange{0};
+
+    xcb_atom_t atom(const QByteArray& name);
+    QByteArray atomName(xcb_atom_t atom);
+    // The bytes of one type from the owner, or nothing; `silent` is set on a time-out.
+    std::optional<QByteArray> convert(xcb_atom_t target, qint64 change, bool& silent);
+    // The program that owns the clipboard, as its window and the server tell; nothing once the
+    // clipboard has moved on from this change.
+    std::optional<QString> ownerName(qint64 change);
+
+private:
+    // Waits for the first event that `match` accepts, dropping the others; null on a time-out
+    // (then `timedOut` is set), a broken connection or shutdown. The caller frees the event.
+    xcb_generic_event_t* waitForEvent(const std::function<bool(const xcb_generic_event_t&)>& match,
+                                      bool& timedOut);
+    // Reads our property whole and deletes it; its type is stored in `type`.
+    std::optional<QByteArray> takeProperty(xcb_atom_t& type);
+
+    const int timeoutMs_;
+    // What our own copies are labelled with.
+    const QString ownName_;
+    std::atomic<bool> stopping_{false};
+    xcb_connection_t* connection_ = nullptr;
+    xcb_window_t window_ = 0;
+    xcb_atom_t clipboard_ = 0;
+    // Each transfer uses the next of a few properties, so that a late answer to an abandoned
+    // transfer is not taken for the answer to the current one.
+    QList<xcb_atom_t> properties_;
+    xcb_atom_t property_ = 0;
+    int nextProperty_ = 0;
+    xcb_atom_t incr_ = 0;
+    QHash<QByteArray, xcb_atom_t> atoms_;
+    QHash<xcb_atom_t, QByteArray> names_;
+    int wakeFd_ = -1;
+};
+
 // The clipboard as one read sees it: the owner is asked for its types once, then for each type
-// the reader wants. Used on the reader's thread only.
+// the reader wants. Used by that read only.
 class X11SelectionReader::Contents final : public PasteboardContents {
 public:
-    Contents(X11SelectionReader& reader, qint64 change)
+    Contents(Connection& reader, qint64 change)
         : reader_(reader)
         , change_(change) {}
 
@@ -84,25 +134,7 @@ public:
         return list ? fileURLsFromUriList(*list) : QList<QUrl>();
     }
 
-    std::optional<QString> ownerName() const override {
-        // Once the content has been replaced, the owner is the next content's.
-        if (change_ != reader_.currentChange_ || reader_.window_ == 0) {
-            return std::nullopt;
-        }
-        xcb_connection_t* c = reader_.connection_;
-        const Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
-            c, xcb_get_selection_owner(c, reader_.clipboard_), nullptr));
-        if (!owner || owner->owner == XCB_WINDOW_NONE) {
-            return std::nullopt;
-        }
-        const X11ProgramName::WindowProgram program =
-            X11ProgramName::windowProgram(c, owner->owner, reader_.atom("_NET_WM_PID"));
-        if (program.windowClass) {
-            return program.windowClass;
-        }
-        return program.pid == ::getpid() ? reader_.ownName_
-                                         : X11ProgramName::processName(program.pid);
-    }
+    std::optional<QString> ownerName() const override { return reader_.ownerName(change_); }
 
 private:
     const QList<xcb_atom_t>& targets() const {
@@ -128,17 +160,14 @@ private:
         return reader_.convert(target, change_, silent_);
     }
 
-    X11SelectionReader& reader_;
+    Connection& reader_;
     const qint64 change_;
     mutable std::optional<QList<xcb_atom_t>> targets_;
     mutable bool silent_ = false;
 };
 
-X11SelectionReader::X11SelectionReader(QObject* context, const std::atomic<qint64>& currentChange,
-                                       int transferTimeoutMs)
-    : context_(context)
-    , currentChange_(currentChange)
-    , timeoutMs_(transferTimeoutMs)
+X11SelectionReader::Connection::Connection(int transferTimeoutMs)
+    : timeoutMs_(transferTimeoutMs)
     , ownName_(QCoreApplication::applicationName()) {
     connection_ = xcb_connect(nullptr, nullptr);
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -156,58 +185,88 @@ X11SelectionReader::X11SelectionReader(QObject* context, const std::atomic<qint6
         }
         incr_ = atom("INCR");
     }
-    thread_ = std::thread([this] { run(); });
 }
 
-X11SelectionReader::~X11SelectionReader() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    wake_.notify_all();
-    if (wakeFd_ >= 0) {
-        const uint64_t one = 1;
-        [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
-    }
-    thread_.join();
+X11SelectionReader::Connection::~Connection() {
     xcb_disconnect(connection_);
     if (wakeFd_ >= 0) {
         ::close(wakeFd_);
     }
 }
 
+void X11SelectionReader::Connection::stop() {
+    stopping_ = true;
+    if (wakeFd_ >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
+    }
+}
+
+void X11SelectionReader::Connection::read(qint64 change, const Pasteboard::Read& read) {
+    if (window_ != 0 && change == currentChange && !stopping_) {
+        read(Contents(*this, change));
+    } else {
+        read(NoContents());
+    }
+}
+
+std::optional<QString> X11SelectionReader::Connection::ownerName(qint64 change) {
+    if (change != currentChange || stopping_ || window_ == 0) {
+        return std::nullopt;
+    }
+    const Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        connection_, xcb_get_selection_owner(connection_, clipboard_), nullptr));
+    if (!owner || owner->owner == XCB_WINDOW_NONE) {
+        return std::nullopt;
+    }
+    const X11ProgramName::WindowProgram program =
+        X11ProgramName::windowProgram(connection_, owner->owner, atom("_NET_WM_PID"));
+    if (program.windowClass) {
+        return program.windowClass;
+    }
+    return program.pid == ::getpid() ? ownName_ : X11ProgramName::processName(program.pid);
+}
+
+X11SelectionReader::X11SelectionReader(MainQueue& queue, int transferTimeoutMs)
+    : queue_(queue)
+    , connection_(std::make_shared<Connection>(transferTimeoutMs)) {}
+
+X11SelectionReader::~X11SelectionReader() {
+    connection_->stop();
+    if (reading_) {
+        reading_->cancel();
+    }
+}
+
+void X11SelectionReader::setCurrentChange(qint64 change) {
+    connection_->currentChange = change;
+}
+
 void X11SelectionReader::read(qint64 change, Pasteboard::Read read, std::function<void()> done) {
-    {
-        std::lock_guard lock(mutex_);
-        jobs_.push_back({change, std::move(read), std::move(done)});
-    }
-    wake_.notify_one();
-}
-
-void X11SelectionReader::run() {
-    while (true) {
-        Job job;
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
-            if (stopping_) {
-                return;
-            }
-            job = std::move(jobs_.front());
-            jobs_.pop_front();
-        }
-        if (window_ != 0 && job.change == currentChange_) {
-            job.read(Contents(*this, job.change));
-        } else {
-            job.read(NoContents());
-        }
-        // What the read captured goes here, on this thread, before the hand-over.
-        job.read = nullptr;
-        QMetaObject::invokeMethod(context_, std::move(job.done), Qt::QueuedConnection);
+    waiting_.push_back({change, std::move(read), std::move(done)});
+    if (!reading_) {
+        startNext();
     }
 }
 
-xcb_atom_t X11SelectionReader::atom(const QByteArray& name) {
+void X11SelectionReader::startNext() {
+    if (waiting_.empty()) {
+        return;
+    }
+    Job job = std::move(waiting_.front());
+    waiting_.pop_front();
+    reading_ = queue_.runInBackground(
+        [connection = connection_, change = job.change,
+         read = std::move(job.read)](const BackgroundTask&) { connection->read(change, read); },
+        [this, done = std::move(job.done)] {
+            reading_.reset();
+            startNext();
+            // Last: the owner may let this reader go from its completion.
+            done();
+        });
+}
+
+xcb_atom_t X11SelectionReader::Connection::atom(const QByteArray& name) {
     if (const auto it = atoms_.constFind(name); it != atoms_.cend()) {
         return *it;
     }
@@ -219,7 +278,7 @@ xcb_atom_t X11SelectionReader::atom(const QByteArray& name) {
     return a;
 }
 
-QByteArray X11SelectionReader::atomName(xcb_atom_t atom) {
+QByteArray X11SelectionReader::Connection::atomName(xcb_atom_t atom) {
     if (const auto it = names_.constFind(atom); it != names_.cend()) {
         return *it;
     }
@@ -234,11 +293,11 @@ QByteArray X11SelectionReader::atomName(xcb_atom_t atom) {
     return name;
 }
 
-std::optional<QByteArray> X11SelectionReader::convert(xcb_atom_t target, qint64 change,
-                                                      bool& silent) {
+std::optional<QByteArray> X11SelectionReader::Connection::convert(xcb_atom_t target, qint64 change,
+                                                                  bool& silent) {
     // Once the content has been replaced, asking would fetch the next owner's content instead.
     // A transfer already under way is finished: its owner may still send what it had.
-    if (change != currentChange_ || stopping_) {
+    if (change != currentChange || stopping_) {
         return std::nullopt;
     }
     property_ = properties_[nextProperty_];
@@ -302,9 +361,8 @@ std::optional<QByteArray> X11SelectionReader::convert(xcb_atom_t target, qint64 
     }
 }
 
-xcb_generic_event_t*
-X11SelectionReader::waitForEvent(const std::function<bool(const xcb_generic_event_t&)>& match,
-                                 bool& timedOut) {
+xcb_generic_event_t* X11SelectionReader::Connection::waitForEvent(
+    const std::function<bool(const xcb_generic_event_t&)>& match, bool& timedOut) {
     const QDeadlineTimer deadline(timeoutMs_);
     while (!stopping_) {
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
@@ -330,7 +388,7 @@ X11SelectionReader::waitForEvent(const std::function<bool(const xcb_generic_even
     return nullptr;
 }
 
-std::optional<QByteArray> X11SelectionReader::takeProperty(xcb_atom_t& type) {
+std::optional<QByteArray> X11SelectionReader::Connection::takeProperty(xcb_atom_t& type) {
     QByteArray bytes;
     uint32_t offset = 0; // in 32-bit units, as the protocol counts
     while (true) {
