@@ -252,8 +252,15 @@ void quickCopiesOverX11() {
         }
     }
     std::sort(seen.begin(), seen.end());
-    std::printf("  %d copies 0.1 s apart by another program: %d recorded, %s\n", quickCopies,
-                recorded, inOrder ? "in order" : "OUT OF ORDER");
+    QStringList lost;
+    for (int i = 0; i < quickCopies; ++i) {
+        if (latencyMs[i] < 0) {
+            lost.append(QString::number(i + 1));
+        }
+    }
+    std::printf("  %d copies 0.1 s apart by another program: %d recorded, %s%s%s\n", quickCopies,
+                recorded, inOrder ? "in order" : "OUT OF ORDER",
+                lost.isEmpty() ? "" : "; lost: copy ", qPrintable(lost.join(QStringLiteral(", "))));
     if (!seen.empty()) {
         std::printf("  copy -> entry:                     median %6.1f ms, max %6.1f ms\n",
                     seen[seen.size() / 2], seen.back());
