@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i) {
         pasteboard.copy({{PasteboardType::png, png}, {PasteboardType::tiff, tiff}});
-        queue.advance(ClipboardManager::pollInterval);
+        queue.advance(ClipboardManager::settleDelay);
     }
     const double captureSeconds = secondsSince(start);
     pasteboard.contents.clear();

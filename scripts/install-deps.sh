@@ -8,7 +8,7 @@ packages=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins
     qt6-l10n-tools
-    libxcb-xinput-dev libxcb-xkb-dev libxkbcommon-x11-dev
+    libxcb-xinput-dev libxcb-xkb-dev libxcb-res0-dev libxkbcommon-x11-dev
     libgtest-dev libgmock-dev
     fonts-font-awesome fonts-dejavu-core
     # headless tests: virtual X server, window manager, tray, compositor, X clients

@@ -8,7 +8,6 @@
 #include "platform/Workspace.h"
 
 #include <algorithm>
-#include <cmath>
 
 ClipboardManager::ClipboardManager(Pasteboard& pasteboard, Workspace& workspace,
                                    MainQueue& mainQueue, QObject* parent)
@@ -25,6 +24,7 @@ QDateTime ClipboardManager::now() const {
 // the read is done.
 struct ClipboardManager::Capture {
     std::optional<ClipboardContent> content;
+    std::optional<QString> owner;
     // The newest entry when the change was noticed, compared there so that a long text is not
     // compared on the main thread.
     std::optional<QUuid> topId;
@@ -36,24 +36,20 @@ void ClipboardManager::startPolling() {
     // Whatever the clipboard holds now is taken as already seen.
     setLastChangeCount(pasteboard_.changeCount());
     polling_ = true;
-    pollingSince_ = mainQueue_.uptime();
-    pasteboard_.observeChanges(weakly(this, [](ClipboardManager* self) { self->scheduleTick(); }));
+    pasteboard_.observeChanges(weakly(this, [](ClipboardManager* self) { self->scheduleRead(); }));
 }
 
-void ClipboardManager::scheduleTick() {
-    if (!polling_ || pollTimer_) {
+void ClipboardManager::scheduleRead() {
+    if (!polling_ || settleTimer_) {
         return;
     }
-    // The next beat of a half-second tick that started with the polling, to the millisecond.
-    const double sinceStart = mainQueue_.uptime() - pollingSince_;
-    const double delay =
-        std::round((pollInterval - std::fmod(sinceStart, pollInterval)) * 1000.0) / 1000.0;
-    pollTimer_ = mainQueue_.scheduledTimer(delay, false, weakly(this, [](ClipboardManager* self) {
-                                               self->pollTimer_.reset();
-                                               self->checkPasteboard();
-                                               Q_EMIT self->pollTimerChanged();
-                                           }));
-    Q_EMIT pollTimerChanged();
+    settleTimer_ =
+        mainQueue_.scheduledTimer(settleDelay, false, weakly(this, [](ClipboardManager* self) {
+                                      self->settleTimer_.reset();
+                                      self->checkPasteboard();
+                                      Q_EMIT self->settleTimerChanged();
+                                  }));
+    Q_EMIT settleTimerChanged();
 }
 
 void ClipboardManager::checkPasteboard() {
@@ -63,7 +59,6 @@ void ClipboardManager::checkPasteboard() {
     // From here the change counts as handled, whatever comes of it.
     setLastChangeCount(pasteboard_.changeCount());
 
-    std::optional<QString> sourceApp = workspace_.activeApplicationName();
     auto capture = std::make_shared<Capture>();
     if (!items_.isEmpty()) {
         capture->topId = items_.first().id;
@@ -75,17 +70,18 @@ void ClipboardManager::checkPasteboard() {
                 return;
             }
             capture->content = readContent(contents);
-            if (capture->content && capture->topContent) {
-                capture->repeatsTop = *capture->topContent == *capture->content;
+            if (capture->content) {
+                capture->owner = contents.ownerName();
+                if (capture->topContent) {
+                    capture->repeatsTop = *capture->topContent == *capture->content;
+                }
             }
             capture->topContent.reset();
         },
-        weakly(this, [capture, sourceApp = std::move(sourceApp)](ClipboardManager* self) mutable {
-            self->record(*capture, std::move(sourceApp));
-        }));
+        weakly(this, [capture](ClipboardManager* self) { self->record(*capture); }));
 }
 
-void ClipboardManager::record(Capture& capture, std::optional<QString> sourceApp) {
+void ClipboardManager::record(Capture& capture) {
     assertMainThread();
     if (!capture.content) {
         return;
@@ -99,8 +95,11 @@ void ClipboardManager::record(Capture& capture, std::optional<QString> sourceApp
             return;
         }
     }
+    // When the owner tells nothing, the copy was most likely made in the window in front.
+    std::optional<QString> source =
+        capture.owner ? std::move(capture.owner) : workspace_.activeApplicationName();
     items_.prepend(
-        ClipboardItem::make(std::move(*capture.content), mainQueue_.now(), std::move(sourceApp)));
+        ClipboardItem::make(std::move(*capture.content), mainQueue_.now(), std::move(source)));
     Q_EMIT itemsChanged();
     if (items_.size() > maxItems) {
         trim();

@@ -36,6 +36,8 @@ public:
     virtual std::optional<QString> stringForType(const QString& type) const = 0;
     // The file URLs on the pasteboard, in order; other URLs are left out.
     virtual QList<QUrl> readFileURLs() const = 0;
+    // The name of the program that put the contents there; nothing when its owner tells nothing.
+    virtual std::optional<QString> ownerName() const { return std::nullopt; }
 };
 
 // The general pasteboard: the system clipboard. Its change count moves on every change of

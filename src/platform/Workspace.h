@@ -13,7 +13,8 @@ class Workspace {
 public:
     virtual ~Workspace() = default;
 
-    // The name of the application whose window is active; nothing when it cannot be told.
+    // The name of the application whose window is active; nothing when it cannot be told or
+    // when that application is this program.
     virtual std::optional<QString> activeApplicationName() const = 0;
     // The icon the desktop shows for a file of this kind.
     virtual QIcon iconForFile(const QString& path) const = 0;

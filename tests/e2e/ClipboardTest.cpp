@@ -10,8 +10,8 @@
 
 namespace {
 
-// A poll every half second shows a copy in the status within a second; the deadline only bounds
-// a failure on a loaded machine.
+// A copy shows in the status within milliseconds; the deadline only bounds a failure on a
+// loaded machine.
 constexpr int patience = 10000;
 
 QStringList kinds(const QJsonObject& status) {

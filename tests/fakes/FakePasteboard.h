@@ -9,8 +9,9 @@
 #include <optional>
 
 // An in-memory clipboard with a change count. `copy` stands for another program taking the
-// clipboard; failingTypes makes a type offered but unreadable (an owner that sends nothing).
-// Our own writes reach `contents` only at commit, as they reach other programs.
+// clipboard, named `owner` if it tells its name; failingTypes makes a type offered but
+// unreadable (an owner that sends nothing). Our own writes reach `contents` only at commit, as
+// they reach other programs, and are then owned by `ownName`.
 //
 // Reads run at once, unless a test holds them back (holdReads) to look at the time in between;
 // finishReads then runs them in order. A held read finds the clipboard empty if it has changed
@@ -40,6 +41,8 @@ public:
         const auto data = dataForType(PasteboardType::fileURL);
         return data ? fileURLsFromUriList(*data) : QList<QUrl>();
     }
+
+    std::optional<QString> ownerName() const override { return owner; }
 
     void observeChanges(std::function<void()> changed) override { observer = std::move(changed); }
 
@@ -93,15 +96,20 @@ public:
         if (pending) {
             contents = std::move(*pending);
             pending.reset();
+            owner = ownName;
         }
     }
 
     // Another program copies: new contents, one change.
-    void copy(const QMap<QString, QByteArray>& newContents) {
+    void copy(const QMap<QString, QByteArray>& newContents,
+              std::optional<QString> newOwner = std::nullopt) {
         contents = newContents;
+        owner = std::move(newOwner);
         changed();
     }
-    void copyText(const QString& text) { copy({{PasteboardType::string, text.toUtf8()}}); }
+    void copyText(const QString& text, std::optional<QString> newOwner = std::nullopt) {
+        copy({{PasteboardType::string, text.toUtf8()}}, std::move(newOwner));
+    }
 
     // Writes begun without clearContents start a new content all the same.
     QMap<QString, QByteArray>& writing() {
@@ -129,6 +137,8 @@ public:
     QMap<QString, QByteArray> contents;
     std::optional<QMap<QString, QByteArray>> pending;
     QSet<QString> failingTypes;
+    std::optional<QString> owner;
+    QString ownName = QStringLiteral("Hodgebin");
     mutable int reads = 0;
     bool holdReads = false;
     std::deque<HeldRead> held;

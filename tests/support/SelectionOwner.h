@@ -14,14 +14,20 @@
 
 // A clipboard owner written straight against the X protocol: it offers the given types and
 // answers each with its bytes, or never answers one whose bytes are absent. A held owner keeps
-// the requests for its data unanswered until it is released.
+// the requests for its data unanswered until it is released. Its window may carry a class
+// (WM_CLASS: instance, then class) and a process id (_NET_WM_PID), as program windows do.
+struct OwnerIdentity {
+    QByteArray wmClass;
+    uint32_t pid = 0;
+};
+
 class SelectionOwner {
 public:
     SelectionOwner(const SelectionOwner&) = delete;
     SelectionOwner& operator=(const SelectionOwner&) = delete;
 
     explicit SelectionOwner(std::map<QByteArray, std::optional<QByteArray>> offers,
-                            bool held = false)
+                            bool held = false, const OwnerIdentity& identity = {})
         : offers_(std::move(offers))
         , held_(held) {
         connection_ = xcb_connect(nullptr, nullptr);
@@ -29,6 +35,15 @@ public:
         window_ = xcb_generate_id(connection_);
         xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        if (!identity.wmClass.isEmpty()) {
+            xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_CLASS,
+                                XCB_ATOM_STRING, 8, uint32_t(identity.wmClass.size()),
+                                identity.wmClass.constData());
+        }
+        if (identity.pid != 0) {
+            xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, atom("_NET_WM_PID"),
+                                XCB_ATOM_CARDINAL, 32, 1, &identity.pid);
+        }
         clipboard_ = atom("CLIPBOARD");
         targets_ = atom("TARGETS");
         for (const auto& [name, bytes] : offers_) {

@@ -15,7 +15,8 @@ protected:
     ClipboardManagerTest() { pasteboard.copyText(QStringLiteral("there before launch")); }
 
     void start() { manager.startPolling(); }
-    void tick() { queue.advance(ClipboardManager::pollInterval); }
+    // Lets the read of the changes announced so far begin.
+    void tick() { queue.advance(ClipboardManager::settleDelay); }
     void copyAndTick(const QString& text) {
         pasteboard.copyText(text);
         tick();
@@ -50,17 +51,52 @@ TEST_F(ClipboardManagerTest, ContentPresentAtStartIsNeverRecordedButTheFirstChan
     tick();
     EXPECT_TRUE(manager.items().isEmpty());
 
-    workspace.activeApplication = QStringLiteral("gedit");
     queue.advance(0.2);
     pasteboard.copyText(QStringLiteral("first"));
-    queue.advance(0.29);
-    EXPECT_TRUE(manager.items().isEmpty()); // the next tick has not come yet
-    queue.advance(0.01);
+    EXPECT_TRUE(manager.items().isEmpty()); // read once the change has settled
+    tick();
     ASSERT_EQ(manager.items().size(), 1);
     const ClipboardItem& item = manager.items().first();
     EXPECT_EQ(item.content.textValue(), QStringLiteral("first"));
-    EXPECT_EQ(item.sourceApp, QStringLiteral("gedit"));
     EXPECT_EQ(item.timestamp, queue.now());
+}
+
+TEST_F(ClipboardManagerTest, CopiesATenthOfASecondApartAreEachRecordedInOrder) {
+    start();
+    QStringList expected;
+    for (int i = 1; i <= 20; ++i) {
+        const QString text = QString::number(i);
+        if (i == 7) {
+            // An owner that sends nothing, and one that marks its copy secret, give no entry.
+            pasteboard.copy({{PasteboardType::string, text.toUtf8()}});
+            pasteboard.failingTypes = {PasteboardType::string};
+        } else if (i == 13) {
+            pasteboard.copy(
+                {{PasteboardType::string, text.toUtf8()}, {PasteboardType::secretHint, "secret"}});
+        } else {
+            pasteboard.copyText(text);
+            expected.prepend(text);
+        }
+        queue.advance(0.1);
+        pasteboard.failingTypes.clear();
+    }
+    EXPECT_EQ(texts(manager.items()), expected);
+}
+
+TEST_F(ClipboardManagerTest, TheSourceIsTheOwnerElseTheFrontmostApplication) {
+    start();
+    workspace.activeApplication = QStringLiteral("gedit");
+    pasteboard.copyText(QStringLiteral("from the owner"), QStringLiteral("Firefox"));
+    tick();
+    pasteboard.copyText(QStringLiteral("from an owner that tells nothing"));
+    tick();
+    workspace.activeApplication.reset();
+    pasteboard.copyText(QStringLiteral("from nobody known"));
+    tick();
+    ASSERT_EQ(manager.items().size(), 3);
+    EXPECT_EQ(manager.items()[2].sourceApp, QStringLiteral("Firefox"));
+    EXPECT_EQ(manager.items()[1].sourceApp, QStringLiteral("gedit"));
+    EXPECT_EQ(manager.items()[0].sourceApp, std::nullopt);
 }
 
 TEST_F(ClipboardManagerTest, NothingIsScheduledWhileTheClipboardDoesNotChange) {
@@ -68,11 +104,11 @@ TEST_F(ClipboardManagerTest, NothingIsScheduledWhileTheClipboardDoesNotChange) {
     EXPECT_EQ(queue.pendingCount(), 0);
     queue.advance(0.2);
     pasteboard.copyText(QStringLiteral("one"));
-    EXPECT_NE(manager.pollTimer(), nullptr);
+    EXPECT_NE(manager.settleTimer(), nullptr);
     tick();
     ASSERT_EQ(manager.items().size(), 1);
-    // The change is handled: no tick is left running until the next one.
-    EXPECT_EQ(manager.pollTimer(), nullptr);
+    // The change is handled: nothing is left scheduled until the next one.
+    EXPECT_EQ(manager.settleTimer(), nullptr);
     EXPECT_EQ(queue.pendingCount(), 0);
     queue.advance(60);
     pasteboard.copyText(QStringLiteral("two"));
@@ -87,11 +123,14 @@ TEST_F(ClipboardManagerTest, AChangeIsConsumedWhenNoticedAndALaterOneWinsWhileTh
     EXPECT_EQ(manager.lastChangeCount(), pasteboard.changeCount());
     tick();
     EXPECT_EQ(pasteboard.held.size(), 1u); // not asked again
-    // Another copy replaces the first before its read is reached: the read finds it gone.
-    copyAndTick(QStringLiteral("second"));
+    // Two more copies replace the first before its read is reached: that read finds it gone,
+    // and the two, announced within one settle, are read once.
+    pasteboard.copyText(QStringLiteral("second"));
+    copyAndTick(QStringLiteral("third"));
+    EXPECT_EQ(pasteboard.held.size(), 2u);
     EXPECT_TRUE(manager.items().isEmpty());
     pasteboard.finishReads();
-    EXPECT_EQ(texts(manager.items()), QStringList{QStringLiteral("second")});
+    EXPECT_EQ(texts(manager.items()), QStringList{QStringLiteral("third")});
 }
 
 TEST_F(ClipboardManagerTest, ARepeatIsJudgedAgainstTheNewestEntryWhenTheReadArrives) {
@@ -137,7 +176,7 @@ TEST_F(ClipboardManagerTest, OnlyARepeatOfTheNewestEntryIsSuppressed) {
     EXPECT_EQ(manager.items().size(), 4);
 }
 
-TEST_F(ClipboardManagerTest, TwoCopiesWithinOneTickGiveOneEntryForTheLater) {
+TEST_F(ClipboardManagerTest, TwoCopiesWithinOneSettleGiveOneEntryForTheLater) {
     start();
     pasteboard.copyText(QStringLiteral("early"));
     pasteboard.copyText(QStringLiteral("late"));

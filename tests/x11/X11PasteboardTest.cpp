@@ -9,9 +9,11 @@
 #include "fakes/FakeWorkspace.h"
 #include "fakes/ManualMainQueue.h"
 #include "platform/linux/QtMainQueue.h"
+#include "platform/x11/X11Workspace.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QTimer>
@@ -376,4 +378,93 @@ TEST_F(X11PasteboardTest, AfterALaterCopyAReadUnderWayFinishesAndAWaitingOneGive
     EXPECT_EQ((*under)->textValue(), QStringLiteral("first"));
     // Not the later copy's content: that one is read for its own change.
     EXPECT_FALSE(waiting->has_value());
+}
+
+namespace {
+
+// The history over the real clipboard; its settle is driven by hand, as soon as it is due.
+class X11CaptureTest : public X11PasteboardTest {
+protected:
+    X11CaptureTest() { manager.startPolling(); }
+
+    // Turns the event loop until the condition holds, letting each read begin once due.
+    bool runUntil(const std::function<bool()>& condition) {
+        return processEventsUntil([&] {
+            if (manager.settleTimer()) {
+                queue.advance(ClipboardManager::settleDelay);
+            }
+            return condition();
+        });
+    }
+
+    X11Workspace workspace;
+    ManualMainQueue queue;
+    ClipboardManager manager{pasteboard, workspace, queue};
+};
+
+} // namespace
+
+TEST_F(X11CaptureTest, TwentyCopiesByXclipATenthOfASecondApartAreTwentyEntriesInOrder) {
+    QStringList expected;
+    for (int i = 1; i <= 20; ++i) {
+        QElapsedTimer sinceCopy;
+        sinceCopy.start();
+        const QString text = QStringLiteral("copy %1").arg(i);
+        xclipCopy(pasteboard, text.toUtf8());
+        expected.prepend(text);
+        // The next copy comes 0.1 s later, or once this one is in if the machine is slower.
+        ASSERT_TRUE(runUntil([&] {
+            return sinceCopy.elapsed() >= 100 && manager.items().size() == i;
+        })) << "copy "
+            << i;
+    }
+    QStringList texts;
+    for (const ClipboardItem& item : manager.items()) {
+        texts.append(item.content.textValue());
+    }
+    EXPECT_EQ(texts, expected);
+}
+
+TEST_F(X11CaptureTest, AnOwnerIsNamedByItsWindowClassElseByTheProgramOfItsProcess) {
+    QProcess other;
+    other.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(other.waitForStarted(5000));
+    {
+        SelectionOwner owner(
+            {{"UTF8_STRING", QByteArray("with a class")}}, false,
+            {QByteArray("gimp-2.10\0Gimp-2.10\0", 20), uint32_t(other.processId())});
+        ASSERT_TRUE(runUntil([&] { return manager.items().size() == 1; }));
+    }
+    {
+        SelectionOwner owner({{"UTF8_STRING", QByteArray("with a process")}}, false,
+                             {{}, uint32_t(other.processId())});
+        ASSERT_TRUE(runUntil([&] { return manager.items().size() == 2; }));
+    }
+    // A window that tells nothing: the X server knows the process of the program that made it
+    // (xclip in the foreground, so the process that connected is the one that serves).
+    QProcess xclip;
+    xclip.setProcessEnvironment(x11TestDesktop().environment());
+    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-selection"),
+                                          QStringLiteral("clipboard"), QStringLiteral("-i")});
+    ASSERT_TRUE(xclip.waitForStarted(5000));
+    xclip.write("from a bare window");
+    xclip.closeWriteChannel();
+    ASSERT_TRUE(runUntil([&] { return manager.items().size() == 3; }));
+    // Our own copy is ours.
+    copyToPasteboard(
+        ClipboardItem::make(ClipboardContent::text(QStringLiteral("ours")), queue.now(), {}),
+        pasteboard);
+    ASSERT_TRUE(runUntil([&] { return manager.items().size() == 4; }));
+    for (QProcess* process : {&other, &xclip}) {
+        process->kill();
+        process->waitForFinished(3000);
+    }
+
+    QList<std::optional<QString>> sources;
+    for (const ClipboardItem& item : manager.items()) {
+        sources.prepend(item.sourceApp);
+    }
+    EXPECT_EQ(sources, (QList<std::optional<QString>>{
+                           QStringLiteral("Gimp-2.10"), QStringLiteral("sleep"),
+                           QStringLiteral("xclip"), QCoreApplication::applicationName()}));
 }

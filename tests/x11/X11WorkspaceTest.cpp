@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,23 @@ TEST(X11Workspace, TheActiveApplicationIsTheActiveWindowsClass) {
         },
         5000);
     EXPECT_EQ(name.value_or(QStringLiteral("<none>")), QStringLiteral("Xmessage"));
+
+    // One of our own windows in front names nothing: a copy made meanwhile is not ours.
+    QWindow ours;
+    ours.resize(200, 100);
+    ours.show();
+    const QString id = QString::number(ours.winId());
+    ASSERT_TRUE(E2eSession::waitUntil(
+        [&] {
+            desktop.run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), id}, {},
+                        3000);
+            return desktop
+                       .run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}, {},
+                            3000)
+                       .out.trimmed() == id.toUtf8();
+        },
+        10000));
+    EXPECT_EQ(workspace.activeApplicationName(), std::nullopt);
     window->kill();
     window->waitForFinished(3000);
 }

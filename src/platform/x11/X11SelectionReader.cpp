@@ -1,7 +1,9 @@
 #include "platform/x11/X11SelectionReader.h"
 
 #include "platform/MainQueue.h"
+#include "platform/x11/X11ProgramName.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 
 #include <poll.h>
@@ -54,6 +56,9 @@ public:
     QByteArray atomName(xcb_atom_t atom);
     // The bytes of one type from the owner, or nothing; `silent` is set on a time-out.
     std::optional<QByteArray> convert(xcb_atom_t target, qint64 change, bool& silent);
+    // The program that owns the clipboard, as its window and the server tell; nothing once the
+    // clipboard has moved on from this change.
+    std::optional<QString> ownerName(qint64 change);
 
 private:
     // Waits for the first event that `match` accepts, dropping the others; null on a time-out
@@ -64,6 +69,8 @@ private:
     std::optional<QByteArray> takeProperty(xcb_atom_t& type);
 
     const int timeoutMs_;
+    // What our own copies are labelled with.
+    const QString ownName_;
     std::atomic<bool> stopping_{false};
     xcb_connection_t* connection_ = nullptr;
     xcb_window_t window_ = 0;
@@ -127,6 +134,8 @@ public:
         return list ? fileURLsFromUriList(*list) : QList<QUrl>();
     }
 
+    std::optional<QString> ownerName() const override { return reader_.ownerName(change_); }
+
 private:
     const QList<xcb_atom_t>& targets() const {
         if (!targets_) {
@@ -158,7 +167,8 @@ private:
 };
 
 X11SelectionReader::Connection::Connection(int transferTimeoutMs)
-    : timeoutMs_(transferTimeoutMs) {
+    : timeoutMs_(transferTimeoutMs)
+    , ownName_(QCoreApplication::applicationName()) {
     connection_ = xcb_connect(nullptr, nullptr);
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (xcb_connection_has_error(connection_) == 0) {
@@ -198,6 +208,23 @@ void X11SelectionReader::Connection::read(qint64 change, const Pasteboard::Read&
     } else {
         read(NoContents());
     }
+}
+
+std::optional<QString> X11SelectionReader::Connection::ownerName(qint64 change) {
+    if (change != currentChange || stopping_ || window_ == 0) {
+        return std::nullopt;
+    }
+    const Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        connection_, xcb_get_selection_owner(connection_, clipboard_), nullptr));
+    if (!owner || owner->owner == XCB_WINDOW_NONE) {
+        return std::nullopt;
+    }
+    const X11ProgramName::WindowProgram program =
+        X11ProgramName::windowProgram(connection_, owner->owner, atom("_NET_WM_PID"));
+    if (program.windowClass) {
+        return program.windowClass;
+    }
+    return program.pid == ::getpid() ? ownName_ : X11ProgramName::processName(program.pid);
 }
 
 X11SelectionReader::X11SelectionReader(MainQueue& queue, int transferTimeoutMs)

@@ -1,6 +1,7 @@
 #include "platform/x11/X11Workspace.h"
 
 #include "platform/linux/FileManagerReveal.h"
+#include "platform/x11/X11ProgramName.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <xcb/xcb.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <memory>
@@ -60,25 +62,14 @@ std::optional<QString> X11Workspace::activeApplicationName() const {
     if (window == XCB_WINDOW_NONE) {
         return std::nullopt;
     }
-    // WM_CLASS holds two NUL-terminated strings: the instance name, then the class name.
-    XcbReply<xcb_get_property_reply_t> wmClass(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256), nullptr));
-    if (!wmClass) {
+    const X11ProgramName::WindowProgram program =
+        X11ProgramName::windowProgram(c, window, internAtom(c, "_NET_WM_PID"));
+    // With our own drawer in front, the user copies in some other program; naming ourselves
+    // would be wrong whenever the copy was not ours.
+    if (program.pid == ::getpid()) {
         return std::nullopt;
     }
-    const int length = xcb_get_property_value_length(wmClass.get());
-    const char* value = static_cast<const char*>(xcb_get_property_value(wmClass.get()));
-    const QList<QByteArray> parts = QByteArray(value, length).split('\0');
-    QString name;
-    if (parts.size() >= 2 && !parts.at(1).isEmpty()) {
-        name = QString::fromLocal8Bit(parts.at(1));
-    } else if (!parts.isEmpty()) {
-        name = QString::fromLocal8Bit(parts.at(0));
-    }
-    if (name.trimmed().isEmpty()) {
-        return std::nullopt;
-    }
-    return name;
+    return program.windowClass;
 }
 
 QIcon X11Workspace::iconForFile(const QString& path) const {

@@ -10,7 +10,8 @@ class X11Workspace final : public QObject, public Workspace {
 public:
     explicit X11Workspace(QObject* parent = nullptr);
 
-    // The class name (WM_CLASS) of the window named by _NET_ACTIVE_WINDOW.
+    // The class name (WM_CLASS) of the window named by _NET_ACTIVE_WINDOW; nothing while that
+    // window is one of ours.
     std::optional<QString> activeApplicationName() const override;
     QIcon iconForFile(const QString& path) const override;
     qint64 fileSize(const QString& path) const override;
