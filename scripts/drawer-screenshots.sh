@@ -3,7 +3,7 @@
 # translucency and rounded corners show as users see them.
 #
 # Usage: scripts/drawer-screenshots.sh [BUILD_DIR] [OUT_DIR]
-# Needs Xvfb, openbox, xcompmgr, xdotool, xclip and ImageMagick (scripts/install-deps.sh).
+# Needs Xvfb, openbox, xcompmgr, xdotool, xclip and ImageMagick (`scripts/install-deps.sh test`).
 set -euo pipefail
 
 build=$(realpath "${1:-build}")
