@@ -12,7 +12,6 @@
 #include "fakes/ManualMainQueue.h"
 #include "fakes/MemoryUserDefaults.h"
 #include "notes/NotesManager.h"
-#include "panel/DrawerStyle.h"
 #include "panel/PanelState.h"
 #include "platform/NotificationCenter.h"
 #include "platform/x11/X11Workspace.h"
@@ -20,6 +19,7 @@
 #include "shelf/FileShelfGrid.h"
 #include "shelf/FileShelfManager.h"
 #include "shelf/FileShelfView.h"
+#include "widgets/DrawerStyle.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,9 +4,9 @@
 // against the frames a 60 Hz screen would show, and the CPU they take.
 
 #include "app/AppModels.h"
+#include "drawer/DropdownPanel.h"
+#include "drawer/PanelContentView.h"
 #include "fakes/FakePlatform.h"
-#include "panel/DropdownPanel.h"
-#include "panel/PanelContentView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     QCoreApplication::instance()->installEventFilter(&watch);
 
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QRectF anchor(screen.center().x() - 12, 0, 24, 24); // the top centre, in points
+    const QRectF anchor(screen.center().x() - 12, screen.top(), 24, 24); // the top centre
     const double refresh = QGuiApplication::primaryScreen()->refreshRate();
 
     constexpr int rounds = 20;

@@ -2,11 +2,11 @@
 
 #include "app/AppModels.h"
 #include "clipboard/ClipboardManager.h"
-#include "notch/DropIntake.h"
+#include "drawer/DropdownPanel.h"
+#include "drawer/PanelContentView.h"
+#include "drops/DropIntake.h"
 #include "notch/NotchWindow.h"
 #include "notes/NotesManager.h"
-#include "panel/DropdownPanel.h"
-#include "panel/PanelContentView.h"
 #include "panel/PanelState.h"
 #include "platform/MainQueue.h"
 #include "platform/Platform.h"
@@ -32,14 +32,13 @@ AppDelegate::AppDelegate(const Platform& platform, SettingsManager& settings, Ap
 
 AppDelegate::~AppDelegate() = default;
 
-void AppDelegate::applicationDidFinishLaunching() {
-    // 1-2. The tray item; both buttons toggle the drawer.
-    statusItem_ = platform_.statusBar->statusItemWithLength(StatusItem::SquareLength);
+void AppDelegate::start() {
+    // The tray item; either button toggles the drawer.
+    statusItem_ = platform_.statusBar->addItem();
     if (statusItem_ && statusItem_->hasButton()) {
         statusItem_->setImage(QStringLiteral("tray"), QStringLiteral("Hodgebin"));
         statusItem_->setImageIsTemplate(true);
-        statusItem_->setAction(weakly(this, [](AppDelegate* self) { self->statusItemClicked(); }));
-        statusItem_->sendActionOn(StatusItem::LeftMouseUpMask | StatusItem::RightMouseUpMask);
+        connect(statusItem_.get(), &StatusItem::clicked, this, &AppDelegate::statusItemClicked);
     }
     setupPanel();
     if (settings_.showNotch()) {
@@ -63,8 +62,8 @@ void AppDelegate::setupPanel() {
     connect(content->settingsAction(), &QAction::triggered, this, &AppDelegate::openSettings);
     connect(content->quitAction(), &QAction::triggered, QCoreApplication::instance(),
             &QCoreApplication::quit, Qt::QueuedConnection);
-    connect(panel_.get(), &DropdownPanel::becameKey, this, &AppDelegate::panelBecameKey);
-    connect(panel_.get(), &DropdownPanel::resignedKey, this, &AppDelegate::panelResignedKey);
+    connect(panel_.get(), &DropdownPanel::activated, this, &AppDelegate::panelActivated);
+    connect(panel_.get(), &DropdownPanel::deactivated, this, &AppDelegate::panelDeactivated);
 }
 
 void AppDelegate::togglePanel(std::optional<DrawerTab> tab) {
@@ -105,7 +104,7 @@ void AppDelegate::showPanelBelowStatusItem() {
     if (!statusItem_ || !statusItem_->hasButton()) {
         return;
     }
-    panel_->showBelow(statusItem_->buttonFrame(), notchWindow_ ? notchWindow_->frame() : QRectF());
+    panel_->showBelow(statusItem_->geometry(), notchWindow_ ? notchWindow_->frame() : QRectF());
 }
 
 void AppDelegate::openSettings() {

@@ -34,8 +34,8 @@ public:
                 SettingsWindowController* settingsWindow = nullptr, QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    // The launch sequence.
-    void applicationDidFinishLaunching();
+    // Puts up the tray item, the drawer and the pill, and starts watching the clipboard.
+    void start();
 
     void statusItemClicked();
     // Shows the drawer under the tray icon when it is hidden, and hides it otherwise. Given a
@@ -76,8 +76,8 @@ private:
     void createNotchWindow();
     void setupHotkey();
     void unhoverNotch();
-    void panelBecameKey();
-    void panelResignedKey();
+    void panelActivated();
+    void panelDeactivated();
     bool pointerNearNotchOrPanel() const;
     void checkHoverHide();
     void startHoverHideTimer();

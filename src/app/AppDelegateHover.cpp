@@ -3,10 +3,10 @@
 #include "app/AppDelegate.h"
 
 #include "app/AppModels.h"
-#include "notch/DropIntake.h"
+#include "drawer/DropdownPanel.h"
+#include "drawer/PanelContentView.h"
+#include "drops/DropIntake.h"
 #include "notch/NotchWindow.h"
-#include "panel/DropdownPanel.h"
-#include "panel/PanelContentView.h"
 #include "platform/EventMonitors.h"
 #include "platform/Logging.h"
 #include "platform/MainQueue.h"
@@ -17,10 +17,6 @@
 #include <QPointer>
 
 namespace {
-
-constexpr quint64 pointerMask = InputEvent::MouseMovedMask | InputEvent::LeftMouseDraggedMask;
-// Every device-independent modifier but the function key.
-constexpr quint32 blockingModifiers = 0xFF7F0000u;
 
 // An event handler that holds the delegate weakly.
 EventMonitors::Handler weakHandler(AppDelegate* delegate, void (AppDelegate::*method)()) {
@@ -97,11 +93,9 @@ void AppDelegate::showPanelFromHover() {
     if (const std::optional<Screen> screen = platform_.screens->builtInScreen()) {
         // Centred on the screen, hanging from the notch: with its top edge on the screen's top
         // the pill, which stays above every window, would cover the middle of the tab bar.
-        const QRectF frame = panel_->frame();
         const double top =
-            screen->frame.bottom() - (notchWindow_ ? notchWindow_->notchHeight() : 0);
-        panel_->setFrameOrigin(
-            QPointF(screen->frame.center().x() - frame.width() * 0.5, top - frame.height()));
+            screen->geometry.top() + (notchWindow_ ? notchWindow_->notchHeight() : 0);
+        panel_->move(qRound(screen->geometry.center().x() - panel_->width() * 0.5), qRound(top));
         // Hovering leaves the keyboard with the program the user works in; clicking into the
         // drawer takes it (and pins the drawer open).
         panel_->animateIn(DropdownPanel::Activation::keepFocus);
@@ -114,18 +108,18 @@ void AppDelegate::showPanelFromHover() {
     stopHoverTracking();
     // Raw pointer motion is watched only from now until the drawer closes or is pinned.
     hoverGlobalMonitor_ = platform_.eventMonitors->addGlobalMonitor(
-        pointerMask, weakHandler(this, &AppDelegate::checkHoverHide));
+        InputEvent::MouseMove, weakHandler(this, &AppDelegate::checkHoverHide));
     hoverLocalMonitor_ = platform_.eventMonitors->addLocalMonitor(
-        pointerMask, weakHandler(this, &AppDelegate::checkHoverHide));
+        InputEvent::MouseMove, weakHandler(this, &AppDelegate::checkHoverHide));
 }
 
 bool AppDelegate::pointerNearNotchOrPanel() const {
-    const QPointF location = platform_.screens->mouseLocation();
+    const QPointF location = platform_.screens->cursorPosition();
     const auto grown = [](const QRectF& r) {
         return r.adjusted(-hoverMargin, -hoverMargin, hoverMargin, hoverMargin);
     };
     const bool nearNotch = notchWindow_ && grown(notchWindow_->frame()).contains(location);
-    const bool nearPanel = grown(panel_->frame()).contains(location);
+    const bool nearPanel = grown(QRectF(panel_->geometry())).contains(location);
     return nearNotch || nearPanel;
 }
 
@@ -184,7 +178,7 @@ void AppDelegate::stopHoverTracking() {
     }
 }
 
-void AppDelegate::panelResignedKey() {
+void AppDelegate::panelDeactivated() {
     // The drawer's own handler has just started hiding it; a drawer still showing is left be.
     if (panel_->isVisible()) {
         return;
@@ -194,7 +188,7 @@ void AppDelegate::panelResignedKey() {
     stopHoverTracking();
 }
 
-void AppDelegate::panelBecameKey() {
+void AppDelegate::panelActivated() {
     // The user clicked into a drawer opened by hovering: it stays open like a pinned one.
     if (!panelOpenedViaHover_) {
         return;
@@ -207,13 +201,11 @@ void AppDelegate::panelBecameKey() {
 void AppDelegate::setupHotkey() {
     QPointer<AppDelegate> self(this);
     hotkeyMonitor_ = platform_.eventMonitors->addGlobalMonitor(
-        InputEvent::KeyDownMask, [self](const InputEvent& event) {
-            if (!self || event.keyCode != InputEvent::GraveKeyCode) {
-                return;
-            }
-            // Only the function key may be held; with Caps Lock, Shift, Control, Alt, Super,
-            // a keypad key or Help the key is just typed.
-            if ((event.modifierFlags & blockingModifiers) != 0) {
+        InputEvent::KeyPress, [self](const InputEvent& event) {
+            // The key left of 1 on its own: with Caps Lock on or any modifier held it is just
+            // typed.
+            if (!self || !event.isKeyLeftOfOne || event.modifiers != Qt::NoModifier ||
+                event.capsLock) {
                 return;
             }
             // The key itself goes on to the program in front; nothing is taken from it.

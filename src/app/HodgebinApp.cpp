@@ -178,7 +178,7 @@ int runInstance(int argc, char** argv, const CommandLine& line) {
     }
 
     QTimer::singleShot(0, &delegate, [&delegate, line] {
-        delegate.applicationDidFinishLaunching();
+        delegate.start();
         // Started by `--toggle`: the drawer opens once everything is up.
         if (line.mode == Mode::Toggle) {
             delegate.toggleOnTab(line.tab);

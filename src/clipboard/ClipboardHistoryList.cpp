@@ -1,9 +1,9 @@
 #include "clipboard/ClipboardHistoryList.h"
 
 #include "clipboard/ClipboardManager.h"
-#include "panel/DrawerStyle.h"
 #include "panel/PanelState.h"
 #include "platform/MainQueue.h"
+#include "widgets/DrawerStyle.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -2,10 +2,10 @@
 
 #include "clipboard/ClipboardHistoryList.h"
 #include "clipboard/ClipboardManager.h"
-#include "panel/DrawerStyle.h"
-#include "panel/DrawerTabHeader.h"
-#include "panel/DrawerTextButton.h"
-#include "platform/x11/SymbolCatalogue.h"
+#include "widgets/DrawerStyle.h"
+#include "widgets/DrawerTabHeader.h"
+#include "widgets/DrawerTextButton.h"
+#include "widgets/SymbolCatalogue.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

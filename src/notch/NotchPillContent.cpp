@@ -1,10 +1,10 @@
 #include "notch/NotchPillContent.h"
 
 #include "clipboard/ClipboardManager.h"
-#include "panel/DrawerStyle.h"
-#include "platform/x11/SymbolCatalogue.h"
 #include "screenshots/ScreenshotManager.h"
 #include "shelf/FileShelfManager.h"
+#include "widgets/DrawerStyle.h"
+#include "widgets/SymbolCatalogue.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

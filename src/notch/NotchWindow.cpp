@@ -9,7 +9,6 @@
 #include "platform/MimeDragPasteboard.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Screens.h"
-#include "platform/x11/ScreenCoordinates.h"
 #include "platform/x11/X11Overlay.h"
 
 #include <QDragEnterEvent>
@@ -45,8 +44,7 @@ NotchWindow::NotchWindow(const DrawerContext& context, Screens& screens,
     }
     show();
     X11Overlay::keepOnTop(this);
-    connect(&screens_, &Screens::screenParametersChanged, this,
-            &NotchWindow::screenParametersChanged);
+    connect(&screens_, &Screens::screensChanged, this, &NotchWindow::screensChanged);
 }
 
 NotchWindow::~NotchWindow() {
@@ -56,8 +54,8 @@ NotchWindow::~NotchWindow() {
 }
 
 QRectF NotchWindow::notchRect(const Screen& screen) const {
-    return QRectF(screen.frame.center().x() - notchWidth_ * 0.5,
-                  screen.frame.bottom() - notchHeight_, notchWidth_, notchHeight_);
+    return QRectF(screen.geometry.center().x() - notchWidth_ * 0.5, screen.geometry.top(),
+                  notchWidth_, notchHeight_);
 }
 
 void NotchWindow::updateNotchGeometry() {
@@ -66,15 +64,15 @@ void NotchWindow::updateNotchGeometry() {
         return;
     }
     // No Linux screen reports a camera housing: the notch is the top bar's height, at least
-    // minimumHeight. (QRectF's bottom() is the larger y, the top in points.)
+    // minimumHeight.
     notchWidth_ = defaultWidth;
-    notchHeight_ = std::max(minimumHeight, screen->frame.bottom() - screen->visibleFrame.bottom());
+    notchHeight_ =
+        std::max(minimumHeight, screen->availableGeometry.top() - screen->geometry.top());
 }
 
 void NotchWindow::setFrame(const QRectF& frame) {
     frame_ = frame;
-    const QRectF qt = ScreenCoordinates::toQt(frame);
-    setGeometry(qt.toAlignedRect());
+    setGeometry(frame.toAlignedRect());
     pillView_->setGeometry(rect());
     pillContent_->setGeometry(rect());
 }
@@ -84,10 +82,10 @@ void NotchWindow::trackMouse(const QPointF& location) {
     if (!screen) {
         return;
     }
-    // The notch and one point above it, so the very top edge of the screen counts.
+    // The notch and the row of pixels just under it.
     QRectF zone = notchRect(*screen);
     zone.setHeight(zone.height() + 1);
-    // QRectF::contains includes the far edges; the zone is half-open like the platform's test.
+    // QRectF::contains includes the far edges; the zone is half-open.
     const bool inside = location.x() >= zone.left() && location.x() < zone.right() &&
                         location.y() >= zone.top() && location.y() < zone.bottom();
     if (inside) {
@@ -112,7 +110,7 @@ void NotchWindow::hoverEntered() {
     pillView_->setHovered(true);
     pillContent_->setHovering(true);
     // Wider by 10 on each side for the ears and 2 lower; the top stays on the screen's top.
-    setFrame(frame_.adjusted(-10, -2, 10, 0));
+    setFrame(frame_.adjusted(-10, 0, 10, 2));
 
     const double t0 = context_.mainQueue.uptime();
     qCDebug(lcNotch) << "hover entered at" << t0;
@@ -145,7 +143,7 @@ void NotchWindow::hoverExited() {
     }
 }
 
-void NotchWindow::screenParametersChanged() {
+void NotchWindow::screensChanged() {
     updateNotchGeometry();
     if (const std::optional<Screen> screen = screens_.builtInScreen()) {
         setFrame(notchRect(*screen));
@@ -167,17 +165,17 @@ void NotchWindow::updateMask() {
 
 void NotchWindow::enterEvent(QEnterEvent* event) {
     QWidget::enterEvent(event);
-    trackMouse(screens_.mouseLocation());
+    trackMouse(screens_.cursorPosition());
 }
 
 void NotchWindow::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
-    trackMouse(screens_.mouseLocation());
+    trackMouse(screens_.cursorPosition());
 }
 
 void NotchWindow::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
-    trackMouse(screens_.mouseLocation());
+    trackMouse(screens_.cursorPosition());
 }
 
 void NotchWindow::dragEnterEvent(QDragEnterEvent* event) {

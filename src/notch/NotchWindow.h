@@ -47,14 +47,14 @@ public:
     bool isHovered = false;
     void hoverExited();
 
-    // In points, origin lower left.
+    // Where the window stands, in the desktop's coordinates.
     QRectF frame() const { return frame_; }
     double notchWidth() const { return notchWidth_; }
     double notchHeight() const { return notchHeight_; }
 
     // The notch's place on a screen: top centre, its top edge on the screen's top edge.
     QRectF notchRect(const Screen& screen) const;
-    // Reacts to the pointer at this location (points).
+    // Reacts to the pointer at this position.
     void trackMouse(const QPointF& location);
 
     NotchPillView* pillView() const { return pillView_; }
@@ -74,7 +74,7 @@ private:
     void updateNotchGeometry();
     void setFrame(const QRectF& frame);
     void hoverEntered();
-    void screenParametersChanged();
+    void screensChanged();
     void updateMask();
 
     DrawerContext context_;

@@ -1,6 +1,6 @@
 #include "notes/BulletTextField.h"
 
-#include "panel/DrawerStyle.h"
+#include "widgets/DrawerStyle.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QInputMethodEvent>

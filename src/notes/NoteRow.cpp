@@ -1,6 +1,6 @@
 #include "notes/NoteRow.h"
 
-#include "panel/DrawerStyle.h"
+#include "widgets/DrawerStyle.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -4,7 +4,7 @@
 #include "notes/NoteRow.h"
 #include "notes/NotesEditor.h"
 #include "notes/NotesManager.h"
-#include "panel/DrawerStyle.h"
+#include "widgets/DrawerStyle.h"
 
 #include <QFocusEvent>
 #include <QMouseEvent>

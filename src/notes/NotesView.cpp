@@ -3,7 +3,7 @@
 #include "notes/NoteRowList.h"
 #include "notes/NotesEditor.h"
 #include "notes/NotesManager.h"
-#include "panel/DrawerStyle.h"
+#include "widgets/DrawerStyle.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>

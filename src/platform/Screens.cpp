@@ -11,5 +11,5 @@ std::optional<Screen> Screens::builtInScreen() const {
             return screen;
         }
     }
-    return mainScreen();
+    return primaryScreen();
 }

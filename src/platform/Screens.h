@@ -8,14 +8,13 @@
 
 #include <optional>
 
-// One display as the logic sees it: rectangles in points with the origin at the lower left of
-// the primary screen and y growing upwards.
+// One display, in Qt's logical coordinates of the whole desktop (y grows downwards).
 struct Screen {
     // The output's name (eDP-1, HDMI-2, ...).
     QString name;
-    QRectF frame;
-    // The frame less the desktop's own bars and docks.
-    QRectF visibleFrame;
+    QRectF geometry;
+    // The geometry less the desktop's own bars and docks.
+    QRectF availableGeometry;
     // Frames per second; 60 when the display does not say.
     double refreshRate = 60.0;
 
@@ -24,7 +23,7 @@ struct Screen {
     bool operator==(const Screen&) const = default;
 };
 
-// The displays, the pointer, and word when either arrangement changes.
+// The displays, the pointer, and word when the arrangement of the displays changes.
 class Screens : public QObject {
     Q_OBJECT
 public:
@@ -32,16 +31,15 @@ public:
 
     // In the order the desktop lists them.
     virtual QList<Screen> screens() const = 0;
-    // The primary screen; none when there is no screen at all.
-    virtual std::optional<Screen> mainScreen() const = 0;
-    // The pointer's position in points.
-    virtual QPointF mouseLocation() const = 0;
+    // None when there is no screen at all.
+    virtual std::optional<Screen> primaryScreen() const = 0;
+    virtual QPointF cursorPosition() const = 0;
 
-    // The first built-in display, else the main screen: where the notch and a hover-opened
+    // The first built-in display, else the primary screen: where the notch and a hover-opened
     // drawer go.
     std::optional<Screen> builtInScreen() const;
 
 Q_SIGNALS:
     // A resolution, a monitor plugged or unplugged, the primary screen or a bar changed.
-    void screenParametersChanged();
+    void screensChanged();
 };

@@ -1,6 +1,6 @@
 #include "screenshots/ScreenshotCell.h"
 
-#include "panel/DrawerStyle.h"
+#include "widgets/DrawerStyle.h"
 
 #include <QApplication>
 #include <QDrag>

@@ -1,13 +1,13 @@
 #include "screenshots/ScreenshotsView.h"
 
-#include "panel/DrawerStyle.h"
-#include "panel/DrawerTextButton.h"
 #include "panel/PanelState.h"
 #include "platform/MainQueue.h"
 #include "platform/Pasteboard.h"
 #include "screenshots/ScreenshotCell.h"
 #include "screenshots/ScreenshotItem.h"
 #include "screenshots/ScreenshotManager.h"
+#include "widgets/DrawerStyle.h"
+#include "widgets/DrawerTextButton.h"
 
 #include <QAbstractButton>
 #include <QEasingCurve>

@@ -1,8 +1,8 @@
 #include "settings/SettingsWindow.h"
 
-#include "platform/x11/SymbolCatalogue.h"
 #include "settings/AutostartEntry.h"
 #include "settings/SettingsManager.h"
+#include "widgets/SymbolCatalogue.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "shelf/FileShelfCell.h"
 
-#include "panel/DrawerStyle.h"
-#include "platform/x11/SymbolCatalogue.h"
+#include "widgets/DrawerStyle.h"
+#include "widgets/SymbolCatalogue.h"
 
 #include <QFontMetricsF>
 #include <QLocale>

@@ -1,11 +1,11 @@
 #include "shelf/FileShelfView.h"
 
-#include "panel/DrawerStyle.h"
-#include "panel/DrawerTabHeader.h"
-#include "panel/DrawerTextButton.h"
-#include "platform/x11/SymbolCatalogue.h"
 #include "shelf/FileShelfGrid.h"
 #include "shelf/FileShelfManager.h"
+#include "widgets/DrawerStyle.h"
+#include "widgets/DrawerTabHeader.h"
+#include "widgets/DrawerTextButton.h"
+#include "widgets/SymbolCatalogue.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -3,31 +3,31 @@
 #include "platform/EventMonitors.h"
 
 #include <map>
+#include <vector>
 
 // Monitors a test feeds events to by hand, as if the user typed or moved the pointer in
 // another program (global) or in ours (local).
 class FakeEventMonitors final : public EventMonitors {
 public:
     struct Monitor {
-        quint64 mask;
+        InputEvent::Types types;
         bool global;
         Handler handler;
     };
 
-    std::optional<Token> addGlobalMonitor(quint64 mask, Handler handler) override {
-        return add(mask, true, std::move(handler));
+    std::optional<Token> addGlobalMonitor(InputEvent::Types types, Handler handler) override {
+        return add(types, true, std::move(handler));
     }
-    std::optional<Token> addLocalMonitor(quint64 mask, Handler handler) override {
-        return add(mask, false, std::move(handler));
+    std::optional<Token> addLocalMonitor(InputEvent::Types types, Handler handler) override {
+        return add(types, false, std::move(handler));
     }
     void removeMonitor(Token token) override { monitors.erase(token); }
 
-    // Delivers to every monitor of that kind whose mask asks for the event.
+    // Delivers to every monitor of that kind that asks for the event's type.
     void send(const InputEvent& event, bool global = true) {
-        const quint64 bit = quint64(1) << int(event.type);
         std::vector<Token> tokens;
         for (const auto& [token, m] : monitors) {
-            if (m.global == global && (m.mask & bit) != 0) {
+            if (m.global == global && m.types.testFlag(event.type)) {
                 tokens.push_back(token);
             }
         }
@@ -39,15 +39,17 @@ public:
             }
         }
     }
-    void moveMouse(bool global = true) { send(InputEvent{InputEvent::Type::MouseMoved}, global); }
-    void pressKey(int keyCode, quint32 flags = 0) {
-        send(InputEvent{InputEvent::Type::KeyDown, keyCode, flags}, true);
+    void moveMouse(bool global = true) { send(InputEvent{}, global); }
+    // A key typed in another program.
+    void pressKey(InputEvent key) {
+        key.type = InputEvent::KeyPress;
+        send(key, true);
     }
 
-    int count(quint64 mask) const {
+    int count(InputEvent::Type type) const {
         int n = 0;
         for (const auto& [token, m] : monitors) {
-            n += (m.mask & mask) != 0 ? 1 : 0;
+            n += m.types.testFlag(type) ? 1 : 0;
         }
         return n;
     }
@@ -56,12 +58,12 @@ public:
     std::map<Token, Monitor> monitors;
 
 private:
-    std::optional<Token> add(quint64 mask, bool global, Handler handler) {
+    std::optional<Token> add(InputEvent::Types types, bool global, Handler handler) {
         if (refuse) {
             return std::nullopt;
         }
         const Token token = next_++;
-        monitors[token] = {mask, global, std::move(handler)};
+        monitors[token] = {types, global, std::move(handler)};
         return token;
     }
     Token next_ = 1;

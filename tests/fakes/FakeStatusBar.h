@@ -11,29 +11,20 @@ public:
         accessibilityDescription = description;
     }
     void setImageIsTemplate(bool value) override { isTemplate = value; }
-    void setAction(std::function<void()> a) override { action = std::move(a); }
-    void sendActionOn(int mask) override { eventMask = mask; }
-    QRectF buttonFrame() const override { return frame; }
+    QRectF geometry() const override { return rect; }
 
-    void click(int mouseUpMask) {
-        if ((eventMask & mouseUpMask) != 0 && action) {
-            action();
-        }
-    }
+    void click() { Q_EMIT clicked(); }
 
     bool button = true;
     QString symbolName;
     QString accessibilityDescription;
     bool isTemplate = false;
-    std::function<void()> action;
-    int eventMask = LeftMouseUpMask;
-    QRectF frame{940, 1056, 24, 24};
+    QRectF rect{940, 0, 24, 24};
 };
 
 class FakeStatusBar final : public StatusBar {
 public:
-    std::unique_ptr<StatusItem> statusItemWithLength(double length) override {
-        requestedLength = length;
+    std::unique_ptr<StatusItem> addItem() override {
         auto item = std::make_unique<FakeStatusItem>();
         item->button = withButton;
         lastItem = item.get();
@@ -41,6 +32,5 @@ public:
     }
 
     bool withButton = true;
-    double requestedLength = 0;
     FakeStatusItem* lastItem = nullptr;
 };

@@ -1,4 +1,4 @@
-#include "notch/DropIntake.h"
+#include "drops/DropIntake.h"
 #include "clipboard/ClipboardManager.h"
 #include "fakes/FakeDragPasteboard.h"
 #include "fakes/FakePasteboard.h"

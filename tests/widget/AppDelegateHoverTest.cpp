@@ -1,8 +1,8 @@
 #include "app/AppDelegate.h"
 #include "app/AppModels.h"
+#include "drawer/DropdownPanel.h"
 #include "fakes/FakePlatform.h"
 #include "notch/NotchWindow.h"
-#include "panel/DropdownPanel.h"
 #include "settings/SettingsManager.h"
 
 #include <QJsonObject>
@@ -14,10 +14,8 @@
 
 namespace {
 
-constexpr quint64 pointerMask = InputEvent::MouseMovedMask | InputEvent::LeftMouseDraggedMask;
-
 // A launched delegate over the fakes: one 1920 x 1080 screen, the notch at its top centre
-// (870..1050 wide, 1055..1080 high) and a manual clock.
+// (870..1050 across, 0..25 down) and a manual clock.
 struct HoverApp {
     explicit HoverApp(const std::function<void(FakePlatform&)>& prepare = {}) {
         if (prepare) {
@@ -27,7 +25,7 @@ struct HoverApp {
         settings = std::make_unique<SettingsManager>(fake.userDefaults);
         models = std::make_unique<AppModels>(platform);
         delegate = std::make_unique<AppDelegate>(platform, *settings, *models);
-        delegate->applicationDidFinishLaunching();
+        delegate->start();
     }
 
     DropdownPanel& panel() const { return *delegate->panel(); }
@@ -35,7 +33,7 @@ struct HoverApp {
 
     // The pointer arrives on the notch, as its window sees it.
     void hoverNotch() {
-        fake.screens.pointer = QPointF(960, 1070);
+        fake.screens.pointer = QPointF(960, 10);
         notch().trackMouse(fake.screens.pointer);
     }
     // The pointer moves to a place, as the input monitors see it.
@@ -44,9 +42,9 @@ struct HoverApp {
         fake.eventMonitors.moveMouse();
     }
     bool shown() const { return panel().isVisible() && !panel().isHiding(); }
-    int pointerMonitors() const { return fake.eventMonitors.count(pointerMask); }
-    void pressKey(int code, quint32 flags = 0) {
-        fake.eventMonitors.pressKey(code, flags);
+    int pointerMonitors() const { return fake.eventMonitors.count(InputEvent::MouseMove); }
+    void pressKey(const InputEvent& key) {
+        fake.eventMonitors.pressKey(key);
         fake.mainQueue.runPending();
         panel().finishAnimation();
     }
@@ -57,6 +55,16 @@ struct HoverApp {
     std::unique_ptr<AppModels> models;
     std::unique_ptr<AppDelegate> delegate;
 };
+
+// The key left of 1 as a US layout types it.
+InputEvent grave(Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool capsLock = false) {
+    InputEvent key;
+    key.key = Qt::Key_QuoteLeft;
+    key.isKeyLeftOfOne = true;
+    key.modifiers = modifiers;
+    key.capsLock = capsLock;
+    return key;
+}
 
 QJsonObject notchStatus(const HoverApp& app) {
     return app.delegate->status().value(QStringLiteral("notch")).toObject();
@@ -69,29 +77,29 @@ TEST(AppDelegateHover, HoverOpensTheDrawerAtTheTopAndItClosesOnlyOnceThePointerS
     EXPECT_EQ(app.pointerMonitors(), 0); // nothing watches the pointer while resting
     app.hoverNotch();
     ASSERT_TRUE(app.shown());
-    const QRectF frame = app.panel().frame();
+    const QRectF frame(app.panel().geometry());
     EXPECT_DOUBLE_EQ(frame.center().x(), 960);
     app.panel().finishAnimation();
-    EXPECT_DOUBLE_EQ(app.panel().frame().bottom(), 1080 - 25); // hanging from the notch
+    EXPECT_EQ(app.panel().geometry().top(), 25); // hanging from the notch
     EXPECT_EQ(app.pointerMonitors(), 2);
 
     // Down from the notch across the drawer, and just beside it: still near.
-    app.moveTo(960, 1050);
-    app.moveTo(frame.left() - 10, 900);
+    app.moveTo(960, 30);
+    app.moveTo(frame.left() - 10, 180);
     app.fake.mainQueue.advance(0.1);
     EXPECT_TRUE(app.shown());
 
     // Away and back within the delay: the drawer stays.
-    app.moveTo(300, 300);
+    app.moveTo(300, 780);
     app.fake.mainQueue.advance(0.03);
-    app.moveTo(960, 900);
+    app.moveTo(960, 180);
     app.fake.mainQueue.advance(0.2);
     EXPECT_TRUE(app.shown());
 
     // Moving about outside does not push the deadline back.
-    app.moveTo(300, 300);
+    app.moveTo(300, 780);
     app.fake.mainQueue.advance(0.04);
-    app.moveTo(320, 310);
+    app.moveTo(320, 770);
     app.fake.mainQueue.advance(0.019);
     EXPECT_TRUE(app.shown());
     app.fake.mainQueue.advance(0.002);
@@ -106,14 +114,14 @@ TEST(AppDelegateHover, ACheckThatFindsThePointerBackLetsTheNextDepartureCloseThe
     HoverApp app;
     app.hoverNotch();
     app.panel().finishAnimation();
-    app.moveTo(300, 300);
+    app.moveTo(300, 780);
     // Back on the drawer without a move being seen before the check runs.
-    app.fake.screens.pointer = QPointF(960, 900);
+    app.fake.screens.pointer = QPointF(960, 180);
     app.fake.mainQueue.advance(0.1);
     EXPECT_TRUE(app.shown());
 
     // Staying away without moving after one move still closes it.
-    app.moveTo(300, 300);
+    app.moveTo(300, 780);
     app.fake.mainQueue.advance(0.1);
     EXPECT_FALSE(app.shown());
 }
@@ -122,44 +130,53 @@ TEST(AppDelegateHover, ClickingIntoAHoverOpenedDrawerPinsItAndTheTrayClosesOneTh
     HoverApp app;
     app.hoverNotch();
     app.panel().finishAnimation();
-    Q_EMIT app.panel().becameKey(); // the user clicked into it
+    Q_EMIT app.panel().activated(); // the user clicked into it
     EXPECT_EQ(app.pointerMonitors(), 0);
     EXPECT_FALSE(app.notch().isHovered);
-    app.moveTo(300, 300);
+    app.moveTo(300, 780);
     app.fake.mainQueue.advance(1);
     EXPECT_TRUE(app.shown());
 
-    app.fake.statusBar.lastItem->click(StatusItem::LeftMouseUpMask);
+    app.fake.statusBar.lastItem->click();
     app.panel().finishAnimation();
     ASSERT_FALSE(app.panel().isVisible());
 
     app.hoverNotch();
     app.panel().finishAnimation();
     ASSERT_TRUE(app.notch().isHovered);
-    app.fake.statusBar.lastItem->click(StatusItem::RightMouseUpMask);
+    app.fake.statusBar.lastItem->click();
     EXPECT_FALSE(app.shown());
     EXPECT_FALSE(app.notch().isHovered); // the pill shrinks back at once
     EXPECT_EQ(app.pointerMonitors(), 0);
 }
 
-TEST(AppDelegateHover, GraveKeyTogglesTheDrawerWithNoModifierButTheFunctionKey) {
+TEST(AppDelegateHover, TheKeyLeftOfOneTogglesTheDrawerOnlyWithNoModifierAndNoCapsLock) {
     HoverApp app;
-    EXPECT_EQ(app.fake.eventMonitors.count(InputEvent::KeyDownMask), 1);
-    app.pressKey(InputEvent::GraveKeyCode);
+    EXPECT_EQ(app.fake.eventMonitors.count(InputEvent::KeyPress), 1);
+    app.pressKey(grave());
     EXPECT_TRUE(app.shown());
-    app.pressKey(InputEvent::GraveKeyCode);
+    app.pressKey(grave());
     EXPECT_FALSE(app.panel().isVisible());
 
-    for (const quint32 flags :
-         {InputEvent::CapsLockFlag, InputEvent::ShiftFlag, InputEvent::ControlFlag,
-          InputEvent::OptionFlag, InputEvent::CommandFlag, InputEvent::NumericPadFlag,
-          InputEvent::HelpFlag, InputEvent::ShiftFlag | InputEvent::FunctionFlag}) {
-        app.pressKey(InputEvent::GraveKeyCode, flags);
-        EXPECT_FALSE(app.panel().isVisible()) << "flags " << flags;
+    app.pressKey(grave(Qt::NoModifier, true));
+    EXPECT_FALSE(app.panel().isVisible()) << "Caps Lock";
+    for (const Qt::KeyboardModifiers modifiers :
+         {Qt::KeyboardModifiers(Qt::ShiftModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
+          Qt::KeyboardModifiers(Qt::AltModifier), Qt::KeyboardModifiers(Qt::MetaModifier),
+          Qt::KeyboardModifiers(Qt::KeypadModifier),
+          Qt::KeyboardModifiers(Qt::GroupSwitchModifier)}) {
+        app.pressKey(grave(modifiers));
+        EXPECT_FALSE(app.panel().isVisible()) << "modifiers " << modifiers.toInt();
     }
-    app.pressKey(InputEvent::GraveKeyCode + 1);
+    // The key the layout types a grave accent with elsewhere is not the hotkey.
+    InputEvent elsewhere = grave();
+    elsewhere.isKeyLeftOfOne = false;
+    app.pressKey(elsewhere);
     EXPECT_FALSE(app.panel().isVisible());
-    app.pressKey(InputEvent::GraveKeyCode, InputEvent::FunctionFlag);
+    // Whatever the layout types with the key left of 1, it is the hotkey.
+    InputEvent deadCircumflex = grave();
+    deadCircumflex.key = Qt::Key_Dead_Circumflex;
+    app.pressKey(deadCircumflex);
     EXPECT_TRUE(app.shown());
 }
 
@@ -168,8 +185,8 @@ TEST(AppDelegateHover, TheNotchSettingBuildsAndDropsTheOverlayAndStatusSaysSo) {
         fake.userDefaults.values = {{QStringLiteral("replaceNotch"), false}};
     });
     EXPECT_EQ(app.delegate->notchWindow(), nullptr);
-    EXPECT_EQ(notchStatus(app), (QJsonObject{{QStringLiteral("shown"), false},
-                                             {QStringLiteral("hovered"), false}}));
+    EXPECT_EQ(notchStatus(app),
+              (QJsonObject{{QStringLiteral("shown"), false}, {QStringLiteral("hovered"), false}}));
 
     app.delegate->setNotchVisible(true);
     NotchWindow* first = app.delegate->notchWindow();
@@ -177,8 +194,8 @@ TEST(AppDelegateHover, TheNotchSettingBuildsAndDropsTheOverlayAndStatusSaysSo) {
     app.delegate->setNotchVisible(true);
     EXPECT_EQ(app.delegate->notchWindow(), first);
     app.hoverNotch();
-    EXPECT_EQ(notchStatus(app), (QJsonObject{{QStringLiteral("shown"), true},
-                                             {QStringLiteral("hovered"), true}}));
+    EXPECT_EQ(notchStatus(app),
+              (QJsonObject{{QStringLiteral("shown"), true}, {QStringLiteral("hovered"), true}}));
 
     app.delegate->setNotchVisible(false);
     EXPECT_EQ(app.delegate->notchWindow(), nullptr);

@@ -53,29 +53,27 @@ struct AppOverFakes {
 
 } // namespace
 
-TEST(AppDelegate, LaunchPutsTheTrayItemUpWithBothButtonsWired) {
+TEST(AppDelegate, LaunchPutsTheTrayItemUpAndAClickOnItTogglesTheDrawer) {
     AppOverFakes app;
     EXPECT_EQ(app.delegate->statusItem(), nullptr);
-    app.delegate->applicationDidFinishLaunching();
+    app.delegate->start();
 
     const FakeStatusBar& bar = app.fake.statusBar;
     ASSERT_NE(bar.lastItem, nullptr);
     EXPECT_EQ(app.delegate->statusItem(), bar.lastItem);
-    EXPECT_EQ(bar.requestedLength, StatusItem::SquareLength);
     EXPECT_EQ(bar.lastItem->symbolName, QStringLiteral("tray"));
     EXPECT_EQ(bar.lastItem->accessibilityDescription, QStringLiteral("Hodgebin"));
     EXPECT_TRUE(bar.lastItem->isTemplate);
-    EXPECT_EQ(bar.lastItem->eventMask, 20);
-    EXPECT_TRUE(bool(bar.lastItem->action));
+    bar.lastItem->click();
+    EXPECT_TRUE(app.delegate->isPanelVisible());
 }
 
 TEST(AppDelegate, ItemWithoutAButtonIsLeftBareAndLaunchGoesOn) {
     AppOverFakes app([](FakePlatform& fake) { fake.statusBar.withButton = false; });
-    app.delegate->applicationDidFinishLaunching();
+    app.delegate->start();
 
     ASSERT_NE(app.fake.statusBar.lastItem, nullptr);
     EXPECT_TRUE(app.fake.statusBar.lastItem->symbolName.isEmpty());
-    EXPECT_FALSE(bool(app.fake.statusBar.lastItem->action));
     EXPECT_TRUE(app.clipboard->isPolling());
 }
 
@@ -97,7 +95,7 @@ TEST(AppDelegate, LaunchStartsTheClipboardPollWhichIgnoresWhatWasAlreadyCopied) 
     AppOverFakes app([](FakePlatform& fake) {
         fake.pasteboard.copyText(QStringLiteral("copied before launch"));
     });
-    app.delegate->applicationDidFinishLaunching();
+    app.delegate->start();
     EXPECT_TRUE(app.clipboard->isPolling());
     app.fake.mainQueue.advance(1.0);
     EXPECT_TRUE(app.clipboard->items().isEmpty());
@@ -115,7 +113,7 @@ TEST(AppDelegate, StatusCountsClipboardEntriesAndNamesTheirKindsButNeverTheirCon
                                               {QStringLiteral("pinned"), 0},
                                               {QStringLiteral("kinds"), QJsonArray()}}));
 
-    app.delegate->applicationDidFinishLaunching();
+    app.delegate->start();
     FakePasteboard& pasteboard = app.fake.pasteboard;
     pasteboard.copy({{PasteboardType::fileURL, "file:///home/u/secret-plans.odt"}});
     app.fake.mainQueue.advance(0.5);
@@ -164,7 +162,7 @@ TEST(AppDelegate, StatusCountsShelfFilesAndNotesButNeverShowsThem) {
 TEST(AppDelegate, TheScreenshotListWatchesItsFolderAndStatusReportsIt) {
     QTemporaryDir folder;
     AppOverFakes app([&](FakePlatform& fake) { fake.screenCapture.answer = folder.path(); });
-    app.delegate->applicationDidFinishLaunching();
+    app.delegate->start();
 
     const ScreenshotManager& shots = app.models->screenshots();
     EXPECT_NE(shots.dirSource(), nullptr);

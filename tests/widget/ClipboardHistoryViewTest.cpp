@@ -2,8 +2,8 @@
 #include "TabViewModels.h"
 #include "clipboard/ClipboardHistoryList.h"
 #include "clipboard/ClipboardRow.h"
-#include "panel/DrawerTextButton.h"
 #include "support/EncodedImage.h"
+#include "widgets/DrawerTextButton.h"
 
 #include <QApplication>
 #include <QHelpEvent>

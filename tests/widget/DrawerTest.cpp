@@ -1,20 +1,20 @@
 #include "app/AppDelegate.h"
 #include "app/AppModels.h"
 #include "clipboard/ClipboardManager.h"
+#include "drawer/CopiedBadge.h"
+#include "drawer/DropHostingView.h"
+#include "drawer/DropdownPanel.h"
+#include "drawer/PanelContentView.h"
+#include "drawer/TabButton.h"
 #include "fakes/FakePlatform.h"
 #include "notes/NotesManager.h"
-#include "panel/CopiedBadge.h"
-#include "panel/DropHostingView.h"
-#include "panel/DropdownPanel.h"
-#include "panel/PanelContentView.h"
 #include "panel/PanelNotifications.h"
 #include "panel/PanelState.h"
-#include "panel/TabButton.h"
 #include "platform/DragPasteboard.h"
-#include "platform/x11/SymbolCatalogue.h"
 #include "screenshots/ScreenshotManager.h"
 #include "settings/SettingsManager.h"
 #include "shelf/FileShelfManager.h"
+#include "widgets/SymbolCatalogue.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -220,7 +220,7 @@ protected:
     ToggleTest() {
         settings = std::make_unique<SettingsManager>(fake.userDefaults);
         delegate = std::make_unique<AppDelegate>(platform, *settings, *models);
-        delegate->applicationDidFinishLaunching();
+        delegate->start();
     }
 
     QJsonObject drawerStatus() const {
@@ -241,8 +241,8 @@ TEST_F(ToggleTest, TheTrayTogglesTheDrawerUnderItsIconInsideTheScreen) {
     // An icon at the right edge of the screen: the drawer stays on the screen.
     FakeStatusItem* item = fake.statusBar.lastItem;
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    item->frame = QRectF(screen.right() - 20, screen.height() - 24, 20, 24);
-    item->click(StatusItem::RightMouseUpMask);
+    item->rect = QRectF(screen.right() - 20, screen.top(), 20, 24);
+    item->click();
     drawer->finishAnimation();
     EXPECT_TRUE(drawer->isVisible());
     EXPECT_EQ(drawer->geometry().right(), screen.right());
@@ -250,7 +250,7 @@ TEST_F(ToggleTest, TheTrayTogglesTheDrawerUnderItsIconInsideTheScreen) {
     EXPECT_EQ(drawerStatus(), (QJsonObject{{QStringLiteral("visible"), true},
                                            {QStringLiteral("tab"), QStringLiteral("Clips")}}));
 
-    item->click(StatusItem::LeftMouseUpMask);
+    item->click();
     drawer->finishAnimation();
     EXPECT_FALSE(drawer->isVisible());
 

@@ -1,8 +1,8 @@
 #include "shelf/FileShelfView.h"
 #include "TabViewModels.h"
-#include "panel/DrawerTextButton.h"
 #include "shelf/FileShelfCell.h"
 #include "shelf/FileShelfGrid.h"
+#include "widgets/DrawerTextButton.h"
 
 #include <QFile>
 #include <QMimeData>

@@ -148,61 +148,63 @@ TEST(NotchPillContent, RowShowsOnlyWhatThereIsToCount) {
 
 TEST(NotchWindow, SitsAtTheTopCentreOfTheBuiltInScreenElseThePrimaryOne) {
     NotchOverFakes app;
-    // A primary external screen on the right of the notebook's own panel.
-    app.fake.screens.list = {FakeScreens::standard(QStringLiteral("DP-2"), 1440, 2560, 1440, 30),
-                             FakeScreens::standard(QStringLiteral("eDP-1"), 0, 1440, 900, 20)};
+    // A primary external screen on the right of the notebook's own panel, their lower edges
+    // in line.
+    app.fake.screens.list = {
+        FakeScreens::standard(QStringLiteral("DP-2"), 1440, 2560, 1440, 30),
+        FakeScreens::standard(QStringLiteral("eDP-1"), 0, 1440, 900, 20, 1440 - 900)};
     NotchWindow& notch = app.open();
-    EXPECT_EQ(notch.frame(), QRectF(720 - 90, 900 - 25, 180, 25)); // bar lower than 25
+    EXPECT_EQ(notch.frame(), QRectF(720 - 90, 1440 - 900, 180, 25)); // bar lower than 25
 
     // The notebook's lid closed: the primary screen, whose bar is taller.
     app.fake.screens.rearrange(
         {FakeScreens::standard(QStringLiteral("DP-2"), 1440, 2560, 1440, 30)});
-    EXPECT_EQ(notch.frame(), QRectF(1440 + 1280 - 90, 1440 - 30, 180, 30));
+    EXPECT_EQ(notch.frame(), QRectF(1440 + 1280 - 90, 0, 180, 30));
 
     // Every screen gone: the window stays where it was and ignores the pointer.
     app.fake.screens.rearrange({});
-    EXPECT_EQ(notch.frame(), QRectF(1440 + 1280 - 90, 1440 - 30, 180, 30));
-    app.pointAt(2720, 1440);
+    EXPECT_EQ(notch.frame(), QRectF(1440 + 1280 - 90, 0, 180, 30));
+    app.pointAt(2720, 0);
     EXPECT_FALSE(notch.isHovered);
 }
 
 TEST(NotchWindow, PointerOnTheNotchGrowsThePillAndLeavingShrinksItUnlessTheDrawerIsOpen) {
     NotchOverFakes app;
     NotchWindow& notch = app.open();
-    const QRectF resting(960 - 90, 1080 - 25, 180, 25);
+    const QRectF resting(960 - 90, 0, 180, 25);
     ASSERT_EQ(notch.frame(), resting);
 
-    app.pointAt(960, 1080); // the very top edge of the screen counts
+    app.pointAt(960, 0); // the very top edge of the screen counts
     EXPECT_TRUE(notch.isHovered);
     EXPECT_EQ(app.hovers, 1);
-    EXPECT_EQ(notch.frame(), resting.adjusted(-10, -2, 10, 0));
+    EXPECT_EQ(notch.frame(), resting.adjusted(-10, 0, 10, 2));
     EXPECT_TRUE(notch.pillView()->isHovered());
     EXPECT_TRUE(notch.pillContent()->isHovering());
-    app.pointAt(900, 1060);
+    app.pointAt(900, 20);
     EXPECT_EQ(app.hovers, 2); // every move inside tells the owner again
 
     // Out of the notch while the drawer shows: the pill stays grown.
     app.panelVisible = true;
-    app.pointAt(900, 900);
+    app.pointAt(900, 180);
     EXPECT_TRUE(notch.isHovered);
     app.panelVisible = false;
-    app.pointAt(862, 1070); // inside the grown window, but outside the notch itself
+    app.pointAt(862, 10); // inside the grown window, but outside the notch itself
     EXPECT_FALSE(notch.isHovered);
     EXPECT_EQ(notch.frame(), resting);
     EXPECT_FALSE(notch.pillView()->isHovered());
     EXPECT_EQ(app.hovers, 2);
 
     // A screen change while hovered puts the window back to its resting size at once.
-    app.pointAt(960, 1070);
+    app.pointAt(960, 10);
     app.fake.screens.rearrange({FakeScreens::standard(QStringLiteral("HDMI-1"), 0, 1280, 1024)});
-    EXPECT_EQ(notch.frame(), QRectF(640 - 90, 1024 - 25, 180, 25));
+    EXPECT_EQ(notch.frame(), QRectF(640 - 90, 0, 180, 25));
     EXPECT_TRUE(notch.isHovered);
 }
 
 TEST(NotchWindow, EarsGrowOverTheirDurationAndStopAtTheTargetOrWhenThePointerLeaves) {
     NotchOverFakes app;
     NotchWindow& notch = app.open();
-    app.pointAt(960, 1070);
+    app.pointAt(960, 10);
     EXPECT_EQ(notch.pillView()->earProtrusion(), 0);
     EXPECT_TRUE(notch.isAnimatingEars());
 
@@ -215,10 +217,10 @@ TEST(NotchWindow, EarsGrowOverTheirDurationAndStopAtTheTargetOrWhenThePointerLea
     EXPECT_EQ(app.fake.mainQueue.pendingCount(), 0);
 
     // Leaving half way: the resting pill gets no ears afterwards.
-    app.pointAt(500, 500);
-    app.pointAt(960, 1070);
+    app.pointAt(500, 580);
+    app.pointAt(960, 10);
     app.fake.mainQueue.advance(0.05);
-    app.pointAt(500, 500);
+    app.pointAt(500, 580);
     app.fake.mainQueue.advance(0.2);
     EXPECT_FALSE(notch.isAnimatingEars());
     EXPECT_EQ(notch.pillView()->earProtrusion(), 0);

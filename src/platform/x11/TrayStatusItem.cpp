@@ -1,7 +1,6 @@
 #include "platform/x11/TrayStatusItem.h"
 
-#include "platform/x11/ScreenCoordinates.h"
-#include "platform/x11/SymbolCatalogue.h"
+#include "widgets/SymbolCatalogue.h"
 
 #include <QGuiApplication>
 #include <QIcon>
@@ -27,8 +26,8 @@ QScreen* builtInOrPrimaryScreen() {
 } // namespace
 
 TrayStatusItem::TrayStatusItem(QObject* parent)
-    : QObject(parent) {
-    connect(&tray_, &QSystemTrayIcon::activated, this, &TrayStatusItem::activated);
+    : StatusItem(parent) {
+    connect(&tray_, &QSystemTrayIcon::activated, this, &TrayStatusItem::trayActivated);
 }
 
 TrayStatusItem::~TrayStatusItem() {
@@ -78,36 +77,22 @@ void TrayStatusItem::redraw() {
     tray_.setIcon(icon);
 }
 
-void TrayStatusItem::setAction(std::function<void()> action) {
-    action_ = std::move(action);
-}
-
-void TrayStatusItem::sendActionOn(int eventMask) {
-    eventMask_ = eventMask;
-}
-
-void TrayStatusItem::activated(QSystemTrayIcon::ActivationReason reason) {
-    int event = 0;
+void TrayStatusItem::trayActivated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
     case QSystemTrayIcon::DoubleClick: // the second press of a double click is a click too
-        event = LeftMouseUpMask;
-        break;
     case QSystemTrayIcon::Context:
-        event = RightMouseUpMask;
+        Q_EMIT clicked();
         break;
     default:
-        return;
-    }
-    if ((eventMask_ & event) != 0 && action_) {
-        action_();
+        break;
     }
 }
 
-QRectF TrayStatusItem::buttonFrame() const {
-    const QRect geometry = tray_.geometry();
-    if (geometry.isValid() && !geometry.isEmpty()) {
-        return ScreenCoordinates::fromQt(QRectF(geometry));
+QRectF TrayStatusItem::geometry() const {
+    const QRect icon = tray_.geometry();
+    if (icon.isValid() && !icon.isEmpty()) {
+        return QRectF(icon);
     }
     // Trays that cannot say where the icon is (or no tray at all): stand at the top centre of
     // the built-in screen, in its top bar, so the drawer still drops from there.
@@ -119,11 +104,9 @@ QRectF TrayStatusItem::buttonFrame() const {
     const QRect available = screen->availableGeometry();
     const int barHeight = available.top() > full.top() ? available.top() - full.top() : 24;
     const qreal width = 24;
-    return ScreenCoordinates::fromQt(
-        QRectF(full.center().x() + 1 - width / 2.0, full.top(), width, barHeight));
+    return QRectF(full.center().x() + 1 - width / 2.0, full.top(), width, barHeight);
 }
 
-std::unique_ptr<StatusItem> TrayStatusBar::statusItemWithLength(double /*length*/) {
-    // Tray icons are square whatever is asked.
+std::unique_ptr<StatusItem> TrayStatusBar::addItem() {
     return std::make_unique<TrayStatusItem>();
 }

@@ -2,12 +2,10 @@
 
 #include "platform/StatusItem.h"
 
-#include <QObject>
 #include <QSystemTrayIcon>
 
-// The status item as a tray icon. Left and right clicks are reported as the mouse-up events
-// they stand for, filtered by the mask given to sendActionOn.
-class TrayStatusItem final : public QObject, public StatusItem {
+// The status item as a tray icon.
+class TrayStatusItem final : public StatusItem {
     Q_OBJECT
 public:
     explicit TrayStatusItem(QObject* parent = nullptr);
@@ -16,24 +14,20 @@ public:
     bool hasButton() const override { return true; }
     void setImage(const QString& symbolName, const QString& accessibilityDescription) override;
     void setImageIsTemplate(bool isTemplate) override;
-    void setAction(std::function<void()> action) override;
-    void sendActionOn(int eventMask) override;
-    QRectF buttonFrame() const override;
+    QRectF geometry() const override;
 
     bool isTrayAvailable() const;
 
 private:
-    void activated(QSystemTrayIcon::ActivationReason reason);
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
     void redraw();
 
     QSystemTrayIcon tray_;
     QString symbolName_;
     bool template_ = false;
-    std::function<void()> action_;
-    int eventMask_ = LeftMouseUpMask;
 };
 
 class TrayStatusBar final : public StatusBar {
 public:
-    std::unique_ptr<StatusItem> statusItemWithLength(double length) override;
+    std::unique_ptr<StatusItem> addItem() override;
 };

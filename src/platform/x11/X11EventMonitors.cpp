@@ -19,12 +19,6 @@
 
 namespace {
 
-constexpr quint64 pointerMask = InputEvent::MouseMovedMask | InputEvent::LeftMouseDraggedMask;
-
-// X key codes of the keys that have a code of their own in the logic.
-constexpr quint32 x11GraveKey = 49;
-constexpr quint32 x11BackSpaceKey = 22;
-
 bool isActive(xkb_state* state, const char* name) {
     return xkb_state_mod_name_is_active(state, name, XKB_STATE_MODS_EFFECTIVE) > 0;
 }
@@ -50,35 +44,53 @@ X11EventMonitors::~X11EventMonitors() {
     }
 }
 
-int X11EventMonitors::keyCodeFromX11(quint32 x11KeyCode) {
-    switch (x11KeyCode) {
-    case x11GraveKey:
-        return InputEvent::GraveKeyCode;
-    case x11BackSpaceKey:
-        return InputEvent::DeleteKeyCode;
+Qt::Key X11EventMonitors::keyFromKeysym(quint32 keysym) {
+    switch (keysym) {
+    case XKB_KEY_BackSpace:
+        return Qt::Key_Backspace;
+    case XKB_KEY_Tab:
+        return Qt::Key_Tab;
+    case XKB_KEY_ISO_Left_Tab:
+        return Qt::Key_Backtab;
+    case XKB_KEY_Return:
+        return Qt::Key_Return;
+    case XKB_KEY_KP_Enter:
+        return Qt::Key_Enter;
+    case XKB_KEY_Escape:
+        return Qt::Key_Escape;
+    case XKB_KEY_Delete:
+    case XKB_KEY_KP_Delete:
+        return Qt::Key_Delete;
+    case XKB_KEY_Help:
+        return Qt::Key_Help;
     default:
-        // Out of the range of the fixed codes, so no other key is mistaken for one of them.
-        return 0x10000 + int(x11KeyCode);
+        break;
     }
+    // Keys that type a character are named by it, upper case for letters, as Qt names them.
+    const quint32 ucs = xkb_keysym_to_utf32(keysym);
+    if (ucs < 0x20 || (ucs >= 0x7f && ucs < 0xa0) || ucs > 0xffff) {
+        return Qt::Key_unknown;
+    }
+    return Qt::Key(QChar(char16_t(ucs)).toUpper().unicode());
 }
 
-std::optional<EventMonitors::Token> X11EventMonitors::addGlobalMonitor(quint64 mask,
+std::optional<EventMonitors::Token> X11EventMonitors::addGlobalMonitor(InputEvent::Types types,
                                                                        Handler handler) {
-    return add(mask, true, std::move(handler));
+    return add(types, true, std::move(handler));
 }
 
-std::optional<EventMonitors::Token> X11EventMonitors::addLocalMonitor(quint64 mask,
+std::optional<EventMonitors::Token> X11EventMonitors::addLocalMonitor(InputEvent::Types types,
                                                                       Handler handler) {
-    return add(mask, false, std::move(handler));
+    return add(types, false, std::move(handler));
 }
 
-std::optional<EventMonitors::Token> X11EventMonitors::add(quint64 mask, bool global,
+std::optional<EventMonitors::Token> X11EventMonitors::add(InputEvent::Types types, bool global,
                                                           Handler handler) {
     if (!handler || !ensureConnection()) {
         return std::nullopt;
     }
     const Token token = nextToken_++;
-    monitors_.push_back({token, mask, global, std::make_shared<Handler>(std::move(handler))});
+    monitors_.push_back({token, types, global, std::make_shared<Handler>(std::move(handler))});
     updateSelection();
     return token;
 }
@@ -176,6 +188,10 @@ void X11EventMonitors::setUpKeyboardState() {
     }
     keymap_ = keymap;
     keyboardState_ = state;
+    if (const xkb_keycode_t tilde = xkb_keymap_key_by_name(keymap, "TLDE");
+        tilde != XKB_KEYCODE_INVALID) {
+        keyLeftOfOne_ = tilde;
+    }
     const quint16 events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY |
                            XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
     xcb_xkb_select_events(connection_, quint16(keyboardDevice_), events, 0, events, 0xff, 0xff,
@@ -184,21 +200,21 @@ void X11EventMonitors::setUpKeyboardState() {
 }
 
 void X11EventMonitors::updateSelection() {
-    quint64 wanted = 0;
+    InputEvent::Types wanted;
     for (const Monitor& m : monitors_) {
-        wanted |= m.mask;
+        wanted |= m.types;
     }
-    if (connection_ == nullptr || wanted == selectedMask_) {
+    if (connection_ == nullptr || wanted == selectedTypes_) {
         return;
     }
-    selectedMask_ = wanted;
+    selectedTypes_ = wanted;
     quint32 bits = 0;
-    if ((wanted & pointerMask) != 0) {
+    if (wanted.testFlag(InputEvent::MouseMove)) {
         // Buttons too, to tell a drag with the left button from a plain move.
         bits |= XCB_INPUT_XI_EVENT_MASK_RAW_MOTION | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS |
                 XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE;
     }
-    if ((wanted & InputEvent::KeyDownMask) != 0) {
+    if (wanted.testFlag(InputEvent::KeyPress)) {
         bits |= XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS;
     }
     struct {
@@ -270,60 +286,58 @@ void X11EventMonitors::readEvents() {
     // A burst of motion is one move, at wherever the pointer is now.
     if (moved) {
         InputEvent event;
-        event.type = dragged ? InputEvent::Type::LeftMouseDragged : InputEvent::Type::MouseMoved;
+        event.type = InputEvent::MouseMove;
+        event.buttons = dragged ? Qt::LeftButton : Qt::NoButton;
         deliver(event);
     }
 }
 
 void X11EventMonitors::handleKeyPress(quint32 x11KeyCode) {
     InputEvent event;
-    event.type = InputEvent::Type::KeyDown;
-    event.keyCode = keyCodeFromX11(x11KeyCode);
-    event.modifierFlags = modifierFlags(x11KeyCode);
+    event.type = InputEvent::KeyPress;
+    event.isKeyLeftOfOne = x11KeyCode == keyLeftOfOne_;
+    if (keyboardState_ != nullptr) {
+        event.key = keyFromKeysym(xkb_state_key_get_one_sym(keyboardState_, x11KeyCode));
+        event.modifiers = modifiers(x11KeyCode);
+        event.capsLock = isActive(keyboardState_, XKB_MOD_NAME_CAPS);
+    }
     deliver(event);
 }
 
-quint32 X11EventMonitors::modifierFlags(quint32 x11KeyCode) const {
-    if (keyboardState_ == nullptr) {
-        return 0;
-    }
-    quint32 flags = 0;
-    if (isActive(keyboardState_, XKB_MOD_NAME_CAPS)) {
-        flags |= InputEvent::CapsLockFlag;
-    }
+Qt::KeyboardModifiers X11EventMonitors::modifiers(quint32 x11KeyCode) const {
+    Qt::KeyboardModifiers held;
     if (isActive(keyboardState_, XKB_MOD_NAME_SHIFT)) {
-        flags |= InputEvent::ShiftFlag;
+        held |= Qt::ShiftModifier;
     }
     if (isActive(keyboardState_, XKB_MOD_NAME_CTRL)) {
-        flags |= InputEvent::ControlFlag;
+        held |= Qt::ControlModifier;
     }
-    // Alt, and AltGr (the third level), which is what the Option key does elsewhere.
-    if (isActive(keyboardState_, XKB_MOD_NAME_ALT) || isActive(keyboardState_, "Mod5")) {
-        flags |= InputEvent::OptionFlag;
+    if (isActive(keyboardState_, XKB_MOD_NAME_ALT)) {
+        held |= Qt::AltModifier;
     }
     if (isActive(keyboardState_, XKB_MOD_NAME_LOGO)) {
-        flags |= InputEvent::CommandFlag;
+        held |= Qt::MetaModifier;
     }
-    // Num Lock is left out on purpose: many keep it on all day. The numeric-pad and help flags
-    // describe the key itself.
+    // AltGr, the third level.
+    if (isActive(keyboardState_, "Mod5")) {
+        held |= Qt::GroupSwitchModifier;
+    }
+    // Num Lock is left out on purpose: many keep it on all day. Keys of the keypad carry the
+    // keypad modifier, as in Qt's own key events.
     const xkb_keysym_t sym = xkb_state_key_get_one_sym(keyboardState_, x11KeyCode);
     if (sym >= XKB_KEY_KP_Space && sym <= XKB_KEY_KP_Equal) {
-        flags |= InputEvent::NumericPadFlag;
+        held |= Qt::KeypadModifier;
     }
-    if (sym == XKB_KEY_Help) {
-        flags |= InputEvent::HelpFlag;
-    }
-    return flags;
+    return held;
 }
 
 void X11EventMonitors::deliver(const InputEvent& event) {
-    const quint64 bit = quint64(1) << int(event.type);
     // Our own windows in front: local monitors; another program in front: global ones.
     const bool global = QGuiApplication::applicationState() != Qt::ApplicationActive;
     // A handler may add or remove monitors: one removed on the way is not called.
     std::vector<Token> tokens;
     for (const Monitor& m : monitors_) {
-        if (m.global == global && (m.mask & bit) != 0) {
+        if (m.global == global && m.types.testFlag(event.type)) {
             tokens.push_back(m.token);
         }
     }

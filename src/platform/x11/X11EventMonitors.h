@@ -24,36 +24,37 @@ public:
     explicit X11EventMonitors(QObject* parent = nullptr);
     ~X11EventMonitors() override;
 
-    std::optional<Token> addGlobalMonitor(quint64 mask, Handler handler) override;
-    std::optional<Token> addLocalMonitor(quint64 mask, Handler handler) override;
+    std::optional<Token> addGlobalMonitor(InputEvent::Types types, Handler handler) override;
+    std::optional<Token> addLocalMonitor(InputEvent::Types types, Handler handler) override;
     void removeMonitor(Token token) override;
 
-    // The fixed key code of an X key code (evdev numbering).
-    static int keyCodeFromX11(quint32 x11KeyCode);
+    // The Qt key of an X keysym: characters, and the keys without one that have a name in Qt's
+    // key enum here; Qt::Key_unknown for the rest.
+    static Qt::Key keyFromKeysym(quint32 keysym);
 
-    // What is selected on the server now: 0, or the union of the installed monitors' masks.
-    quint64 selectedMask() const { return selectedMask_; }
+    // What is selected on the server now: nothing, or what the installed monitors ask for.
+    InputEvent::Types selectedTypes() const { return selectedTypes_; }
 
 private:
     struct Monitor {
         Token token;
-        quint64 mask;
+        InputEvent::Types types;
         bool global;
         std::shared_ptr<Handler> handler;
     };
 
-    std::optional<Token> add(quint64 mask, bool global, Handler handler);
+    std::optional<Token> add(InputEvent::Types types, bool global, Handler handler);
     bool ensureConnection();
     void setUpKeyboardState();
     void updateSelection();
     void readEvents();
     void handleKeyPress(quint32 x11KeyCode);
-    quint32 modifierFlags(quint32 x11KeyCode) const;
+    Qt::KeyboardModifiers modifiers(quint32 x11KeyCode) const;
     void deliver(const InputEvent& event);
 
     std::vector<Monitor> monitors_;
     Token nextToken_ = 1;
-    quint64 selectedMask_ = 0;
+    InputEvent::Types selectedTypes_;
 
     xcb_connection_t* connection_ = nullptr;
     bool connectionFailed_ = false;
@@ -65,5 +66,7 @@ private:
     xkb_context* xkbContext_ = nullptr;
     xkb_keymap* keymap_ = nullptr;
     xkb_state* keyboardState_ = nullptr;
+    // The X key code of the key left of 1; its evdev code until the keymap says.
+    quint32 keyLeftOfOne_ = 49;
     bool leftButtonDown_ = false;
 };

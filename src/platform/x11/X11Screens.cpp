@@ -1,7 +1,5 @@
 #include "platform/x11/X11Screens.h"
 
-#include "platform/x11/ScreenCoordinates.h"
-
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
@@ -14,23 +12,23 @@ X11Screens::X11Screens(QObject* parent)
     auto* app = qGuiApp;
     connect(app, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
         watch(screen);
-        Q_EMIT screenParametersChanged();
+        Q_EMIT screensChanged();
     });
-    connect(app, &QGuiApplication::screenRemoved, this, &Screens::screenParametersChanged);
-    connect(app, &QGuiApplication::primaryScreenChanged, this, &Screens::screenParametersChanged);
+    connect(app, &QGuiApplication::screenRemoved, this, &Screens::screensChanged);
+    connect(app, &QGuiApplication::primaryScreenChanged, this, &Screens::screensChanged);
 }
 
 void X11Screens::watch(QScreen* screen) {
-    connect(screen, &QScreen::geometryChanged, this, &Screens::screenParametersChanged);
-    connect(screen, &QScreen::availableGeometryChanged, this, &Screens::screenParametersChanged);
-    connect(screen, &QScreen::refreshRateChanged, this, &Screens::screenParametersChanged);
+    connect(screen, &QScreen::geometryChanged, this, &Screens::screensChanged);
+    connect(screen, &QScreen::availableGeometryChanged, this, &Screens::screensChanged);
+    connect(screen, &QScreen::refreshRateChanged, this, &Screens::screensChanged);
 }
 
 Screen X11Screens::describe(const QScreen& screen) {
     Screen s;
     s.name = screen.name();
-    s.frame = ScreenCoordinates::fromQt(QRectF(screen.geometry()));
-    s.visibleFrame = ScreenCoordinates::fromQt(QRectF(screen.availableGeometry()));
+    s.geometry = QRectF(screen.geometry());
+    s.availableGeometry = QRectF(screen.availableGeometry());
     if (screen.refreshRate() > 0) {
         s.refreshRate = screen.refreshRate();
     }
@@ -45,7 +43,7 @@ QList<Screen> X11Screens::screens() const {
     return all;
 }
 
-std::optional<Screen> X11Screens::mainScreen() const {
+std::optional<Screen> X11Screens::primaryScreen() const {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) {
         return std::nullopt;
@@ -53,6 +51,6 @@ std::optional<Screen> X11Screens::mainScreen() const {
     return describe(*screen);
 }
 
-QPointF X11Screens::mouseLocation() const {
-    return ScreenCoordinates::fromQt(QPointF(QCursor::pos()));
+QPointF X11Screens::cursorPosition() const {
+    return QPointF(QCursor::pos());
 }

@@ -4,15 +4,15 @@
 
 class QScreen;
 
-// The screens Qt knows (from RandR), in points, and the pointer.
+// The screens Qt knows (from RandR), and the pointer.
 class X11Screens final : public Screens {
     Q_OBJECT
 public:
     explicit X11Screens(QObject* parent = nullptr);
 
     QList<Screen> screens() const override;
-    std::optional<Screen> mainScreen() const override;
-    QPointF mouseLocation() const override;
+    std::optional<Screen> primaryScreen() const override;
+    QPointF cursorPosition() const override;
 
     static Screen describe(const QScreen& screen);
 

@@ -1,7 +1,7 @@
-#include "panel/TabButton.h"
+#include "drawer/TabButton.h"
 
-#include "panel/DrawerStyle.h"
-#include "platform/x11/SymbolCatalogue.h"
+#include "widgets/DrawerStyle.h"
+#include "widgets/SymbolCatalogue.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

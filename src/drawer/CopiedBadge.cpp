@@ -1,8 +1,8 @@
-#include "panel/CopiedBadge.h"
+#include "drawer/CopiedBadge.h"
 
-#include "panel/DrawerStyle.h"
 #include "panel/PanelState.h"
-#include "platform/x11/SymbolCatalogue.h"
+#include "widgets/DrawerStyle.h"
+#include "widgets/SymbolCatalogue.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,17 +1,14 @@
-#include "panel/PanelContentView.h"
+#include "drawer/PanelContentView.h"
 
-#include "clipboard/ClipboardHistoryView.h"
-#include "notes/NotesView.h"
-#include "panel/CopiedBadge.h"
-#include "panel/DrawerStyle.h"
+#include "drawer/CopiedBadge.h"
+#include "drawer/DrawerTabViews.h"
+#include "drawer/TabButton.h"
 #include "panel/PanelNotifications.h"
 #include "panel/PanelState.h"
-#include "panel/TabButton.h"
 #include "platform/NotificationCenter.h"
-#include "platform/x11/SymbolCatalogue.h"
 #include "screenshots/ScreenshotManager.h"
-#include "screenshots/ScreenshotsView.h"
-#include "shelf/FileShelfView.h"
+#include "widgets/DrawerStyle.h"
+#include "widgets/SymbolCatalogue.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -77,21 +74,6 @@ QString menuStyleSheet() {
 }
 
 } // namespace
-
-QWidget* makeTabView(DrawerTab tab, const DrawerContext& context, QWidget* parent) {
-    // Each tab's view takes this slot; until then the tab shows the drawer's empty surface.
-    switch (tab) {
-    case DrawerTab::clipboard:
-        return new ClipboardHistoryView(context, parent);
-    case DrawerTab::shelf:
-        return new FileShelfView(context, parent);
-    case DrawerTab::notes:
-        return new NotesView(context, parent);
-    case DrawerTab::screenshots:
-        return new ScreenshotsView(context, parent);
-    }
-    return new QWidget(parent);
-}
 
 PanelContentView::PanelContentView(const DrawerContext& context, std::function<void()> onClose,
                                    QWidget* parent)

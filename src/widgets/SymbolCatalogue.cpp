@@ -1,4 +1,4 @@
-#include "platform/x11/SymbolCatalogue.h"
+#include "widgets/SymbolCatalogue.h"
 
 #include <QCache>
 #include <QFontDatabase>

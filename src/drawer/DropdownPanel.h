@@ -17,8 +17,6 @@ class QParallelAnimationGroup;
 // the screen. It takes the keyboard without giving the program a taskbar entry, hides itself
 // when it loses the keyboard (unless a window of its own is open over it), and turns typing
 // that no text field takes into a new note.
-//
-// Positions are in the logic's points (origin at the lower left of the primary screen).
 class DropdownPanel final : public QWidget {
     Q_OBJECT
 public:
@@ -33,11 +31,10 @@ public:
     explicit DropdownPanel(const DrawerContext& context, QWidget* parent = nullptr);
     ~DropdownPanel() override;
 
-    // Centres the drawer under the rectangle (the tray icon), just below the screen's top bar,
-    // kept inside that screen, and animates it in.
-    // keepClear (same coordinates, may be empty) is a window the drawer must not open under,
-    // such as the pill, which stays above every window.
-    void showBelow(const QRectF& rect, const QRectF& keepClear = QRectF());
+    // Centres the drawer under the anchor (the tray icon), just below the screen's top bar,
+    // kept inside that screen, and animates it in. keepClear (may be empty) is a window the
+    // drawer must not open under, such as the pill, which stays above every window.
+    void showBelow(const QRectF& anchor, const QRectF& keepClear = QRectF());
     // Whether showing takes the keyboard. A drawer opened by hovering the notch leaves it with
     // the program the user works in until the user clicks into the drawer.
     enum class Activation { takeKeyboard, keepFocus };
@@ -53,10 +50,6 @@ public:
     // Brings a running animation to its end state at once.
     void finishAnimation();
 
-    // The frame in the logic's points.
-    QRectF frame() const;
-    void setFrameOrigin(const QPointF& origin);
-
     PanelContentView* content() const { return content_; }
     DropHostingView* hostingView() const { return host_; }
 
@@ -64,9 +57,10 @@ public:
     void setOnDrop(std::function<bool(const DragPasteboard&)> onDrop);
 
 Q_SIGNALS:
-    // The drawer gained or lost the keyboard. Its own reaction (hiding) runs first.
-    void becameKey();
-    void resignedKey();
+    // The drawer became or stopped being the active window. Its own reaction (hiding) runs
+    // first.
+    void activated();
+    void deactivated();
 
 protected:
     void changeEvent(QEvent* event) override;

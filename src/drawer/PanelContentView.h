@@ -64,7 +64,3 @@ private:
     QWidget* activeView_ = nullptr;
     CopiedBadge* badge_;
 };
-
-// The view that fills the content area for a tab. Made afresh whenever the tab becomes active;
-// each view keeps its data in its model, so nothing is lost when it goes.
-QWidget* makeTabView(DrawerTab tab, const DrawerContext& context, QWidget* parent);

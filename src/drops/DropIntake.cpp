@@ -1,4 +1,4 @@
-#include "notch/DropIntake.h"
+#include "drops/DropIntake.h"
 
 #include "clipboard/ClipboardManager.h"
 #include "platform/DragPasteboard.h"

@@ -1,4 +1,4 @@
-#include "panel/DropHostingView.h"
+#include "drawer/DropHostingView.h"
 
 #include "platform/MimeDragPasteboard.h"
 

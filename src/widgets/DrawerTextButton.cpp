@@ -1,4 +1,4 @@
-#include "panel/DrawerTextButton.h"
+#include "widgets/DrawerTextButton.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

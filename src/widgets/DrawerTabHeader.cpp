@@ -1,7 +1,7 @@
-#include "panel/DrawerTabHeader.h"
+#include "widgets/DrawerTabHeader.h"
 
-#include "panel/DrawerStyle.h"
-#include "panel/DrawerTextButton.h"
+#include "widgets/DrawerStyle.h"
+#include "widgets/DrawerTextButton.h"
 
 #include <QHBoxLayout>
 #include <QWidget>

@@ -1,14 +1,13 @@
-#include "panel/DropdownPanel.h"
+#include "drawer/DropdownPanel.h"
 
-#include "panel/DrawerStyle.h"
-#include "panel/DropHostingView.h"
-#include "panel/PanelContentView.h"
+#include "drawer/DropHostingView.h"
+#include "drawer/PanelContentView.h"
 #include "panel/PanelNotifications.h"
 #include "panel/PanelState.h"
 #include "platform/NotificationCenter.h"
-#include "platform/x11/ScreenCoordinates.h"
 #include "platform/x11/X11Compositing.h"
 #include "platform/x11/X11WindowState.h"
+#include "widgets/DrawerStyle.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -79,17 +78,7 @@ void DropdownPanel::setOnDrop(std::function<bool(const DragPasteboard&)> onDrop)
     host_->onDrop = std::move(onDrop);
 }
 
-QRectF DropdownPanel::frame() const {
-    return ScreenCoordinates::fromQt(QRectF(geometry()));
-}
-
-void DropdownPanel::setFrameOrigin(const QPointF& origin) {
-    const QRectF qt = ScreenCoordinates::toQt(QRectF(origin, QSizeF(size())));
-    move(qt.topLeft().toPoint());
-}
-
-void DropdownPanel::showBelow(const QRectF& rect, const QRectF& keepClear) {
-    const QRectF anchor = ScreenCoordinates::toQt(rect);
+void DropdownPanel::showBelow(const QRectF& anchor, const QRectF& keepClear) {
     QScreen* screen = QGuiApplication::screenAt(anchor.center().toPoint());
     if (screen == nullptr) {
         screen = QGuiApplication::primaryScreen();
@@ -101,11 +90,8 @@ void DropdownPanel::showBelow(const QRectF& rect, const QRectF& keepClear) {
         int x = qRound(anchor.center().x() - width() / 2.0);
         x = qMax(area.left(), qMin(x, area.left() + area.width() - width()));
         int y = area.top();
-        if (!keepClear.isEmpty()) {
-            const QRectF clear = ScreenCoordinates::toQt(keepClear);
-            if (QRectF(x, y, width(), height()).intersects(clear)) {
-                y = qCeil(clear.bottom());
-            }
+        if (!keepClear.isEmpty() && QRectF(x, y, width(), height()).intersects(keepClear)) {
+            y = qCeil(keepClear.bottom());
         }
         move(x, y);
     }
@@ -191,12 +177,12 @@ void DropdownPanel::changeEvent(QEvent* event) {
         return;
     }
     if (isActiveWindow()) {
-        Q_EMIT becameKey();
+        Q_EMIT activated();
     } else {
         if (isVisible() && !hiding_) {
             hideUnlessAttached();
         }
-        Q_EMIT resignedKey();
+        Q_EMIT deactivated();
     }
 }
 
