@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Writes screenshots of the drawer on each tab, empty and filled, under a compositor so that
-# translucency and rounded corners show as users see them.
+# Writes screenshots of the drawer on each tab, empty and filled, and of the pill at rest and
+# hovered, under a compositor so that translucency and rounded corners show as users see them.
+# With --readme the filled tabs and the pill also go, made small, to docs/ for the README.
 #
-# Usage: scripts/drawer-screenshots.sh [BUILD_DIR] [OUT_DIR]
-# Needs Xvfb, openbox, xcompmgr, xdotool, xclip and ImageMagick (`scripts/install-deps.sh test`).
+# Usage: scripts/drawer-screenshots.sh [--readme] [BUILD_DIR] [OUT_DIR]
+# Needs Xvfb, openbox, xcompmgr, xdotool, xclip and ImageMagick (`scripts/install-deps.sh test`),
+# and for --readme pngquant and optipng.
 set -euo pipefail
 
+readme=false
+if [ "${1:-}" = "--readme" ]; then
+    readme=true
+    shift
+fi
+docs=$(realpath "$(dirname "$0")/../docs")
 build=$(realpath "${1:-build}")
 out=$(realpath -m "${2:-/tmp/hodgebin-drawer-shots}")
 bin="$build/bin/hodgebin"
@@ -41,6 +49,9 @@ openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)
 xcompmgr >/dev/null 2>&1 &
 pids+=($!)
+# The window manager may paint over the first root colour.
+sleep 0.5
+xsetroot -solid '#4a6fa5'
 
 "$bin" >"$work/hodgebin.log" 2>&1 &
 pids+=($!)
@@ -49,12 +60,15 @@ for _ in $(seq 100); do "$bin" --status >/dev/null 2>&1 && break; sleep 0.1; don
 drawer_visible() { "$bin" --status | grep -q '"drawer":{[^}]*"visible":true'; }
 wait_for() { for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done; return 1; }
 
-# Opens the drawer on a tab, waits for the fade to end and keeps a picture of its region.
+# Opens the drawer on a tab, presses the keys given (xdotool names), waits for the fade to end
+# and keeps a picture of its region.
 shoot() {
     local tab=$1 name=$2
+    shift 2
     drawer_visible && "$bin" --toggle && wait_for bash -c "! \"$bin\" --status | grep -q '\"visible\":true'"
     "$bin" --toggle "$tab"
     wait_for drawer_visible
+    [ $# -eq 0 ] || { sleep 0.3; xdotool key --delay 100 "$@"; }
     sleep 0.5 # the 0.18 s fade-in, and a repaint by the compositor
     import -window root -crop 460x540+730+0 "$out/$name.png"
     echo "$out/$name.png"
@@ -62,8 +76,7 @@ shoot() {
 
 for tab in clips shelf notes shots; do shoot "$tab" "$tab-empty"; done
 
-# Fill every tab: copies of several kinds, files on the shelf, notes typed, a screenshot.
-"$bin" --toggle >/dev/null
+# Fill every tab: copies of several kinds, files on the shelf, notes typed, screenshots.
 for text in "Hello from the terminal" "A much longer line of text that goes on and on past the width of any row in the drawer, to see how it is cut" "    indented   and spaced    " "مرحبا بالعالم — right to left" "👩‍👩‍👧‍👦 emoji 🇫🇷"; do
     printf '%s' "$text" | xclip -selection clipboard -i
     sleep 0.6
@@ -77,6 +90,8 @@ sleep 0.6
 for f in report.pdf photo.jpg notes.txt; do echo "$f" >"$HOME/Desktop/$f"; done
 mkdir -p "$HOME/Desktop/A folder"
 convert -size 1920x1080 plasma:fractal "$HOME/Desktop/Screenshot 2026-12-07 at 10.00.00.png"
+sleep 1.1
+convert -size 1920x1080 gradient:'#203a60-#d8a040' "$HOME/Desktop/Screenshot 2026-12-07 at 10.05.00.png"
 # The shelf: a real drag from another X client onto the open drawer.
 "$bin" --toggle shelf
 wait_for drawer_visible
@@ -90,6 +105,36 @@ xdotool mousemove_relative 2 2 mouseup 1
 sleep 0.5
 # Notes: typing into the drawer starts one.
 xdotool type --delay 30 "Buy milk"
+xdotool key Return
+xdotool type --delay 30 "Call the bank"
+xdotool key Return Tab
+xdotool type --delay 30 "ask about the new card"
+xdotool key Return shift+Tab
+xdotool type --delay 30 "Book the train"
 sleep 0.3
 
-for tab in clips shelf notes shots; do shoot "$tab" "$tab-filled"; done
+# The clips tab with its second row selected from the keyboard.
+shoot clips clips-filled Down Down
+for tab in shelf notes shots; do shoot "$tab" "$tab-filled"; done
+
+# The pill: at rest with the pointer away, then grown under the pointer (which opens the drawer
+# below it, out of the picture).
+drawer_visible && "$bin" --toggle && wait_for bash -c "! \"$bin\" --status | grep -q '\"visible\":true'"
+xdotool mousemove 300 600
+sleep 0.5
+import -window root -crop 300x30+810+0 "$out/pill-rest.png"
+echo "$out/pill-rest.png"
+xdotool mousemove 960 12 mousemove_relative 1 0
+wait_for drawer_visible
+sleep 0.5
+import -window root -crop 300x30+810+0 "$out/pill-hovered.png"
+echo "$out/pill-hovered.png"
+
+if $readme; then
+    mkdir -p "$docs"
+    for name in pill-rest pill-hovered clips-filled shelf-filled notes-filled shots-filled; do
+        pngquant --force --quality 60-85 --speed 1 --output "$docs/$name.png" "$out/$name.png"
+        optipng -quiet -o5 -strip all "$docs/$name.png"
+    done
+    du -ch "$docs"/*.png | tail -1
+fi

@@ -10,6 +10,8 @@ run=(
     # build
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libicu-dev
+    # lupdate, for the translation template the build writes
+    qt6-l10n-tools
     libxcb-xinput-dev libxcb-xkb-dev libxkbcommon-x11-dev
     # run: Qt's X11 platform and image plugins, the symbol font, text and emoji fonts
     qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6
@@ -21,6 +23,8 @@ test=(
     # headless tests: virtual X server, window manager, tray, compositor, X clients
     xvfb xauth xdotool xclip imagemagick x11-utils x11-xserver-utils
     openbox trayer xcompmgr dbus-daemon dbus-x11
+    # the accessibility bus and a client of it, as a screen reader reads the drawer
+    at-spi2-core python3-pyatspi gir1.2-atspi-2.0
     # install and package checks: validators and the package linter
     desktop-file-utils appstream lintian
     # a Wayland compositor with XWayland and Wayland clipboard clients, nested in Xvfb

@@ -1,10 +1,13 @@
 #include "clipboard/ClipboardHistoryList.h"
 
 #include "clipboard/ClipboardManager.h"
+#include "clipboard/ClipboardSearch.h"
 #include "panel/PanelState.h"
 #include "platform/MainQueue.h"
+#include "widgets/DrawerSearchField.h"
 #include "widgets/DrawerStyle.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -29,6 +32,10 @@ ClipboardHistoryList::ClipboardHistoryList(ClipboardManager& clipboard, PanelSta
     viewport()->setAutoFillBackground(false);
     viewport()->setMouseTracking(true);
     verticalScrollBar()->setSingleStep(20);
+    setFocusPolicy(Qt::StrongFocus);
+    // Before anything asks for the interface, which is then kept.
+    DrawerAccessibility::install();
+    setAccessibleName(tr("Clipboard history"));
 
     animation_.setStartValue(0.0);
     animation_.setEndValue(1.0);
@@ -85,10 +92,11 @@ void ClipboardHistoryList::reload() {
     }
     animation_.stop();
 
+    const qsizetype selectedAt = selectedIndex();
     QList<Row> previous = std::move(rows_);
     rows_.clear();
     const QSet<QUuid>& pinned = clipboard_.pinnedIds();
-    const QList<ClipboardItem> items = clipboard_.displayItems();
+    const QList<ClipboardItem> items = ClipboardSearch::filter(clipboard_.displayItems(), filter_);
     QHash<QUuid, qreal> previousHeights;
     for (const Row& row : std::as_const(previous)) {
         previousHeights.insert(row.item.id, row.height);
@@ -117,8 +125,17 @@ void ClipboardHistoryList::reload() {
         animation_.setEasingCurve(animation->curve);
         animation_.start();
     }
+    if (selectedId_ && entry(*selectedId_) == nullptr) {
+        // The keys' selection passes to the row that took the removed one's place.
+        if (keysSelect_ && selectedAt >= 0 && !rows_.isEmpty()) {
+            selectByKeys(std::min(selectedAt, rows_.size() - 1));
+        } else {
+            setSelected(std::nullopt);
+        }
+    }
     viewport()->update();
     updateHoverFromPointer();
+    DrawerAccessibility::itemsChanged(this);
 }
 
 void ClipboardHistoryList::relayout() {
@@ -175,21 +192,56 @@ const ClipboardHistoryList::Row* ClipboardHistoryList::rowAt(const QPointF& poin
 
 ClipboardRow ClipboardHistoryList::makeRow(const Row& row) const {
     auto* self = const_cast<ClipboardHistoryList*>(this);
-    ClipboardRow view(row.item, hoveredId_ == row.item.id, row.pinned);
-    const ClipboardItem item = row.item;
-    view.onCopy = [self, item] {
-        self->clipboard_.copyToPasteboard(item);
-        self->panelState_.showCopyFlash();
-    };
-    view.onPin = [self, id = item.id] {
-        self->runAnimated({pinAnimationDuration, DrawerStyle::easeInOut()},
-                          [self, id] { self->clipboard_.togglePin(id); });
-    };
-    view.onRemove = [self, id = item.id] {
-        self->runAnimated({removeAnimationDuration, DrawerStyle::easeOut()},
-                          [self, id] { self->clipboard_.remove(id); });
-    };
+    ClipboardRow view(row.item, selectedId_ == row.item.id, row.pinned);
+    const QUuid id = row.item.id;
+    view.onCopy = [self, id] { self->copyEntry(id); };
+    view.onPin = [self, id] { self->togglePin(id); };
+    view.onRemove = [self, id] { self->removeEntry(id); };
     return view;
+}
+
+const ClipboardItem* ClipboardHistoryList::entry(const QUuid& id) const {
+    for (const Row& row : rows_) {
+        if (row.item.id == id) {
+            return &row.item;
+        }
+    }
+    return nullptr;
+}
+
+bool ClipboardHistoryList::isPinned(const QUuid& id) const {
+    return clipboard_.pinnedIds().contains(id);
+}
+
+void ClipboardHistoryList::copyEntry(const QUuid& id) {
+    if (const ClipboardItem* item = entry(id)) {
+        clipboard_.copyToPasteboard(*item);
+        panelState_.showCopyFlash();
+    }
+}
+
+void ClipboardHistoryList::togglePin(const QUuid& id) {
+    runAnimated({pinAnimationDuration, DrawerStyle::easeInOut()},
+                [this, id] { clipboard_.togglePin(id); });
+    if (keysSelect_ && selectedId_ == id) {
+        scrollIntoView(id);
+    }
+}
+
+void ClipboardHistoryList::removeEntry(const QUuid& id) {
+    runAnimated({removeAnimationDuration, DrawerStyle::easeOut()},
+                [this, id] { clipboard_.remove(id); });
+}
+
+void ClipboardHistoryList::setFilter(const QString& query) {
+    if (query == filter_) {
+        return;
+    }
+    filter_ = query;
+    animation_.stop();
+    keysSelect_ = false;
+    reload();
+    verticalScrollBar()->setValue(0);
 }
 
 void ClipboardHistoryList::runAnimated(Animation animation, const std::function<void()>& change) {
@@ -198,29 +250,266 @@ void ClipboardHistoryList::runAnimated(Animation animation, const std::function<
     pendingAnimation_.reset();
 }
 
-void ClipboardHistoryList::setHovered(std::optional<QUuid> id) {
-    if (hoveredId_ == id) {
+void ClipboardHistoryList::setSelected(std::optional<QUuid> id) {
+    if (selectedId_ == id) {
         return;
     }
-    hoveredId_ = id;
+    selectedId_ = id;
+    viewport()->update();
+    announceSelection();
+}
+
+void ClipboardHistoryList::clearSelection() {
+    keysSelect_ = false;
+    setSelected(std::nullopt);
+}
+
+void ClipboardHistoryList::selectFirst() {
+    if (!rows_.isEmpty()) {
+        selectByKeys(0);
+    }
+}
+
+qsizetype ClipboardHistoryList::selectedIndex() const {
+    if (selectedId_) {
+        for (qsizetype i = 0; i < rows_.size(); ++i) {
+            if (rows_[i].item.id == *selectedId_) {
+                return i;
+            }
+        }
+    }
+    return -1;
+}
+
+void ClipboardHistoryList::selectByKeys(qsizetype index) {
+    if (rows_.isEmpty()) {
+        return;
+    }
+    const QUuid id = rows_[std::clamp<qsizetype>(index, 0, rows_.size() - 1)].item.id;
+    keysSelect_ = true;
+    setSelected(id);
+    scrollIntoView(id);
+}
+
+qsizetype ClipboardHistoryList::pageFrom(qsizetype index, int pages) const {
+    // The farthest row whose top lies within one viewport's height of the selected row's.
+    const qreal page = std::max(1, viewport()->height() - 2 * int(listPadding));
+    const qreal from = rows_[index].top;
+    qsizetype target = index;
+    if (pages > 0) {
+        while (target + 1 < rows_.size() && rows_[target + 1].top - from <= page) {
+            ++target;
+        }
+        return std::max(target, std::min(index + 1, rows_.size() - 1));
+    }
+    while (target > 0 && from - rows_[target - 1].top <= page) {
+        --target;
+    }
+    return std::min(target, std::max<qsizetype>(index - 1, 0));
+}
+
+void ClipboardHistoryList::scrollIntoView(const QUuid& id) {
+    const QRectF rect = rowRect(id);
+    if (rect.isEmpty()) {
+        return;
+    }
+    QScrollBar* bar = verticalScrollBar();
+    const qreal margin = listPadding;
+    if (rect.top() - margin < 0) {
+        bar->setValue(bar->value() + qFloor(rect.top() - margin));
+    } else if (rect.bottom() + margin > viewport()->height()) {
+        bar->setValue(bar->value() + qCeil(rect.bottom() + margin - viewport()->height()));
+    }
+}
+
+void ClipboardHistoryList::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const qsizetype at = selectedIndex();
+    const bool plain = mods == Qt::NoModifier;
+    switch (event->key()) {
+    case Qt::Key_Down:
+    case Qt::Key_Up:
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+    case Qt::Key_Home:
+    case Qt::Key_End: {
+        if (!plain) {
+            break;
+        }
+        if (rows_.isEmpty()) {
+            event->accept();
+            return;
+        }
+        const int key = event->key();
+        if (at < 0) {
+            // Nothing selected yet: every key starts at an end of the list.
+            const bool fromEnd = key == Qt::Key_End;
+            selectByKeys(fromEnd ? rows_.size() - 1 : 0);
+        } else if (key == Qt::Key_Up && at == 0) {
+            Q_EMIT movedAboveFirstRow();
+        } else {
+            qsizetype to = at;
+            switch (key) {
+            case Qt::Key_Down:
+                to = at + 1;
+                break;
+            case Qt::Key_Up:
+                to = at - 1;
+                break;
+            case Qt::Key_PageDown:
+                to = pageFrom(at, 1);
+                break;
+            case Qt::Key_PageUp:
+                to = pageFrom(at, -1);
+                break;
+            case Qt::Key_Home:
+                to = 0;
+                break;
+            default:
+                to = rows_.size() - 1;
+                break;
+            }
+            selectByKeys(to);
+        }
+        event->accept();
+        return;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if ((plain || mods == Qt::ShiftModifier) && at >= 0) {
+            copyEntry(*selectedId_);
+            if (plain) {
+                Q_EMIT closeRequested();
+            }
+            event->accept();
+            return;
+        }
+        break;
+    case Qt::Key_Delete:
+        if (plain && at >= 0) {
+            keysSelect_ = true;
+            removeEntry(*selectedId_);
+            event->accept();
+            return;
+        }
+        break;
+    case Qt::Key_P:
+        if (mods == Qt::ControlModifier && at >= 0) {
+            keysSelect_ = true;
+            togglePin(*selectedId_);
+            event->accept();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    // Everything else (typing starts a note, Escape closes) belongs to the drawer.
+    event->ignore();
+}
+
+void ClipboardHistoryList::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    // Reached with Tab, the list shows where the keyboard is at once.
+    if ((event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) &&
+        !selectedId_) {
+        selectFirst();
+    }
+    viewport()->update();
+    announceSelection();
+}
+
+void ClipboardHistoryList::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
     viewport()->update();
 }
 
+void ClipboardHistoryList::announceSelection() {
+    if (hasFocus()) {
+        DrawerAccessibility::itemFocused(this, int(selectedIndex()));
+    }
+}
+
+QString ClipboardHistoryList::accessibleItemName(const QUuid& id) const {
+    const ClipboardItem* item = entry(id);
+    if (item == nullptr) {
+        return {};
+    }
+    if (const auto image = item->content.imageValue()) {
+        const QSize size = image->pixelSize();
+        return tr("Image, %1×%2").arg(size.width()).arg(size.height());
+    }
+    const QString preview = item->preview();
+    return preview.isEmpty() ? tr("Blank text") : preview;
+}
+
+QString ClipboardHistoryList::accessibleItemDescription(const QUuid& id) const {
+    const ClipboardItem* item = entry(id);
+    if (item == nullptr) {
+        return {};
+    }
+    QStringList parts;
+    if (isPinned(id)) {
+        parts.append(tr("Pinned"));
+    }
+    if (item->sourceApp) {
+        parts.append(tr("from %1").arg(*item->sourceApp));
+    }
+    parts.append(timeAgo(item->timestamp, clipboard_.now()));
+    return parts.join(QStringLiteral(", "));
+}
+
+QRect ClipboardHistoryList::accessibleItemRect(const QUuid& id) const {
+    return rowRect(id).translated(viewport()->pos()).toAlignedRect();
+}
+
+QStringList ClipboardHistoryList::accessibleItemActions(const QUuid& id) const {
+    const ClipboardRow row(ClipboardItem{id, ClipboardContent::text({}), {}, {}}, true,
+                           isPinned(id));
+    return {row.toolTip(ClipboardRow::Button::copy), row.toolTip(ClipboardRow::Button::pin),
+            row.toolTip(ClipboardRow::Button::remove)};
+}
+
+void ClipboardHistoryList::doAccessibleItemAction(const QUuid& id, const QString& action) {
+    const QStringList actions = accessibleItemActions(id);
+    switch (actions.indexOf(action)) {
+    case 0:
+        copyEntry(id);
+        break;
+    case 1:
+        togglePin(id);
+        break;
+    case 2:
+        removeEntry(id);
+        break;
+    default:
+        break;
+    }
+}
+
 void ClipboardHistoryList::updateHoverFromPointer() {
-    if (!pointer_) {
+    if (!pointer_ || keysSelect_) {
         return;
     }
     const Row* row = rowAt(*pointer_);
-    setHovered(row != nullptr ? std::optional<QUuid>(row->item.id) : std::nullopt);
+    setSelected(row != nullptr ? std::optional<QUuid>(row->item.id) : std::nullopt);
 }
 
 void ClipboardHistoryList::mouseMoveEvent(QMouseEvent* event) {
     pointer_ = event->position();
+    // Only a pointer that really moved takes the selection back from the keys.
+    const QPoint global = event->globalPosition().toPoint();
+    if (global != globalPointer_) {
+        globalPointer_ = global;
+        keysSelect_ = false;
+    }
     updateHoverFromPointer();
 }
 
 void ClipboardHistoryList::mousePressEvent(QMouseEvent* event) {
     pointer_ = event->position();
+    globalPointer_ = event->globalPosition().toPoint();
+    keysSelect_ = false;
     updateHoverFromPointer();
     pressedId_.reset();
     if (event->button() != Qt::LeftButton) {
@@ -254,7 +543,9 @@ bool ClipboardHistoryList::viewportEvent(QEvent* event) {
     switch (event->type()) {
     case QEvent::Leave:
         pointer_.reset();
-        setHovered(std::nullopt);
+        if (!keysSelect_) {
+            setSelected(std::nullopt);
+        }
         break;
     case QEvent::ToolTip: {
         auto* help = static_cast<QHelpEvent*>(event);
@@ -317,8 +608,14 @@ void ClipboardHistoryList::paintEvent(QPaintEvent*) {
         const QRectF rect = paintedRect(row);
         if (rect.intersects(visible)) {
             makeRow(row).paint(painter, rect, thumbnailFor(row.item), now);
+            if (hasFocus() && selectedId_ == row.item.id) {
+                DrawerStyle::paintFocusRing(painter, rect, ClipboardRow::cornerRadius);
+            }
         } else if (rect.intersects(ahead)) {
             thumbnailFor(row.item);
         }
+    }
+    if (rows_.isEmpty() && !filter_.trimmed().isEmpty()) {
+        DrawerSearchField::paintNoMatches(painter, visible);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "clipboard/ClipboardItem.h"
 #include "clipboard/ClipboardRow.h"
+#include "widgets/AccessibleItems.h"
 
 #include <QAbstractScrollArea>
 #include <QEasingCurve>
@@ -9,6 +10,8 @@
 #include <QSet>
 #include <QUuid>
 #include <QVariantAnimation>
+
+#include <functional>
 
 #include <optional>
 
@@ -21,7 +24,12 @@ class PanelState;
 // the main queue's workers, so a full history scrolls without stalls. Pinning moves a row to its
 // new place over 0.2 s (ease in and out); removing lets the rows below close the gap over
 // 0.15 s (ease out) while the removed row fades.
-class ClipboardHistoryList final : public QAbstractScrollArea {
+//
+// One row at a time is selected, by the pointer (hovering a row) or by the keys (arrows, Page
+// Up/Down, Home/End); it is drawn as a hovered row, with its buttons, and kept in view. Return
+// copies it (and asks to close the drawer; Shift+Return keeps it open), Delete removes it and
+// Ctrl+P pins or unpins it. A search narrows the rows to the entries that match.
+class ClipboardHistoryList final : public QAbstractScrollArea, public AccessibleItems {
     Q_OBJECT
 
 public:
@@ -36,12 +44,48 @@ public:
     // Where a row stands once any running animation has ended, in viewport coordinates; empty
     // when the entry has no row.
     QRectF rowRect(const QUuid& id) const;
-    std::optional<QUuid> hoveredId() const { return hoveredId_; }
+    // The row under the pointer or moved to with the keys; none when the drawer opens.
+    std::optional<QUuid> selectedId() const { return selectedId_; }
+    void clearSelection();
+    // Selects the first row shown (when there is one) as the keys do, and keeps it in view.
+    void selectFirst();
+    // The entry of a row shown; null when there is no such row.
+    const ClipboardItem* entry(const QUuid& id) const;
+    bool isPinned(const QUuid& id) const;
+
+    // What the row's actions do, for the keys and for assistive technology: copy (with the
+    // "Copied" flash), pin or unpin (moving the row), remove (closing the gap).
+    void copyEntry(const QUuid& id);
+    void togglePin(const QUuid& id);
+    void removeEntry(const QUuid& id);
+
+    // Shows only the entries that match the query (all for an empty one).
+    void setFilter(const QString& query);
+    QString filter() const { return filter_; }
+
+    // A row to assistive technology: a list item named by its text ("Image, W×H" for a
+    // picture), with its pin, source and age as description, and the row's three actions.
+    QList<QUuid> accessibleItemIds() const override { return rowIds(); }
+    QString accessibleItemName(const QUuid& id) const override;
+    QString accessibleItemDescription(const QUuid& id) const override;
+    QRect accessibleItemRect(const QUuid& id) const override;
+    bool isAccessibleItemSelected(const QUuid& id) const override { return selectedId_ == id; }
+    QStringList accessibleItemActions(const QUuid& id) const override;
+    void doAccessibleItemAction(const QUuid& id, const QString& action) override;
     bool isAnimating() const { return animation_.state() == QAbstractAnimation::Running; }
     // Puts every row where its running animation would end.
     void finishAnimation();
 
+Q_SIGNALS:
+    // Return copied the selected entry: the user is done with the drawer.
+    void closeRequested();
+    // Up on the first row: the keyboard goes back to where it came from (the search field).
+    void movedAboveFirstRow();
+
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -70,7 +114,14 @@ private:
     QRectF paintedRect(const Row& row) const;
     const Row* rowAt(const QPointF& point) const;
     ClipboardRow makeRow(const Row& row) const;
-    void setHovered(std::optional<QUuid> id);
+    void setSelected(std::optional<QUuid> id);
+    // Selects the row at an index (clamped) from the keys, and scrolls it into view.
+    void selectByKeys(qsizetype index);
+    qsizetype selectedIndex() const;
+    // The index of the row a page above (negative pages) or below the selected one.
+    qsizetype pageFrom(qsizetype index, int pages) const;
+    void scrollIntoView(const QUuid& id);
+    void announceSelection();
     void updateHoverFromPointer();
     QImage thumbnailFor(const ClipboardItem& item);
     void runAnimated(Animation animation, const std::function<void()>& change);
@@ -81,8 +132,13 @@ private:
     QList<Row> rows_;
     // Rows just removed, fading where they stood while the others close the gap.
     QList<Row> leaving_;
-    std::optional<QUuid> hoveredId_;
+    std::optional<QUuid> selectedId_;
+    // Set while the keys placed the selection: a row that scrolls under a still pointer does
+    // not take it over until the pointer moves.
+    bool keysSelect_ = false;
     std::optional<QPointF> pointer_;
+    QPoint globalPointer_;
+    QString filter_;
     std::optional<QUuid> pressedId_;
     ClipboardRow::Button pressedButton_ = ClipboardRow::Button::none;
     std::optional<Animation> pendingAnimation_;

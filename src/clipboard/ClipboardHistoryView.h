@@ -1,15 +1,17 @@
 #pragma once
 
 #include "panel/DrawerContext.h"
-
-#include <QWidget>
+#include "widgets/DrawerTabView.h"
 
 class ClipboardHistoryList;
+class DrawerSearchField;
 class DrawerTextButton;
 
 // The clipboard tab: a header with "Clear" (while there is anything to clear), then either
-// the list of the history or, when it is empty, an invitation to copy something.
-class ClipboardHistoryView final : public QWidget {
+// the list of the history or, when it is empty, an invitation to copy something. Ctrl+F opens
+// a search field above them that narrows the list as the user types; Escape clears the search
+// before it lets the drawer close, and the search ends when the drawer closes.
+class ClipboardHistoryView final : public DrawerTabView {
     Q_OBJECT
 
 public:
@@ -17,15 +19,25 @@ public:
 
     ClipboardHistoryList* list() const { return list_; }
     DrawerTextButton* clearButton() const { return clearButton_; }
+    DrawerSearchField* searchField() const { return search_; }
     bool isShowingEmptyState() const;
+
+    void openSearch();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void sync();
+    void copyFirstMatch(bool keepDrawerOpen);
+    // Ends the search; true when it held a query (which Escape then only clears).
+    bool closeSearch();
 
     DrawerContext ctx_;
+    QWidget* searchRow_;
+    DrawerSearchField* search_;
     QWidget* header_;
     DrawerTextButton* clearButton_;
     ClipboardHistoryList* list_;

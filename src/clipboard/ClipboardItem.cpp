@@ -3,6 +3,8 @@
 #include "clipboard/CanonicalEquivalence.h"
 #include "clipboard/ClipboardLabels.h"
 
+#include <QCoreApplication>
+
 ClipboardContent::ClipboardContent(Payload payload)
     : payload_(std::move(payload)) {}
 
@@ -112,7 +114,7 @@ QString ClipboardItem::preview() const {
         return rich ? previewText(rich->string()) : QString();
     }
     case ClipboardContent::Kind::image:
-        return QStringLiteral("Image");
+        return QCoreApplication::translate("ClipboardItem", "Image");
     case ClipboardContent::Kind::fileURL: {
         // A folder's URL may end in a slash; its name is still the last component.
         const QUrl url = content.fileURLValue().adjusted(QUrl::StripTrailingSlash);

@@ -3,6 +3,7 @@
 #include "platform/MainQueue.h"
 #include "platform/Platform.h"
 
+#include <QCoreApplication>
 #include <QTextBoundaryFinder>
 
 namespace {
@@ -64,15 +65,15 @@ QString timeAgo(const QDateTime& date, const QDateTime& now) {
     // Integer division truncates toward zero, as the label wants.
     const qint64 s = date.msecsTo(now) / 1000;
     if (s < 5) {
-        return QStringLiteral("now");
+        return QCoreApplication::translate("ClipboardLabels", "now");
     }
     if (s <= 59) {
-        return QString::number(s) + QLatin1Char('s');
+        return QCoreApplication::translate("ClipboardLabels", "%1s").arg(s);
     }
     if (s <= 3599) {
-        return QString::number(s / 60) + QLatin1Char('m');
+        return QCoreApplication::translate("ClipboardLabels", "%1m").arg(s / 60);
     }
-    return QString::number(s / 3600) + QLatin1Char('h');
+    return QCoreApplication::translate("ClipboardLabels", "%1h").arg(s / 3600);
 }
 
 QString timeAgo(const QDateTime& date) {

@@ -23,7 +23,6 @@ constexpr qreal maxImageHeight = 48;
 constexpr qreal imageRadius = 4;
 constexpr qreal buttonSide = 22;
 constexpr qreal buttonRadius = 4;
-constexpr qreal rowRadius = 6;
 constexpr int maxPreviewLines = 2;
 // Thumbnails are decoded this many times as wide as they are high at most; anything wider is
 // limited by the row's width first.
@@ -189,11 +188,11 @@ ClipboardRow::Button ClipboardRow::buttonAt(const QRectF& row, const QPointF& po
 QString ClipboardRow::toolTip(Button button) const {
     switch (button) {
     case Button::pin:
-        return isPinned_ ? QStringLiteral("Unpin") : QStringLiteral("Pin");
+        return isPinned_ ? tr("Unpin") : tr("Pin");
     case Button::copy:
-        return QStringLiteral("Copy");
+        return tr("Copy");
     case Button::remove:
-        return QStringLiteral("Remove");
+        return tr("Remove");
     case Button::none:
         break;
     }
@@ -230,7 +229,7 @@ void ClipboardRow::paint(QPainter& painter, const QRectF& row, const QImage& thu
     if (isHovered_) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(DrawerStyle::white(0.05));
-        painter.drawRoundedRect(row, rowRadius, rowRadius);
+        painter.drawRoundedRect(row, ClipboardRow::cornerRadius, ClipboardRow::cornerRadius);
     }
 
     const qreal innerTop = row.top() + paddingV;

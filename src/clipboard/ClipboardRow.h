@@ -2,6 +2,7 @@
 
 #include "clipboard/ClipboardItem.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QImage>
 #include <QRectF>
@@ -17,8 +18,11 @@ class QPainter;
 // demand for the rectangle the list gives it, so a list of any length paints only what is in
 // view. A click anywhere on the row that is not on a button copies the entry.
 class ClipboardRow {
+    Q_DECLARE_TR_FUNCTIONS(ClipboardRow)
+
 public:
     enum class Button { none, pin, copy, remove };
+    static constexpr qreal cornerRadius = 6;
 
     ClipboardRow(const ClipboardItem& item, bool isHovered, bool isPinned);
 

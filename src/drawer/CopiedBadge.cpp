@@ -18,7 +18,7 @@ constexpr qreal radius = 16;
 constexpr qreal smallestScale = 0.8;
 
 QString label() {
-    return QStringLiteral("Copied");
+    return CopiedBadge::tr("Copied");
 }
 
 QFont labelFont() {

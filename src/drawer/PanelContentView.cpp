@@ -1,17 +1,22 @@
 #include "drawer/PanelContentView.h"
 
 #include "drawer/CopiedBadge.h"
+#include "drawer/DrawerMenuButton.h"
 #include "drawer/DrawerTabViews.h"
+#include "drawer/TabBarAccessibility.h"
 #include "drawer/TabButton.h"
 #include "panel/PanelNotifications.h"
 #include "panel/PanelState.h"
 #include "platform/NotificationCenter.h"
 #include "screenshots/ScreenshotManager.h"
 #include "widgets/DrawerStyle.h"
+#include "widgets/DrawerTabView.h"
 #include "widgets/SymbolCatalogue.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
@@ -23,46 +28,6 @@ constexpr qreal topCornerRadius = 10;
 constexpr int barPaddingX = 8;
 constexpr int barPaddingTop = 8;
 constexpr int barPaddingBottom = 4;
-constexpr int menuButtonWidth = 24;
-
-// The small button at the end of the tab bar that opens the drawer's menu.
-class MenuButton final : public QWidget {
-public:
-    explicit MenuButton(QMenu* menu, QWidget* parent)
-        : QWidget(parent)
-        , menu_(menu) {
-        setFocusPolicy(Qt::NoFocus);
-        setCursor(Qt::PointingHandCursor);
-        setToolTip(QStringLiteral("Menu"));
-        setAttribute(Qt::WA_Hover);
-        setFixedWidth(menuButtonWidth);
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent*) override {
-        menu_->popup(mapToGlobal(QPoint(width() - menu_->sizeHint().width(), height() + 4)));
-    }
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const bool lit = underMouse() || menu_->isVisible();
-        if (lit) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(DrawerStyle::white(0.1));
-            painter.drawRoundedRect(QRectF(rect()).adjusted(0, 2, 0, -2), 6, 6);
-        }
-        constexpr qreal size = 12;
-        const QPixmap glyph =
-            SymbolCatalogue::pixmap(QStringLiteral("ellipsis"), size,
-                                    DrawerStyle::white(lit ? 1.0 : 0.4), devicePixelRatioF());
-        painter.drawPixmap(QPointF((width() - size) / 2, (height() - size) / 2), glyph);
-    }
-    void enterEvent(QEnterEvent*) override { update(); }
-    void leaveEvent(QEvent*) override { update(); }
-
-private:
-    QMenu* menu_;
-};
 
 QString menuStyleSheet() {
     return QStringLiteral(
@@ -81,11 +46,12 @@ PanelContentView::PanelContentView(const DrawerContext& context, std::function<v
     , context_(context)
     , onClose_(std::move(onClose))
     , tabBar_(new QWidget(this))
-    , settingsAction_(new QAction(QStringLiteral("Settings…"), this))
-    , quitAction_(new QAction(QStringLiteral("Quit Hodgebin"), this))
+    , settingsAction_(new QAction(tr("Settings…"), this))
+    , quitAction_(new QAction(tr("Quit Hodgebin"), this))
     , slot_(new QWidget(this))
     , slotLayout_(new QVBoxLayout(slot_)) {
     setAttribute(Qt::WA_StyledBackground, false);
+    TabBarAccessibility::install();
     settingsAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     quitAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     for (QAction* action : {settingsAction_, quitAction_}) {
@@ -101,6 +67,10 @@ PanelContentView::PanelContentView(const DrawerContext& context, std::function<v
     menu->addSeparator();
     menu->addAction(quitAction_);
 
+    addTabKeys();
+
+    tabBar_->setObjectName(QStringLiteral("hodgebinTabBar"));
+    tabBar_->setAccessibleName(tr("Tabs"));
     auto* bar = new QHBoxLayout(tabBar_);
     bar->setContentsMargins(barPaddingX, barPaddingTop, barPaddingX, barPaddingBottom);
     bar->setSpacing(0);
@@ -108,10 +78,15 @@ PanelContentView::PanelContentView(const DrawerContext& context, std::function<v
         auto* button = new TabButton(rawValue(tab), icon(tab), tabBar_);
         button->setActive(tab == activeTab_, false);
         connect(button, &QAbstractButton::clicked, this, [this, tab] { setActiveTab(tab, true); });
+        connect(button, &TabButton::stepRequested, this, [this, tab](int step) {
+            const DrawerTab next = stepped(tab, step);
+            setActiveTab(next, true);
+            tabButton(next)->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        });
         bar->addWidget(button, 1);
         buttons_[size_t(tab)] = button;
     }
-    menuButton_ = new MenuButton(menu, tabBar_);
+    menuButton_ = new DrawerMenuButton(menu, tabBar_);
     bar->addSpacing(2);
     bar->addWidget(menuButton_);
 
@@ -163,7 +138,51 @@ void PanelContentView::setActiveTab(DrawerTab tab, bool animated) {
     Q_EMIT activeTabChanged(tab);
 }
 
+void PanelContentView::addTabKeys() {
+    // Ctrl+1 … Ctrl+4 for the tabs in their order, Ctrl+Tab and Ctrl+Shift+Tab to the next and
+    // the previous one, wherever the keyboard is in the drawer.
+    auto add = [this](const QList<QKeySequence>& keys, const std::function<void()>& run) {
+        auto* action = new QAction(this);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, run);
+        addAction(action);
+    };
+    int number = 1;
+    for (DrawerTab tab : allDrawerTabs) {
+        add({QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + number))},
+            [this, tab] { switchTabByKeys(tab); });
+        ++number;
+    }
+    add({QKeySequence(Qt::CTRL | Qt::Key_Tab)},
+        [this] { switchTabByKeys(stepped(activeTab_, 1)); });
+    add({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)},
+        [this] { switchTabByKeys(stepped(activeTab_, -1)); });
+}
+
+DrawerTab PanelContentView::stepped(DrawerTab tab, int step) {
+    const int count = int(allDrawerTabs.size());
+    return allDrawerTabs[size_t(((int(tab) + step) % count + count) % count)];
+}
+
+void PanelContentView::switchTabByKeys(DrawerTab tab) {
+    setActiveTab(tab, true);
+    focusActiveView();
+}
+
+void PanelContentView::focusActiveView() {
+    // The notes tab may have put the keyboard in a line of its own accord already.
+    const QWidget* focus = window()->focusWidget();
+    if (activeView_ != nullptr && (focus == nullptr || !activeView_->isAncestorOf(focus))) {
+        activeView_->setFocus(Qt::OtherFocusReason);
+    }
+}
+
 void PanelContentView::buildActiveView() {
+    const QWidget* focus = QApplication::focusWidget();
+    const bool focusInView = activeView_ != nullptr && focus != nullptr &&
+                             (focus == activeView_ || activeView_->isAncestorOf(focus));
     if (activeView_ != nullptr) {
         // The old view may be the one whose event led here; let it finish first.
         activeView_->hide();
@@ -171,9 +190,15 @@ void PanelContentView::buildActiveView() {
         activeView_->deleteLater();
     }
     activeView_ = makeTabView(activeTab_, context_, slot_);
+    if (auto* tabView = qobject_cast<DrawerTabView*>(activeView_)) {
+        connect(tabView, &DrawerTabView::closeRequested, this, [this] { onClose_(); });
+    }
     slotLayout_->addWidget(activeView_);
     activeView_->show();
     badge_->raise();
+    if (focusInView) {
+        focusActiveView();
+    }
 }
 
 void PanelContentView::clearUnseenScreenshots() {
@@ -189,6 +214,11 @@ void PanelContentView::showEvent(QShowEvent* event) {
         context_.panelState.setRequestedTab(std::nullopt);
     }
     clearUnseenScreenshots();
+    // The drawer opens with the keyboard in its tab, ready for the arrows.
+    const QWidget* focus = window()->focusWidget();
+    if (focus == nullptr || focus == window() || !isAncestorOf(focus) || !focus->isVisible()) {
+        focusActiveView();
+    }
 }
 
 void PanelContentView::resizeEvent(QResizeEvent* event) {

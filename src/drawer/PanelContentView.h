@@ -16,7 +16,8 @@ class TabButton;
 // The drawer's content: the tab bar across the top, a thin divider, and the active tab's view
 // below, with the "Copied" badge over everything while it flashes. It switches tabs from its
 // buttons, from the two tab-switch notifications, and from a tab requested through the panel
-// state, which it takes each time it comes on screen.
+// state, which it takes each time it comes on screen. Ctrl+1 … Ctrl+4 and Ctrl+(Shift+)Tab switch
+// tabs from the keyboard, and the keyboard starts in the active tab.
 class PanelContentView final : public QWidget {
     Q_OBJECT
 public:
@@ -49,6 +50,10 @@ protected:
 
 private:
     void buildActiveView();
+    void addTabKeys();
+    void switchTabByKeys(DrawerTab tab);
+    void focusActiveView();
+    static DrawerTab stepped(DrawerTab tab, int step);
     void clearUnseenScreenshots();
 
     DrawerContext context_;

@@ -4,6 +4,7 @@
 #include "widgets/SymbolCatalogue.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QVariantAnimation>
 
@@ -27,8 +28,7 @@ TabButton::TabButton(const QString& title, const QString& icon, QWidget* parent)
     , icon_(icon)
     , animation_(new QVariantAnimation(this)) {
     setText(title);
-    // The drawer's keyboard belongs to its own key handling; the bar is for the pointer.
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     animation_->setDuration(int(switchAnimationDuration * 1000));
@@ -97,4 +97,16 @@ void TabButton::paintEvent(QPaintEvent*) {
     painter.setPen(foreground);
     const QRectF textBox(left + glyphSize + spacing, bounds.top(), textWidth + 1, bounds.height());
     painter.drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter, text());
+    if (hasFocus()) {
+        DrawerStyle::paintFocusRing(painter, bounds, radius);
+    }
+}
+
+void TabButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+        Q_EMIT stepRequested(event->key() == Qt::Key_Left ? -1 : 1);
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }

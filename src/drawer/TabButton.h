@@ -6,7 +6,8 @@
 class QVariantAnimation;
 
 // One button of the drawer's tab bar: a symbol and a title on a pill that is lit while the tab
-// is active. The change between lit and unlit is animated when asked.
+// is active. The change between lit and unlit is animated when asked. It takes the keyboard
+// with Tab (never with a click); Left and Right then ask for the neighbouring tab.
 class TabButton final : public QAbstractButton {
     Q_OBJECT
 public:
@@ -22,8 +23,13 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+Q_SIGNALS:
+    // Left (-1) or Right (+1) while the button has the keyboard.
+    void stepRequested(int step);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString icon_;

@@ -4,6 +4,7 @@
 #include "platform/DragPasteboard.h"
 #include "shelf/FileShelfManager.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringTokenizer>
@@ -16,7 +17,10 @@ constexpr qsizetype maxPathLines = 10000;
 // No path on Linux is longer.
 constexpr qsizetype maxPathLength = 4096;
 
-const QString sourceName = QStringLiteral("Drop");
+// The source named for dropped text, where a copy names the program it came from.
+QString sourceName() {
+    return QCoreApplication::translate("DropIntake", "Drop");
+}
 
 // The shelf's URL for an existing file named by an absolute local URL; nothing otherwise.
 std::optional<QUrl> existingFile(const QUrl& url) {
@@ -106,6 +110,6 @@ bool handleDrop(const DragPasteboard& drag, FileShelfManager& shelf, ClipboardMa
         return false;
     }
     clipboard.insertAtTop(
-        ClipboardItem::make(ClipboardContent::text(trimmed), clipboard.now(), sourceName));
+        ClipboardItem::make(ClipboardContent::text(trimmed), clipboard.now(), sourceName()));
     return true;
 }

@@ -147,8 +147,10 @@ void BulletTextField::updateContentHeight() {
 
 bool BulletTextField::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
-        // These keys are the field's own: no shortcut of the window may take them first.
-        switch (static_cast<QKeyEvent*>(event)->key()) {
+        // These keys are the field's own: no shortcut of the window may take them first. With
+        // Ctrl they are the drawer's (Ctrl+Tab switches tabs).
+        const auto* key = static_cast<QKeyEvent*>(event);
+        switch (key->modifiers() & Qt::ControlModifier ? 0 : key->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Tab:
@@ -164,6 +166,11 @@ bool BulletTextField::event(QEvent* event) {
 }
 
 void BulletTextField::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
+        (event->modifiers() & Qt::ControlModifier)) {
+        event->ignore();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -47,8 +47,8 @@ NotesView::NotesView(const DrawerContext& ctx, QWidget* parent)
     , ctx_(ctx)
     , editor_(new NotesEditor(ctx.notes, ctx.panelState, ctx.mainQueue, this))
     , list_(new NoteRowList(ctx.notes, *editor_, this))
-    , clearButton_(new HeaderButton(QStringLiteral("Clear"), this))
-    , notice_(new QLabel(cannotSaveNotice, this)) {
+    , clearButton_(new HeaderButton(tr("Clear"), this))
+    , notice_(new QLabel(cannotSaveNotice(), this)) {
     QPalette noticePalette = notice_->palette();
     noticePalette.setColor(QPalette::WindowText, DrawerStyle::orange());
     notice_->setPalette(noticePalette);

@@ -17,8 +17,9 @@ class NotesView final : public QWidget {
     Q_OBJECT
 
 public:
-    static inline const QString cannotSaveNotice =
-        QStringLiteral("Notes can't be saved right now; they are kept until they can be");
+    static QString cannotSaveNotice() {
+        return tr("Notes can't be saved right now; they are kept until they can be");
+    }
 
     explicit NotesView(const DrawerContext& ctx, QWidget* parent = nullptr);
 

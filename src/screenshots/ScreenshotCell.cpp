@@ -161,6 +161,13 @@ void ScreenshotCell::setHovered(bool hovered) {
     update();
 }
 
+void ScreenshotCell::setFocusRing(bool shown) {
+    if (focusRing_ != shown) {
+        focusRing_ = shown;
+        update();
+    }
+}
+
 void ScreenshotCell::setOpacity(qreal opacity) {
     if (qFuzzyCompare(opacity_, opacity)) {
         return;
@@ -220,6 +227,9 @@ void ScreenshotCell::paintEvent(QPaintEvent*) {
     p.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, ageLabel_);
     p.setPen(DrawerStyle::white(0.15));
     p.drawText(caption, Qt::AlignRight | Qt::AlignVCenter, item_.size());
+    if (focusRing_) {
+        DrawerStyle::paintFocusRing(p, QRectF(rect()), plateRadius);
+    }
 }
 
 void ScreenshotCell::enterEvent(QEnterEvent*) {

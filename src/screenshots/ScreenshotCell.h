@@ -57,6 +57,9 @@ public:
     // Shows or hides the buttons and lightens the plate; the view decides which cell it is.
     void setHovered(bool hovered);
 
+    // Draws the ring that shows the keyboard is on this cell.
+    void setFocusRing(bool shown);
+
     // How opaque the whole cell is drawn, for arriving and leaving; 1 normally.
     qreal opacity() const { return opacity_; }
     void setOpacity(qreal opacity);
@@ -90,6 +93,7 @@ private:
     ScreenshotItem item_;
     QString ageLabel_;
     bool hovered_ = false;
+    bool focusRing_ = false;
     qreal opacity_ = 1.0;
     // Made on the first hover: most cells of a long list are never hovered.
     QWidget* buttonRow_ = nullptr;

@@ -5,6 +5,7 @@
 #include "platform/Workspace.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
@@ -150,30 +151,31 @@ QString ScreenshotItem::formattedSize(const QUrl& url) {
         return QString();
     }
     if (n <= 1023) {
-        return QString::number(n) + QStringLiteral(" B");
+        return QCoreApplication::translate("ScreenshotItem", "%1 B").arg(n);
     }
     if (n <= 1048575) {
-        return QString::number(n / 1024) + QStringLiteral(" KB");
+        return QCoreApplication::translate("ScreenshotItem", "%1 KB").arg(n / 1024);
     }
-    return QString::asprintf("%.1f MB", double(n) / 1048576.0);
+    return QCoreApplication::translate("ScreenshotItem", "%1 MB")
+        .arg(QString::asprintf("%.1f", double(n) / 1048576.0));
 }
 
 QString ScreenshotItem::ageLabel(const QDateTime& date, const QDateTime& now) {
     // Whole seconds, truncated toward zero; a date in the future reads "now".
     const qint64 s = date.msecsTo(now) / 1000;
     if (s < 5) {
-        return QStringLiteral("now");
+        return QCoreApplication::translate("ScreenshotItem", "now");
     }
     if (s <= 59) {
-        return QString::number(s) + QStringLiteral("s ago");
+        return QCoreApplication::translate("ScreenshotItem", "%1s ago").arg(s);
     }
     if (s <= 3599) {
-        return QString::number(s / 60) + QStringLiteral("m ago");
+        return QCoreApplication::translate("ScreenshotItem", "%1m ago").arg(s / 60);
     }
     if (s <= 86399) {
-        return QString::number(s / 3600) + QStringLiteral("h ago");
+        return QCoreApplication::translate("ScreenshotItem", "%1h ago").arg(s / 3600);
     }
-    return QString::number(s / 86400) + QStringLiteral("d ago");
+    return QCoreApplication::translate("ScreenshotItem", "%1d ago").arg(s / 86400);
 }
 
 std::optional<QByteArray> ScreenshotItem::imageForCopy(const QUrl& url) {

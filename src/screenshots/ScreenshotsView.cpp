@@ -6,13 +6,17 @@
 #include "screenshots/ScreenshotCell.h"
 #include "screenshots/ScreenshotItem.h"
 #include "screenshots/ScreenshotManager.h"
+#include "screenshots/ScreenshotSearch.h"
+#include "widgets/DrawerSearchField.h"
 #include "widgets/DrawerStyle.h"
 #include "widgets/DrawerTextButton.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QEasingCurve>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -88,21 +92,49 @@ ScreenshotsView::GridMetrics ScreenshotsView::gridMetrics(int width) {
 }
 
 QString ScreenshotsView::countText(qsizetype count) {
-    return QString::number(count) +
-           (count == 1 ? QStringLiteral(" screenshot") : QStringLiteral(" screenshots"));
+    // English has one form for one and another for the rest; a translation brings its own.
+    return count == 1 ? tr("%n screenshot", nullptr, 1) : tr("%n screenshots", nullptr, int(count));
 }
 
 ScreenshotsView::ScreenshotsView(const DrawerContext& ctx, QWidget* parent)
-    : QWidget(parent)
+    : DrawerTabView(parent)
     , ctx_(ctx) {
     setStyleSheet(DrawerStyle::widgetStyleSheet() +
                   QStringLiteral("QScrollArea { background: transparent; border: none; }"));
+    setFocusPolicy(Qt::StrongFocus);
+    // Before anything asks for the interface, which is then kept.
+    DrawerAccessibility::install();
+    setAccessibleName(tr("Screenshots"));
+
+    search_ = new DrawerSearchField(this);
+    connect(search_, &QLineEdit::textChanged, this, [this] {
+        selectedId_.reset();
+        keysSelect_ = false;
+        syncWithList(0);
+        scrollArea_->verticalScrollBar()->setValue(0);
+    });
+    connect(search_, &DrawerSearchField::moveDownRequested, this, [this] {
+        setFocus(Qt::OtherFocusReason);
+        selectByKeys(0);
+    });
+    connect(search_, &DrawerSearchField::submitted, this, [this](bool keepDrawerOpen) {
+        if (!order_.isEmpty()) {
+            copyAndMaybeClose(order_.first(), keepDrawerOpen);
+        }
+    });
+    auto* find = new QAction(tr("Search"), this);
+    find->setShortcut(QKeySequence::Find);
+    find->setShortcutContext(Qt::WindowShortcut);
+    connect(find, &QAction::triggered, this, &ScreenshotsView::openSearch);
+    addAction(find);
 
     clearButton_ = new DrawerTextButton(tr("Clear"), clearFont(), DrawerStyle::white(0.3), this);
     clearButton_->setCursor(Qt::PointingHandCursor);
     connect(clearButton_, &QAbstractButton::clicked, this, &ScreenshotsView::clearAnimated);
 
     scrollArea_ = new QScrollArea(this);
+    // The keys belong to the tab, which moves the selection; the area would only scroll.
+    scrollArea_->setFocusPolicy(Qt::NoFocus);
     scrollArea_->setFrameShape(QFrame::NoFrame);
     scrollArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -135,6 +167,157 @@ ScreenshotsView::ScreenshotsView(const DrawerContext& ctx, QWidget* parent)
 
 ScreenshotsView::~ScreenshotsView() = default;
 
+int ScreenshotsView::searchHeight() const {
+    return search_->isHidden() ? 0 : headerPaddingV + search_->sizeHint().height();
+}
+
+void ScreenshotsView::openSearch() {
+    search_->open();
+    placeChildren();
+    update();
+}
+
+bool ScreenshotsView::closeSearch() {
+    const bool hadQuery = !search_->text().isEmpty();
+    if (!search_->isHidden() || hadQuery) {
+        if (search_->hasFocus()) {
+            setFocus(Qt::OtherFocusReason);
+        }
+        search_->dismiss();
+        placeChildren();
+        update();
+    }
+    return hadQuery;
+}
+
+QList<ScreenshotItem> ScreenshotsView::shownItems() const {
+    return ScreenshotSearch::filter(ctx_.screenshots.items(), search_->text());
+}
+
+const ScreenshotItem* ScreenshotsView::shownItem(const QUuid& id) const {
+    for (const ScreenshotItem& item : ctx_.screenshots.items()) {
+        if (item.id() == id) {
+            return order_.contains(id) ? &item : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+void ScreenshotsView::selectByKeys(qsizetype index) {
+    if (order_.isEmpty()) {
+        return;
+    }
+    index = std::clamp<qsizetype>(index, 0, order_.size() - 1);
+    keysSelect_ = true;
+    setSelectedId(order_[index]);
+    const QRect target = targets_.value(index);
+    scrollArea_->ensureVisible(target.center().x(), target.center().y(),
+                               target.width() / 2 + gridPadding, target.height() / 2 + gridPadding);
+}
+
+void ScreenshotsView::copyAndMaybeClose(const QUuid& id, bool keepDrawerOpen) {
+    if (const ScreenshotItem* item = shownItem(id)) {
+        copy(*item);
+        if (!keepDrawerOpen) {
+            Q_EMIT closeRequested();
+        }
+    }
+}
+
+void ScreenshotsView::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const qsizetype at = selectedId_ ? order_.indexOf(*selectedId_) : -1;
+    const int key = event->key();
+    if (key == Qt::Key_Escape && mods == Qt::NoModifier && closeSearch()) {
+        return;
+    }
+    if (mods == Qt::NoModifier &&
+        (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down ||
+         key == Qt::Key_Home || key == Qt::Key_End)) {
+        if (order_.isEmpty()) {
+            return;
+        }
+        qsizetype to = 0;
+        if (at < 0) {
+            to = key == Qt::Key_End ? order_.size() - 1 : 0;
+        } else if (key == Qt::Key_Up && at < columns_) {
+            // Above the first row lies the search field, when it is open.
+            if (!search_->isHidden()) {
+                setSelectedId(std::nullopt);
+                search_->setFocus(Qt::OtherFocusReason);
+            }
+            return;
+        } else {
+            switch (key) {
+            case Qt::Key_Left:
+                to = at - 1;
+                break;
+            case Qt::Key_Right:
+                to = at + 1;
+                break;
+            case Qt::Key_Up:
+                to = at - columns_;
+                break;
+            case Qt::Key_Down:
+                // Below the last full row, the last cell of the row under it, if there is one.
+                to = at + columns_ < order_.size()                    ? at + columns_
+                     : (at / columns_ + 1) * columns_ < order_.size() ? order_.size() - 1
+                                                                      : at;
+                break;
+            case Qt::Key_Home:
+                to = 0;
+                break;
+            default:
+                to = order_.size() - 1;
+                break;
+            }
+        }
+        selectByKeys(to);
+        return;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        (mods == Qt::NoModifier || mods == Qt::ShiftModifier) && at >= 0) {
+        copyAndMaybeClose(*selectedId_, mods == Qt::ShiftModifier);
+        return;
+    }
+    if (key == Qt::Key_Delete && mods == Qt::NoModifier && at >= 0) {
+        // The cell that takes the removed one's place is selected next.
+        const ScreenshotItem* item = shownItem(*selectedId_);
+        if (item != nullptr) {
+            const ScreenshotItem removed = *item;
+            removeAnimated(removed);
+            if (!order_.isEmpty()) {
+                selectByKeys(std::min(at, order_.size() - 1));
+            }
+        }
+        return;
+    }
+    // Everything else (typing starts a note, Escape closes) belongs to the drawer.
+    event->ignore();
+}
+
+void ScreenshotsView::focusInEvent(QFocusEvent* event) {
+    DrawerTabView::focusInEvent(event);
+    if ((event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) &&
+        !selectedId_) {
+        selectByKeys(0);
+    }
+    setSelectedId(selectedId_);
+}
+
+void ScreenshotsView::focusOutEvent(QFocusEvent* event) {
+    DrawerTabView::focusOutEvent(event);
+    setSelectedId(selectedId_);
+}
+
+void ScreenshotsView::hideEvent(QHideEvent* event) {
+    DrawerTabView::hideEvent(event);
+    // The drawer closed: it opens again with nothing selected and no search.
+    closeSearch();
+    keysSelect_ = false;
+    setSelectedId(std::nullopt);
+}
+
 int ScreenshotsView::headerHeight() const {
     const int text =
         std::max(QFontMetrics(headerFont()).height(), clearButton_->sizeHint().height());
@@ -161,9 +344,10 @@ ScreenshotCell* ScreenshotsView::makeCell(const ScreenshotItem& item) {
     cell->onRemove = [this, cell] { removeAnimated(cell->item()); };
     cell->onHoverChanged = [this, id](bool entered) {
         if (entered) {
-            setHoveredId(id);
-        } else if (hoveredId_ == id) {
-            setHoveredId(std::nullopt);
+            keysSelect_ = false;
+            setSelectedId(id);
+        } else if (selectedId_ == id && !keysSelect_) {
+            setSelectedId(std::nullopt);
         }
     };
     cell->show();
@@ -184,7 +368,7 @@ void ScreenshotsView::retire(ScreenshotCell* cell, bool animated) {
 }
 
 void ScreenshotsView::syncWithList(double animationSeconds) {
-    const QList<ScreenshotItem>& items = ctx_.screenshots.items();
+    const QList<ScreenshotItem> items = shownItems();
     // Where every entry stood before the change: its cell, or its place in the grid.
     placedBeforeChange_.clear();
     for (qsizetype i = 0; i < order_.size(); ++i) {
@@ -212,26 +396,30 @@ void ScreenshotsView::syncWithList(double animationSeconds) {
         }
     }
     order_ = std::move(order);
-    if (hoveredId_ && !now.contains(*hoveredId_)) {
-        hoveredId_.reset();
+    if (selectedId_ && !now.contains(*selectedId_)) {
+        selectedId_.reset();
     }
     layoutGrid(animationSeconds, placedBeforeChange_, arriving);
     updateVisibility();
     update();
+    DrawerAccessibility::itemsChanged(this);
 }
 
 void ScreenshotsView::itemInserted(int index) {
-    if (index < 0 || index >= order_.size()) {
+    const QList<ScreenshotItem>& items = ctx_.screenshots.items();
+    if (index < 0 || index >= items.size() || !order_.contains(items[index].id())) {
         return;
     }
     // The list has already been followed, without animation; the arrival replays the change.
-    layoutGrid(ScreenshotManager::insertionAnimationDuration, placedBeforeChange_, {order_[index]});
+    layoutGrid(ScreenshotManager::insertionAnimationDuration, placedBeforeChange_,
+               {items[index].id()});
 }
 
 void ScreenshotsView::layoutGrid(double animationSeconds, const QHash<QUuid, QRect>& from,
                                  const QSet<QUuid>& arriving) {
     const int width = scrollArea_->viewport()->width();
     const GridMetrics m = gridMetrics(width);
+    columns_ = m.columns;
     const int cellHeight = ScreenshotCell::heightForCellWidth(m.columnWidth);
     const qsizetype rows = (order_.size() + m.columns - 1) / m.columns;
     const int height =
@@ -281,7 +469,7 @@ void ScreenshotsView::layoutGrid(double animationSeconds, const QHash<QUuid, QRe
 }
 
 void ScreenshotsView::makeVisibleCells() {
-    const QList<ScreenshotItem>& items = ctx_.screenshots.items();
+    const QList<ScreenshotItem> items = shownItems();
     if (items.size() != order_.size()) {
         return;
     }
@@ -299,7 +487,8 @@ void ScreenshotsView::makeVisibleCells() {
         if (wanted && cell == nullptr) {
             cell = makeCell(items[i]);
             cell->setGeometry(targets_[i]);
-            cell->setHovered(hoveredId_ == id);
+            cell->setHovered(selectedId_ == id);
+            cell->setFocusRing(selectedId_ == id && hasFocus());
             live_.insert(id, cell);
         } else if (!wanted && cell != nullptr && !moving) {
             live_.remove(id);
@@ -343,13 +532,71 @@ void ScreenshotsView::updateVisibility() {
     scrollArea_->setVisible(!empty || !leaving_.isEmpty());
 }
 
-void ScreenshotsView::setHoveredId(std::optional<QUuid> id) {
-    if (hoveredId_ == id) {
+void ScreenshotsView::setSelectedId(std::optional<QUuid> id) {
+    const bool changed = selectedId_ != id;
+    selectedId_ = id;
+    for (ScreenshotCell* cell : std::as_const(cells_)) {
+        const bool selected = id && cell->item().id() == *id;
+        cell->setHovered(selected);
+        cell->setFocusRing(selected && hasFocus());
+    }
+    if (changed && id && hasFocus()) {
+        DrawerAccessibility::itemFocused(this, int(order_.indexOf(*id)));
+    }
+}
+
+QString ScreenshotsView::accessibleItemName(const QUuid& id) const {
+    const ScreenshotItem* item = shownItem(id);
+    return item != nullptr ? item->url().fileName() : QString();
+}
+
+QString ScreenshotsView::accessibleItemDescription(const QUuid& id) const {
+    const ScreenshotItem* item = shownItem(id);
+    if (item == nullptr) {
+        return {};
+    }
+    QStringList parts{ScreenshotItem::ageLabel(item->date(), ctx_.mainQueue.now())};
+    if (!item->size().isEmpty()) {
+        parts.append(item->size());
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+QRect ScreenshotsView::accessibleItemRect(const QUuid& id) const {
+    const qsizetype at = order_.indexOf(id);
+    if (at < 0 || at >= targets_.size()) {
+        return {};
+    }
+    const QRect target = targets_[at];
+    return QRect(canvas_->mapTo(this, target.topLeft()), target.size());
+}
+
+QStringList ScreenshotsView::accessibleItemActions(const QUuid&) const {
+    return {ScreenshotCell::tr("Copy to clipboard"), ScreenshotCell::tr("Show in Files"),
+            tr("Open"), ScreenshotCell::tr("Remove")};
+}
+
+void ScreenshotsView::doAccessibleItemAction(const QUuid& id, const QString& action) {
+    const ScreenshotItem* found = shownItem(id);
+    if (found == nullptr) {
         return;
     }
-    hoveredId_ = id;
-    for (ScreenshotCell* cell : std::as_const(cells_)) {
-        cell->setHovered(id && cell->item().id() == *id);
+    const ScreenshotItem item = *found;
+    switch (accessibleItemActions(id).indexOf(action)) {
+    case 0:
+        copy(item);
+        break;
+    case 1:
+        ScreenshotItem::reveal(item, ctx_.workspace);
+        break;
+    case 2:
+        ScreenshotItem::open(item, ctx_.workspace);
+        break;
+    case 3:
+        removeAnimated(item);
+        break;
+    default:
+        break;
     }
 }
 
@@ -387,11 +634,19 @@ void ScreenshotsView::clearAnimated() {
 }
 
 void ScreenshotsView::resizeEvent(QResizeEvent*) {
+    placeChildren();
+}
+
+void ScreenshotsView::placeChildren() {
+    const int top = searchHeight();
+    if (top > 0) {
+        search_->setGeometry(8, headerPaddingV, width() - 16, search_->sizeHint().height());
+    }
     const int header = headerHeight();
     const QSize clear = clearButton_->sizeHint();
     clearButton_->setGeometry(width() - headerPaddingH - clear.width(),
-                              (header - clear.height()) / 2, clear.width(), clear.height());
-    scrollArea_->setGeometry(0, header, width(), std::max(0, height() - header));
+                              top + (header - clear.height()) / 2, clear.width(), clear.height());
+    scrollArea_->setGeometry(0, top + header, width(), std::max(0, height() - top - header));
 }
 
 bool ScreenshotsView::eventFilter(QObject* watched, QEvent* event) {
@@ -399,7 +654,9 @@ bool ScreenshotsView::eventFilter(QObject* watched, QEvent* event) {
         layoutGrid(0);
     } else if (watched == canvas_ && event->type() == QEvent::Leave) {
         // A cell that moved away under a still pointer gets no leave event of its own.
-        setHoveredId(std::nullopt);
+        if (!keysSelect_) {
+            setSelectedId(std::nullopt);
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -409,12 +666,18 @@ void ScreenshotsView::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
 
+    const int top = searchHeight();
     const int header = headerHeight();
     p.setFont(headerFont());
     p.setPen(DrawerStyle::white(0.3));
-    p.drawText(QRect(headerPaddingH, 0, width() - 2 * headerPaddingH, header),
+    p.drawText(QRect(headerPaddingH, top, width() - 2 * headerPaddingH, header),
                Qt::AlignLeft | Qt::AlignVCenter, headerText());
 
+    if (order_.isEmpty() && !ctx_.screenshots.items().isEmpty() && leaving_.isEmpty()) {
+        DrawerSearchField::paintNoMatches(
+            p, QRectF(0, top + header, width(), std::max(0, height() - top - header)));
+        return;
+    }
     if (!showsEmptyState()) {
         return;
     }
@@ -426,7 +689,7 @@ void ScreenshotsView::paintEvent(QPaintEvent*) {
     const int hintHeight = QFontMetrics(hintFont).height();
     const int stack =
         int(emptySymbolSize) + emptyStateSpacing + titleHeight + emptyStateSpacing + hintHeight;
-    const QRect area(0, header, width(), std::max(0, height() - header));
+    const QRect area(0, top + header, width(), std::max(0, height() - top - header));
     int y = area.top() + (area.height() - stack) / 2;
 
     QPen thin(DrawerStyle::white(0.12), 1.0);

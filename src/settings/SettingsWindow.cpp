@@ -4,6 +4,7 @@
 #include "settings/SettingsManager.h"
 #include "widgets/SymbolCatalogue.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
@@ -105,6 +106,14 @@ SettingsContentView::SettingsContentView(std::function<void(bool)> onShowNotchCh
     connect(&settings_, &SettingsManager::soundsEnabledChanged, sounds_, &QCheckBox::setChecked);
 
     setFixedSize(windowWidth, qMax(windowHeight, sizeHint().height()));
+
+    // Like any dialog: Escape closes it; Tab moves between the toggles and Space flips one.
+    auto* closeAction = new QAction(this);
+    closeAction->setShortcut(Qt::Key_Escape);
+    closeAction->setShortcutContext(Qt::WindowShortcut);
+    connect(closeAction, &QAction::triggered, this, &QWidget::close);
+    addAction(closeAction);
+    showNotch_->setFocus(Qt::OtherFocusReason);
 }
 
 void SettingsContentView::refresh() {

@@ -17,7 +17,6 @@ constexpr qreal spacing = 4;
 constexpr qreal iconSide = 40;
 constexpr qreal nameWidth = 72;
 constexpr int maxNameLines = 2;
-constexpr qreal cornerRadius = 8;
 constexpr qreal removeSymbolSize = 12;
 constexpr qreal removeOffset = 4;
 

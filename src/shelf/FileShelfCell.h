@@ -15,6 +15,8 @@ class QPainter;
 // rectangle the grid gives it.
 class FileShelfCell {
 public:
+    static constexpr qreal cornerRadius = 8;
+
     FileShelfCell(const ShelfFile& file, bool isHovered);
 
     const ShelfFile& file() const { return file_; }

@@ -5,10 +5,13 @@
 
 #include <QApplication>
 #include <QDrag>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+
+#include "widgets/DrawerStyle.h"
 
 #include <algorithm>
 
@@ -29,6 +32,10 @@ FileShelfGrid::FileShelfGrid(FileShelfManager& shelf, QWidget* parent)
     viewport()->setAutoFillBackground(false);
     viewport()->setMouseTracking(true);
     verticalScrollBar()->setSingleStep(20);
+    setFocusPolicy(Qt::StrongFocus);
+    // Before anything asks for the interface, which is then kept.
+    DrawerAccessibility::install();
+    setAccessibleName(tr("Files on the shelf"));
     connect(&shelf_, &FileShelfManager::filesChanged, this, &FileShelfGrid::reload);
     reload();
 }
@@ -40,12 +47,202 @@ QMimeData* FileShelfGrid::dragData(const ShelfFile& file) {
 }
 
 void FileShelfGrid::reload() {
+    const qsizetype selectedAt = selectedIndex();
     cells_.clear();
     for (const ShelfFile& file : shelf_.files()) {
         cells_.append({file, {}});
     }
     relayout();
+    if (selectedId_ && file(*selectedId_) == nullptr) {
+        // The keys' selection passes to the cell that took the removed one's place.
+        if (keysSelect_ && selectedAt >= 0 && !cells_.isEmpty()) {
+            selectByKeys(std::min(selectedAt, cells_.size() - 1));
+        } else {
+            setSelected(std::nullopt);
+        }
+    }
     viewport()->update();
+    DrawerAccessibility::itemsChanged(this);
+}
+
+QList<QUuid> FileShelfGrid::cellIds() const {
+    QList<QUuid> ids;
+    for (const Cell& cell : cells_) {
+        ids.append(cell.file.id());
+    }
+    return ids;
+}
+
+const ShelfFile* FileShelfGrid::file(const QUuid& id) const {
+    for (const Cell& cell : cells_) {
+        if (cell.file.id() == id) {
+            return &cell.file;
+        }
+    }
+    return nullptr;
+}
+
+void FileShelfGrid::openFile(const QUuid& id) {
+    if (const ShelfFile* shelved = file(id)) {
+        Q_EMIT openRequested(shelved->url());
+    }
+}
+
+void FileShelfGrid::removeFile(const QUuid& id) {
+    shelf_.removeFile(id);
+}
+
+qsizetype FileShelfGrid::selectedIndex() const {
+    if (selectedId_) {
+        for (qsizetype i = 0; i < cells_.size(); ++i) {
+            if (cells_[i].file.id() == *selectedId_) {
+                return i;
+            }
+        }
+    }
+    return -1;
+}
+
+void FileShelfGrid::clearSelection() {
+    keysSelect_ = false;
+    setSelected(std::nullopt);
+}
+
+void FileShelfGrid::selectByKeys(qsizetype index) {
+    if (cells_.isEmpty()) {
+        return;
+    }
+    const Cell& cell = cells_[std::clamp<qsizetype>(index, 0, cells_.size() - 1)];
+    keysSelect_ = true;
+    setSelected(cell.file.id());
+    // Into view, with the gap around the grid.
+    const QRectF rect = viewRect(cell).adjusted(0, -gridPadding, 0, gridPadding);
+    QScrollBar* bar = verticalScrollBar();
+    if (rect.top() < 0) {
+        bar->setValue(bar->value() + qFloor(rect.top()));
+    } else if (rect.bottom() > viewport()->height()) {
+        bar->setValue(bar->value() + qCeil(rect.bottom() - viewport()->height()));
+    }
+}
+
+void FileShelfGrid::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const qsizetype at = selectedIndex();
+    if (mods != Qt::NoModifier) {
+        event->ignore();
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End: {
+        if (cells_.isEmpty()) {
+            break;
+        }
+        qsizetype to = 0;
+        if (at < 0) {
+            to = event->key() == Qt::Key_End ? cells_.size() - 1 : 0;
+        } else {
+            switch (event->key()) {
+            case Qt::Key_Left:
+                to = at - 1;
+                break;
+            case Qt::Key_Right:
+                to = at + 1;
+                break;
+            case Qt::Key_Up:
+                // Nothing above the first row: the selection stays.
+                to = at >= columns_ ? at - columns_ : at;
+                break;
+            case Qt::Key_Down:
+                // Below the last full row, the last cell of the row under it, if there is one.
+                to = at + columns_ < cells_.size()                    ? at + columns_
+                     : (at / columns_ + 1) * columns_ < cells_.size() ? cells_.size() - 1
+                                                                      : at;
+                break;
+            case Qt::Key_Home:
+                to = 0;
+                break;
+            default:
+                to = cells_.size() - 1;
+                break;
+            }
+        }
+        selectByKeys(to);
+        event->accept();
+        return;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (at >= 0) {
+            openFile(*selectedId_);
+            event->accept();
+            return;
+        }
+        break;
+    case Qt::Key_Delete:
+        if (at >= 0) {
+            keysSelect_ = true;
+            removeFile(*selectedId_);
+            event->accept();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    event->ignore();
+}
+
+void FileShelfGrid::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    if ((event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) &&
+        !selectedId_ && !cells_.isEmpty()) {
+        selectByKeys(0);
+    }
+    viewport()->update();
+    announceSelection();
+}
+
+void FileShelfGrid::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+void FileShelfGrid::announceSelection() {
+    if (hasFocus()) {
+        DrawerAccessibility::itemFocused(this, int(selectedIndex()));
+    }
+}
+
+QString FileShelfGrid::accessibleItemName(const QUuid& id) const {
+    const ShelfFile* shelved = file(id);
+    return shelved != nullptr ? shelved->name() : QString();
+}
+
+QString FileShelfGrid::accessibleItemDescription(const QUuid& id) const {
+    const ShelfFile* shelved = file(id);
+    return shelved != nullptr ? FileShelfCell::sizeText(shelved->size()) : QString();
+}
+
+QRect FileShelfGrid::accessibleItemRect(const QUuid& id) const {
+    return cellRect(id).translated(viewport()->pos()).toAlignedRect();
+}
+
+QStringList FileShelfGrid::accessibleItemActions(const QUuid&) const {
+    return {tr("Open"), tr("Remove")};
+}
+
+void FileShelfGrid::doAccessibleItemAction(const QUuid& id, const QString& action) {
+    const QStringList actions = accessibleItemActions(id);
+    if (action == actions.value(0)) {
+        openFile(id);
+    } else if (action == actions.value(1)) {
+        removeFile(id);
+    }
 }
 
 void FileShelfGrid::relayout() {
@@ -97,7 +294,7 @@ const FileShelfGrid::Cell* FileShelfGrid::cellAt(const QPointF& point) const {
     for (const Cell& cell : cells_) {
         const QRectF rect = viewRect(cell);
         // The remove button reaches a little beyond its cell.
-        if (rect.contains(point) || (hoveredId_ == cell.file.id() &&
+        if (rect.contains(point) || (selectedId_ == cell.file.id() &&
                                      FileShelfCell::removeButtonRect(rect).contains(point))) {
             return &cell;
         }
@@ -105,10 +302,11 @@ const FileShelfGrid::Cell* FileShelfGrid::cellAt(const QPointF& point) const {
     return nullptr;
 }
 
-void FileShelfGrid::setHovered(std::optional<QUuid> id) {
-    if (hoveredId_ != id) {
-        hoveredId_ = id;
+void FileShelfGrid::setSelected(std::optional<QUuid> id) {
+    if (selectedId_ != id) {
+        selectedId_ = id;
         viewport()->update();
+        announceSelection();
     }
 }
 
@@ -134,19 +332,30 @@ void FileShelfGrid::mouseMoveEvent(QMouseEvent* event) {
         }
         return;
     }
+    // Only a pointer that really moved takes the selection back from the keys.
+    const QPoint global = event->globalPosition().toPoint();
+    if (global != globalPointer_) {
+        globalPointer_ = global;
+        keysSelect_ = false;
+    }
+    if (keysSelect_) {
+        return;
+    }
     const Cell* cell = cellAt(event->position());
-    setHovered(cell != nullptr ? std::optional<QUuid>(cell->file.id()) : std::nullopt);
+    setSelected(cell != nullptr ? std::optional<QUuid>(cell->file.id()) : std::nullopt);
 }
 
 void FileShelfGrid::mousePressEvent(QMouseEvent* event) {
     pressedId_.reset();
+    globalPointer_ = event->globalPosition().toPoint();
+    keysSelect_ = false;
     if (event->button() != Qt::LeftButton) {
         return;
     }
     if (const Cell* cell = cellAt(event->position())) {
         pressedId_ = cell->file.id();
         pressPoint_ = event->position();
-        pressedOnRemove_ = FileShelfCell(cell->file, hoveredId_ == cell->file.id())
+        pressedOnRemove_ = FileShelfCell(cell->file, selectedId_ == cell->file.id())
                                .isOnRemoveButton(viewRect(*cell), event->position());
     }
 }
@@ -160,16 +369,16 @@ void FileShelfGrid::mouseReleaseEvent(QMouseEvent* event) {
     if (cell == nullptr || cell->file.id() != *pressed) {
         return;
     }
-    FileShelfCell view(cell->file, hoveredId_ == cell->file.id());
-    view.onRemove = [this, id = cell->file.id()] { shelf_.removeFile(id); };
+    FileShelfCell view(cell->file, selectedId_ == cell->file.id());
+    view.onRemove = [this, id = cell->file.id()] { removeFile(id); };
     if (view.isOnRemoveButton(viewRect(*cell), event->position())) {
         view.onRemove();
     }
 }
 
 bool FileShelfGrid::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::Leave) {
-        setHovered(std::nullopt);
+    if (event->type() == QEvent::Leave && !keysSelect_) {
+        setSelected(std::nullopt);
     }
     return QAbstractScrollArea::viewportEvent(event);
 }
@@ -191,7 +400,11 @@ void FileShelfGrid::paintEvent(QPaintEvent*) {
     for (const Cell& cell : std::as_const(cells_)) {
         const QRectF rect = viewRect(cell);
         if (rect.adjusted(0, -8, 8, 0).intersects(visible)) {
-            FileShelfCell(cell.file, hoveredId_ == cell.file.id()).paint(painter, rect);
+            const bool selected = selectedId_ == cell.file.id();
+            FileShelfCell(cell.file, selected).paint(painter, rect);
+            if (selected && hasFocus()) {
+                DrawerStyle::paintFocusRing(painter, rect, FileShelfCell::cornerRadius);
+            }
         }
     }
 }

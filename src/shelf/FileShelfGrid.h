@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shelf/ShelfFile.h"
+#include "widgets/AccessibleItems.h"
 
 #include <QAbstractScrollArea>
 #include <QList>
@@ -14,7 +15,11 @@ class QMimeData;
 // The scrolling grid of the shelf tab: as many columns of 72 to 90 points as fit, one
 // FileShelfCell per file, newest first. A cell can be dragged out to another program as its
 // file's URL (the file stays on the shelf); its remove button takes it off the shelf.
-class FileShelfGrid final : public QAbstractScrollArea {
+//
+// One cell at a time is selected, by the pointer or by the arrow keys (through the rows and
+// columns, Home and End); it is drawn as a hovered cell and kept in view. Return opens its file,
+// Delete takes it off the shelf (the file itself stays where it is).
+class FileShelfGrid final : public QAbstractScrollArea, public AccessibleItems {
     Q_OBJECT
 
 public:
@@ -22,13 +27,38 @@ public:
 
     // A cell's rectangle in viewport coordinates; empty when the file has no cell.
     QRectF cellRect(const QUuid& id) const;
-    std::optional<QUuid> hoveredId() const { return hoveredId_; }
+    // The cell under the pointer or moved to with the keys; none when the tab opens.
+    std::optional<QUuid> selectedId() const { return selectedId_; }
+    void clearSelection();
     int columnCount() const { return columns_; }
+    QList<QUuid> cellIds() const;
+    // The file of a cell shown; null when there is no such cell.
+    const ShelfFile* file(const QUuid& id) const;
+    // A cell's actions, for the keys and for assistive technology.
+    void openFile(const QUuid& id);
+    void removeFile(const QUuid& id);
+
+    // A cell to assistive technology: a list item named by the file, its size as description,
+    // with open and remove.
+    QList<QUuid> accessibleItemIds() const override { return cellIds(); }
+    QString accessibleItemName(const QUuid& id) const override;
+    QString accessibleItemDescription(const QUuid& id) const override;
+    QRect accessibleItemRect(const QUuid& id) const override;
+    bool isAccessibleItemSelected(const QUuid& id) const override { return selectedId_ == id; }
+    QStringList accessibleItemActions(const QUuid& id) const override;
+    void doAccessibleItemAction(const QUuid& id, const QString& action) override;
 
     // What dragging a file out carries: its URL as text/uri-list.
     static QMimeData* dragData(const ShelfFile& file);
 
+Q_SIGNALS:
+    // The user asked to open a file (Return): its owner hands it to the desktop.
+    void openRequested(const QUrl& url);
+
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -47,14 +77,20 @@ private:
     void relayout();
     QRectF viewRect(const Cell& cell) const;
     const Cell* cellAt(const QPointF& point) const;
-    void setHovered(std::optional<QUuid> id);
+    void setSelected(std::optional<QUuid> id);
+    qsizetype selectedIndex() const;
+    void selectByKeys(qsizetype index);
+    void announceSelection();
     void startDrag(const ShelfFile& file);
 
     FileShelfManager& shelf_;
     QList<Cell> cells_;
     int columns_ = 1;
     qreal contentHeight_ = 0;
-    std::optional<QUuid> hoveredId_;
+    std::optional<QUuid> selectedId_;
+    // Set while the keys placed the selection, until the pointer really moves.
+    bool keysSelect_ = false;
+    QPoint globalPointer_;
     std::optional<QUuid> pressedId_;
     bool pressedOnRemove_ = false;
     QPointF pressPoint_;

@@ -1,5 +1,6 @@
 #include "shelf/FileShelfView.h"
 
+#include "platform/Workspace.h"
 #include "shelf/FileShelfGrid.h"
 #include "shelf/FileShelfManager.h"
 #include "widgets/DrawerStyle.h"
@@ -12,16 +13,19 @@
 #include <QVBoxLayout>
 
 FileShelfView::FileShelfView(const DrawerContext& ctx, QWidget* parent)
-    : QWidget(parent)
+    : DrawerTabView(parent)
     , ctx_(ctx) {
     setStyleSheet(DrawerStyle::widgetStyleSheet());
 
-    const DrawerTabHeader top = makeDrawerTabHeader(QStringLiteral("Clear All"), this);
+    const DrawerTabHeader top = makeDrawerTabHeader(tr("Clear All"), this);
     header_ = top.header;
     clearAllButton_ = top.button;
     connect(clearAllButton_, &QAbstractButton::clicked, this, [this] { ctx_.shelf.clearAll(); });
 
     grid_ = new FileShelfGrid(ctx_.shelf, this);
+    setFocusProxy(grid_);
+    connect(grid_, &FileShelfGrid::openRequested, this,
+            [this](const QUrl& url) { ctx_.workspace.openURL(url); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -31,6 +35,12 @@ FileShelfView::FileShelfView(const DrawerContext& ctx, QWidget* parent)
 
     connect(&ctx_.shelf, &FileShelfManager::filesChanged, this, &FileShelfView::sync);
     sync();
+}
+
+void FileShelfView::hideEvent(QHideEvent* event) {
+    DrawerTabView::hideEvent(event);
+    // The drawer closed: it opens again with nothing selected.
+    grid_->clearSelection();
 }
 
 bool FileShelfView::isShowingEmptyState() const {
@@ -83,11 +93,11 @@ void FileShelfView::paintEvent(QPaintEvent*) {
     painter.setFont(title);
     painter.setPen(DrawerStyle::white(0.25));
     painter.drawText(QRectF(area.left(), y, area.width(), titleHeight),
-                     Qt::AlignCenter | Qt::TextSingleLine, QStringLiteral("Drop files here"));
+                     Qt::AlignCenter | Qt::TextSingleLine, tr("Drop files here"));
     y += titleHeight + lineGap;
     painter.setFont(hint);
     painter.setPen(DrawerStyle::white(0.15));
     painter.drawText(QRectF(area.left(), y, area.width(), hintHeight),
                      Qt::AlignCenter | Qt::TextSingleLine,
-                     QStringLiteral("Drag from Files, Desktop, anywhere"));
+                     tr("Drag from Files, Desktop, anywhere"));
 }

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "panel/DrawerContext.h"
-
-#include <QWidget>
+#include "widgets/DrawerTabView.h"
 
 class DrawerTextButton;
 class FileShelfGrid;
@@ -10,7 +9,7 @@ class FileShelfGrid;
 // The shelf tab: a header with "Clear All" (while the shelf has files), then the grid of files
 // or, when the shelf is empty, a dashed area inviting a drop. Drops themselves are taken by the
 // drawer around it.
-class FileShelfView final : public QWidget {
+class FileShelfView final : public DrawerTabView {
     Q_OBJECT
 
 public:
@@ -22,6 +21,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void sync();

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QEasingCurve>
 #include <QFont>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRectF>
 #include <QString>
@@ -75,6 +76,16 @@ inline QPainterPath roundedRect(const QRectF& r, qreal topLeft, qreal topRight, 
     p.quadTo(r.left(), r.top(), r.left() + topLeft, r.top());
     p.closeSubpath();
     return p;
+}
+
+// The ring that shows which control has the keyboard: a light outline just inside its shape.
+inline void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(white(0.45), 1.0));
+    painter.drawRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    painter.restore();
 }
 
 // The timing curves of the drawer's animations: cubic Béziers through (0, 0) and (1, 1).

@@ -1,5 +1,6 @@
 #include "E2eSession.h"
 
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QRect>
 
@@ -31,9 +32,9 @@ QRect drawerGeometry(E2eSession& session) {
         QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                     QStringLiteral("--name"), QStringLiteral("^Hodgebin$")}));
     for (const QString& id : ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        const QString shell = output(session.run(
-            QStringLiteral("xdotool"),
-            {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id}));
+        const QString shell =
+            output(session.run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"),
+                                                           QStringLiteral("--shell"), id}));
         QHash<QString, int> values;
         for (const QString& line : shell.split(QLatin1Char('\n'))) {
             const QStringList kv = line.split(QLatin1Char('='));
@@ -58,10 +59,10 @@ void copy(E2eSession& session, const QByteArray& text) {
 }
 
 QString pasted(E2eSession& session) {
-    return output(session.run(QStringLiteral("xclip"), {QStringLiteral("-selection"),
-                                                        QStringLiteral("clipboard"),
-                                                        QStringLiteral("-o")},
-                              {}, 3000));
+    return output(session.run(
+        QStringLiteral("xclip"),
+        {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")}, {},
+        3000));
 }
 
 } // namespace
@@ -71,15 +72,13 @@ TEST(ClipboardTab, ClickingAnOlderRowPutsItsTextBackOnTheClipboard) {
     ASSERT_TRUE(session.ok()) << session.error().toStdString();
     ASSERT_TRUE(session.startHodgebin());
     copy(session, "the older entry");
-    ASSERT_TRUE(session
-                    .waitForStatus([](const QJsonObject& s) { return clipboardCount(s) == 1; },
-                                   3000)
-                    .has_value());
+    ASSERT_TRUE(
+        session.waitForStatus([](const QJsonObject& s) { return clipboardCount(s) == 1; }, 3000)
+            .has_value());
     copy(session, "the newest entry");
-    ASSERT_TRUE(session
-                    .waitForStatus([](const QJsonObject& s) { return clipboardCount(s) == 2; },
-                                   3000)
-                    .has_value());
+    ASSERT_TRUE(
+        session.waitForStatus([](const QJsonObject& s) { return clipboardCount(s) == 2; }, 3000)
+            .has_value());
 
     ASSERT_EQ(session.runHodgebin({QStringLiteral("--toggle")}).exitCode, 0);
     ASSERT_TRUE(session.waitForStatus(drawerVisible).has_value());
@@ -109,8 +108,103 @@ TEST(ClipboardTab, ClickingAnOlderRowPutsItsTextBackOnTheClipboard) {
         5000))
         << text.toStdString();
     // The copy-back is a change like any other: it comes back as a new entry at the top.
-    EXPECT_TRUE(session
-                    .waitForStatus([](const QJsonObject& s) { return clipboardCount(s) == 3; },
-                                   3000)
+    EXPECT_TRUE(
+        session.waitForStatus([](const QJsonObject& s) { return clipboardCount(s) == 3; }, 3000)
+            .has_value());
+}
+
+namespace {
+
+// Three copies, oldest first, each seen by the history before the next.
+bool copyThree(E2eSession& session) {
+    int count = 0;
+    for (const char* text : {"the oldest entry", "the middle entry", "the newest entry"}) {
+        copy(session, text);
+        ++count;
+        if (!session
+                 .waitForStatus(
+                     [count](const QJsonObject& s) { return clipboardCount(s) == count; }, 3000)
+                 .has_value()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Opens the drawer with --toggle and waits until it has the keyboard.
+bool openDrawer(E2eSession& session) {
+    if (session.runHodgebin({QStringLiteral("--toggle")}).exitCode != 0 ||
+        !session.waitForStatus(drawerVisible).has_value()) {
+        return false;
+    }
+    return E2eSession::waitUntil(
+        [&] {
+            return output(
+                       session.run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow"),
+                                                               QStringLiteral("getwindowname")})) ==
+                   QLatin1String("Hodgebin");
+        },
+        5000);
+}
+
+} // namespace
+
+TEST(ClipboardTab, DownDownReturnPutsTheSecondEntryBackAndClosesTheDrawer) {
+    E2eSession session;
+    ASSERT_TRUE(session.ok()) << session.error().toStdString();
+    ASSERT_TRUE(session.startHodgebin());
+    ASSERT_TRUE(copyThree(session));
+    ASSERT_TRUE(openDrawer(session));
+
+    session.run(QStringLiteral("xdotool"),
+                {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("80"),
+                 QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Return")});
+
+    QString text;
+    EXPECT_TRUE(E2eSession::waitUntil(
+        [&] {
+            text = pasted(session);
+            return text == QStringLiteral("the middle entry");
+        },
+        5000))
+        << text.toStdString();
+    EXPECT_TRUE(session.waitForStatus([](const QJsonObject& s) { return !drawerVisible(s); }, 3000)
                     .has_value());
+}
+
+TEST(ClipboardTab, AScreenReaderReadsTheEntriesInOrderAndCopiesOneWithItsAction) {
+    E2eSession session;
+    ASSERT_TRUE(session.ok()) << session.error().toStdString();
+    // The accessibility bridge, as a desktop with a screen reader switches it on; the
+    // accessibility bus starts on the test's own session bus when first asked for.
+    session.setEnvironment(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    ASSERT_TRUE(session.startHodgebin());
+    ASSERT_TRUE(copyThree(session));
+    ASSERT_TRUE(openDrawer(session));
+
+    const E2eSession::Result read = session.run(QStringLiteral("/usr/bin/python3"),
+                                                {QStringLiteral(HODGEBIN_E2E_DIR "/atspi_clips.py"),
+                                                 QStringLiteral("2"), QStringLiteral("Copy")},
+                                                {}, 40000);
+    const QJsonObject tree = QJsonDocument::fromJson(read.out).object();
+    ASSERT_TRUE(tree.value(QStringLiteral("list")).toBool())
+        << read.out.toStdString() << read.err.toStdString();
+    EXPECT_EQ(tree.value(QStringLiteral("names")).toVariant().toStringList(),
+              QStringList({QStringLiteral("the newest entry"), QStringLiteral("the middle entry"),
+                           QStringLiteral("the oldest entry")}));
+    EXPECT_EQ(tree.value(QStringLiteral("roles")).toVariant().toStringList(),
+              QStringList(3, QStringLiteral("list item")));
+    EXPECT_EQ(
+        tree.value(QStringLiteral("actions")).toVariant().toStringList(),
+        QStringList({QStringLiteral("Copy"), QStringLiteral("Pin"), QStringLiteral("Remove")}));
+    EXPECT_TRUE(tree.value(QStringLiteral("done")).toBool());
+
+    QString text;
+    EXPECT_TRUE(E2eSession::waitUntil(
+        [&] {
+            text = pasted(session);
+            return text == QStringLiteral("the oldest entry");
+        },
+        5000))
+        << text.toStdString();
 }

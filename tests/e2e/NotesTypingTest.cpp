@@ -65,7 +65,7 @@ TEST(NotesTyping, TypingIntoTheDrawerMakesANoteThatARestartAndAKillKeep) {
     ASSERT_TRUE(session.startHodgebin());
     ASSERT_TRUE(openDrawer(session));
 
-    // Nothing has the keyboard on the clipboard tab: the first key opens the notes tab and
+    // No text field has the keyboard on the clipboard tab: the first key opens the notes tab and
     // starts a note, and the next keys go on in it.
     type(session, QStringLiteral("milk"));
     EXPECT_TRUE(session

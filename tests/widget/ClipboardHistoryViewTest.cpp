@@ -3,11 +3,15 @@
 #include "clipboard/ClipboardHistoryList.h"
 #include "clipboard/ClipboardRow.h"
 #include "support/EncodedImage.h"
+#include "widgets/DrawerSearchField.h"
 #include "widgets/DrawerTextButton.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
 
@@ -237,4 +241,198 @@ TEST(ClipboardRowLayout, AwkwardContentStaysInsideItsRow) {
             EXPECT_GT(inside, 0);
         }
     }
+}
+
+namespace {
+
+// Sends a key to a widget as the keyboard would; whether anything along the way took it.
+bool press(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = {},
+           const QString& text = {}) {
+    QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(widget, &event);
+    return event.isAccepted();
+}
+
+} // namespace
+
+TEST_F(ClipboardHistoryViewTest, KeysMoveTheSelectionThePointerSharesAndActOnTheSelectedEntry) {
+    for (int i = 0; i < 30; ++i) {
+        models.copied(QStringLiteral("entry %1").arg(i));
+    }
+    open();
+    ClipboardHistoryList* rows = list();
+    QSignalSpy closes(view.get(), &DrawerTabView::closeRequested);
+    auto selected = [&] {
+        const std::optional<QUuid> id = rows->selectedId();
+        return id ? rows->entry(*id)->content.textValue() : QString();
+    };
+    auto selectedInView = [&] {
+        const QRectF row = rows->rowRect(*rows->selectedId());
+        return row.top() >= 0 && row.bottom() <= rows->viewport()->height();
+    };
+    EXPECT_EQ(rows->selectedId(), std::nullopt);
+
+    press(rows, Qt::Key_Down);
+    EXPECT_EQ(selected(), QStringLiteral("entry 29"));
+    press(rows, Qt::Key_Down);
+    EXPECT_EQ(selected(), QStringLiteral("entry 28"));
+    press(rows, Qt::Key_PageDown);
+    const int afterPage = selected().mid(6).toInt();
+    EXPECT_LT(afterPage, 27);
+    EXPECT_GT(afterPage, 10);
+    EXPECT_TRUE(selectedInView());
+    press(rows, Qt::Key_PageUp);
+    EXPECT_EQ(selected(), QStringLiteral("entry 28"));
+    press(rows, Qt::Key_End);
+    EXPECT_EQ(selected(), QStringLiteral("entry 0"));
+    EXPECT_TRUE(selectedInView());
+    press(rows, Qt::Key_Home);
+    EXPECT_EQ(selected(), QStringLiteral("entry 29"));
+    EXPECT_TRUE(selectedInView());
+    press(rows, Qt::Key_Up);
+    EXPECT_EQ(selected(), QStringLiteral("entry 29"));
+
+    // The pointer moves the same selection, and the keys go on from there.
+    QTest::mouseMove(rows->viewport(),
+                     rows->rowRect(idOf(QStringLiteral("entry 27"))).center().toPoint());
+    EXPECT_EQ(selected(), QStringLiteral("entry 27"));
+    press(rows, Qt::Key_Down);
+    EXPECT_EQ(selected(), QStringLiteral("entry 26"));
+
+    // Ctrl+P pins: the row goes to the top and stays selected; again unpins.
+    const QUuid pinned = idOf(QStringLiteral("entry 26"));
+    EXPECT_TRUE(press(rows, Qt::Key_P, Qt::ControlModifier));
+    EXPECT_TRUE(models.clipboard.pinnedIds().contains(pinned));
+    EXPECT_EQ(rows->rowIds().first(), pinned);
+    EXPECT_EQ(rows->selectedId(), pinned);
+    EXPECT_TRUE(selectedInView());
+
+    // Delete removes it, and the row that takes its place is selected.
+    EXPECT_TRUE(press(rows, Qt::Key_Delete));
+    rows->finishAnimation();
+    EXPECT_EQ(rows->entry(pinned), nullptr);
+    EXPECT_EQ(selected(), QStringLiteral("entry 29"));
+
+    // Shift+Return copies as a click does and keeps the drawer; Return also asks to close it.
+    press(rows, Qt::Key_Down);
+    press(rows, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(pasted(), QStringLiteral("entry 28"));
+    EXPECT_TRUE(models.panelState.copyFlashVisible());
+    EXPECT_EQ(closes.count(), 0);
+    press(rows, Qt::Key_Down);
+    press(rows, Qt::Key_Return);
+    EXPECT_EQ(pasted(), QStringLiteral("entry 27"));
+    EXPECT_EQ(closes.count(), 1);
+
+    // Text and Escape are the drawer's: the list lets them pass.
+    EXPECT_FALSE(press(rows, Qt::Key_A, {}, QStringLiteral("a")));
+    EXPECT_FALSE(press(rows, Qt::Key_Escape));
+
+    // Shown again (the drawer reopened), nothing is selected.
+    view->hide();
+    view->show();
+    EXPECT_EQ(rows->selectedId(), std::nullopt);
+}
+
+TEST_F(ClipboardHistoryViewTest, SearchNarrowsTheRowsAsTheUserTypesAndEscapeClearsItFirst) {
+    for (const char* text : {"Alpha one", "beta", "ÁLPHA two", "gamma"}) {
+        models.copied(QString::fromUtf8(text));
+    }
+    open();
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    list()->setFocus();
+    QSignalSpy closes(view.get(), &DrawerTabView::closeRequested);
+    DrawerSearchField* field = view->searchField();
+    EXPECT_FALSE(field->isVisible());
+
+    QTest::keyClick(list(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(field->isVisible());
+    EXPECT_TRUE(field->hasFocus());
+    QTest::keyClicks(field, QStringLiteral("alp"));
+    EXPECT_EQ(list()->rowIds(),
+              QList<QUuid>({idOf(QStringLiteral("ÁLPHA two")), idOf(QStringLiteral("Alpha one"))}));
+    QTest::keyClick(field, Qt::Key_X);
+    EXPECT_TRUE(list()->rowIds().isEmpty());
+    QTest::keyClick(field, Qt::Key_Backspace);
+
+    // Down goes into the results, Up on the first one back to the field.
+    QTest::keyClick(field, Qt::Key_Down);
+    EXPECT_TRUE(list()->hasFocus());
+    EXPECT_EQ(list()->selectedId(), idOf(QStringLiteral("ÁLPHA two")));
+    QTest::keyClick(list(), Qt::Key_Up);
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_EQ(list()->selectedId(), std::nullopt);
+
+    // Return in the field copies the first match (Shift keeps the drawer open).
+    QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(pasted(), QStringLiteral("ÁLPHA two"));
+    EXPECT_EQ(closes.count(), 0);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(closes.count(), 1);
+
+    // Escape clears the search and stays in the tab; only an empty search lets it close.
+    EXPECT_TRUE(press(field, Qt::Key_Escape));
+    EXPECT_FALSE(field->isVisible());
+    EXPECT_TRUE(field->text().isEmpty());
+    EXPECT_EQ(list()->rowIds().size(), 4);
+    EXPECT_TRUE(list()->hasFocus());
+    EXPECT_FALSE(press(list(), Qt::Key_Escape));
+    QTest::keyClick(list(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_FALSE(press(field, Qt::Key_Escape));
+
+    // The search ends when the drawer closes.
+    QTest::keyClick(list(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(field, QStringLiteral("gam"));
+    EXPECT_EQ(list()->rowIds().size(), 1);
+    view->hide();
+    view->show();
+    EXPECT_FALSE(field->isVisible());
+    EXPECT_EQ(list()->rowIds().size(), 4);
+}
+
+TEST_F(ClipboardHistoryViewTest, AssistiveTechnologyReadsEachRowByNameAndRunsItsActions) {
+    models.copied(QStringLiteral("  alpha\nsecond line"));
+    models.workspace.frontmost = QStringLiteral("GIMP");
+    models.pasteboard.copy({{PasteboardType::png, encodedImage("png", QSize(640, 480))}});
+    models.clipboard.checkPasteboard();
+    models.workspace.frontmost.reset();
+    models.copied(QStringLiteral("beta"));
+    open();
+
+    QAccessibleInterface* listInterface = QAccessible::queryAccessibleInterface(list());
+    ASSERT_NE(listInterface, nullptr);
+    EXPECT_EQ(listInterface->role(), QAccessible::List);
+    ASSERT_EQ(listInterface->childCount(), 3);
+    QStringList names;
+    for (int i = 0; i < 3; ++i) {
+        QAccessibleInterface* row = listInterface->child(i);
+        EXPECT_EQ(row->role(), QAccessible::ListItem);
+        EXPECT_EQ(listInterface->indexOfChild(row), i);
+        EXPECT_EQ(row->parent(), listInterface);
+        names.append(row->text(QAccessible::Name));
+    }
+    EXPECT_EQ(names, QStringList({QStringLiteral("beta"), QStringLiteral("Image, 640×480"),
+                                  QStringLiteral("alpha\nsecond line")}));
+    QAccessibleInterface* image = listInterface->child(1);
+    EXPECT_TRUE(image->text(QAccessible::Description).contains(QStringLiteral("GIMP")));
+    EXPECT_FALSE(image->rect().isEmpty());
+
+    // The actions are the row's buttons: copy, pin (unpin once pinned), remove.
+    QAccessibleInterface* alpha = listInterface->child(2);
+    QAccessibleActionInterface* actions = alpha->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    EXPECT_EQ(actions->actionNames(), QStringList({QStringLiteral("Copy"), QStringLiteral("Pin"),
+                                                   QStringLiteral("Remove")}));
+    actions->doAction(QStringLiteral("Copy"));
+    EXPECT_EQ(pasted(), QStringLiteral("  alpha\nsecond line"));
+    actions->doAction(QStringLiteral("Pin"));
+    list()->finishAnimation();
+    // The same entry, now first, is the same accessible item.
+    EXPECT_EQ(listInterface->child(0), alpha);
+    EXPECT_EQ(alpha->actionInterface()->actionNames().value(1), QStringLiteral("Unpin"));
+    alpha->actionInterface()->doAction(QStringLiteral("Remove"));
+    list()->finishAnimation();
+    EXPECT_EQ(listInterface->childCount(), 2);
+    EXPECT_FALSE(alpha->isValid());
 }

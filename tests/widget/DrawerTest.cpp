@@ -1,5 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/AppModels.h"
+#include "clipboard/ClipboardHistoryList.h"
+#include "clipboard/ClipboardHistoryView.h"
 #include "clipboard/ClipboardManager.h"
 #include "drawer/CopiedBadge.h"
 #include "drawer/DropHostingView.h"
@@ -16,12 +18,14 @@
 #include "shelf/FileShelfManager.h"
 #include "widgets/SymbolCatalogue.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDropEvent>
 #include <QFile>
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -337,4 +341,86 @@ TEST(SymbolCatalogue, EverySymbolTheDrawerNamesIsAGlyphOfTheInstalledFontAtItsWe
     const QPixmap sharp = SymbolCatalogue::pixmap(QStringLiteral("tray"), 10, white, 2.0);
     EXPECT_EQ(sharp.width(), 20);
     EXPECT_EQ(sharp.deviceIndependentSize(), QSizeF(10, 10));
+}
+
+TEST_F(DrawerTest, KeysSwitchTabsReachTheTabBarAndReturnInTheClipsTabCopiesAndCloses) {
+    for (const char* text : {"first", "second", "third"}) {
+        fake.pasteboard.copyText(QString::fromUtf8(text));
+        models->clipboard().checkPasteboard();
+    }
+    showPanel();
+    panel->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel.get()));
+    auto* clips = qobject_cast<ClipboardHistoryView*>(content().activeTabView());
+    ASSERT_NE(clips, nullptr);
+    // The keyboard starts in the list, with nothing selected.
+    EXPECT_TRUE(clips->list()->hasFocus());
+    EXPECT_EQ(clips->list()->selectedId(), std::nullopt);
+
+    auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) {
+        QTest::keyClick(QApplication::focusWidget(), k, m);
+    };
+    key(Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(content().activeTab(), DrawerTab::shelf);
+    key(Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(content().activeTab(), DrawerTab::notes);
+    // From a note's line too, where Tab alone indents.
+    ASSERT_NE(qobject_cast<QPlainTextEdit*>(QApplication::focusWidget()), nullptr);
+    key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(content().activeTab(), DrawerTab::screenshots);
+    key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(content().activeTab(), DrawerTab::clipboard);
+    key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(content().activeTab(), DrawerTab::screenshots);
+    key(Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(content().activeTab(), DrawerTab::clipboard);
+    EXPECT_EQ(content().activeTabView()->focusProxy(), QApplication::focusWidget());
+
+    // Tab reaches the tab bar, where Left and Right switch tabs and keep the keyboard.
+    for (int i = 0; i < 8 && qobject_cast<TabButton*>(QApplication::focusWidget()) == nullptr;
+         ++i) {
+        key(Qt::Key_Tab);
+    }
+    auto* button = qobject_cast<TabButton*>(QApplication::focusWidget());
+    ASSERT_NE(button, nullptr);
+    content().tabButton(DrawerTab::clipboard)->setFocus(Qt::TabFocusReason);
+    key(Qt::Key_Right);
+    EXPECT_EQ(content().activeTab(), DrawerTab::shelf);
+    EXPECT_TRUE(content().tabButton(DrawerTab::shelf)->hasFocus());
+    key(Qt::Key_Left);
+    key(Qt::Key_Left);
+    EXPECT_EQ(content().activeTab(), DrawerTab::screenshots);
+    key(Qt::Key_Right);
+    EXPECT_EQ(content().activeTab(), DrawerTab::clipboard);
+
+    // Down, Down, Return: the second entry goes back on the clipboard and the drawer closes.
+    content().activeTabView()->setFocus();
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    EXPECT_EQ(fake.pasteboard.contents.value(PasteboardType::string), QByteArray("second"));
+    EXPECT_TRUE(panel->isHiding());
+}
+
+TEST_F(DrawerTest, TheTabBarAndTheMenuButtonTellAssistiveTechnologyWhatTheyAreAndDo) {
+    showPanel();
+    QAccessibleInterface* notes =
+        QAccessible::queryAccessibleInterface(content().tabButton(DrawerTab::notes));
+    ASSERT_NE(notes, nullptr);
+    EXPECT_EQ(notes->role(), QAccessible::PageTab);
+    EXPECT_EQ(notes->text(QAccessible::Name), QStringLiteral("Notes"));
+    EXPECT_FALSE(notes->state().selected);
+    EXPECT_EQ(notes->parent()->role(), QAccessible::PageTabList);
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(content().tabButton(DrawerTab::clipboard))
+                    ->state()
+                    .selected);
+    notes->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(content().activeTab(), DrawerTab::notes);
+    EXPECT_TRUE(notes->state().selected);
+
+    QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(content().menuButton());
+    EXPECT_EQ(menu->role(), QAccessible::ButtonMenu);
+    EXPECT_EQ(menu->text(QAccessible::Name), QStringLiteral("Menu"));
+    EXPECT_TRUE(menu->actionInterface()->actionNames().contains(
+        QAccessibleActionInterface::showMenuAction()));
 }

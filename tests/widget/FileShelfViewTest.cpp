@@ -4,6 +4,7 @@
 #include "shelf/FileShelfGrid.h"
 #include "widgets/DrawerTextButton.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QMimeData>
 #include <QTest>
@@ -84,14 +85,14 @@ TEST_F(FileShelfViewTest, OnlyTheHoveredCellsRemoveButtonTakesTheFileOff) {
     // A click on the cell's body removes nothing.
     const QRectF cellA = grid->cellRect(idOf(a));
     QTest::mouseMove(viewport, cellA.center().toPoint());
-    EXPECT_EQ(grid->hoveredId(), idOf(a));
+    EXPECT_EQ(grid->selectedId(), idOf(a));
     QTest::mouseClick(viewport, Qt::LeftButton, {}, cellA.center().toPoint());
     EXPECT_EQ(shelved(), (QList<QUrl>{b, a}));
 
     // Leaving the grid hides every remove button.
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(viewport, &leave);
-    EXPECT_EQ(grid->hoveredId(), std::nullopt);
+    EXPECT_EQ(grid->selectedId(), std::nullopt);
 
     const QPoint button = FileShelfCell::removeButtonRect(cellA).center().toPoint();
     QTest::mouseMove(viewport, button);
@@ -133,4 +134,55 @@ TEST(FileShelfGrid, ADraggedFileCarriesItsUrlForFileManagersAndBrowsers) {
     ASSERT_TRUE(data->hasFormat(QStringLiteral("text/uri-list")));
     EXPECT_EQ(data->urls(), (QList<QUrl>{url}));
     EXPECT_TRUE(data->data(QStringLiteral("text/uri-list")).startsWith("file:///"));
+}
+
+TEST_F(FileShelfViewTest, ArrowsWalkTheGridByRowsAndColumnsReturnOpensAndDeleteUnshelves) {
+    QList<QUrl> urls;
+    for (int i = 0; i < 7; ++i) {
+        urls.prepend(dropped(QStringLiteral("file%1.txt").arg(i)));
+    }
+    open();
+    FileShelfGrid* grid = view->grid();
+    const int columns = grid->columnCount();
+    ASSERT_GE(columns, 2);
+    ASSERT_LT(columns, 7);
+    auto at = [&](int index) { return idOf(urls[index]); };
+    auto key = [&](Qt::Key k) { QTest::keyClick(grid, k); };
+    EXPECT_EQ(grid->selectedId(), std::nullopt);
+
+    key(Qt::Key_Right); // the first key selects the first file
+    EXPECT_EQ(grid->selectedId(), at(0));
+    key(Qt::Key_Right);
+    EXPECT_EQ(grid->selectedId(), at(1));
+    key(Qt::Key_Down);
+    EXPECT_EQ(grid->selectedId(), at(1 + columns));
+    key(Qt::Key_Up);
+    key(Qt::Key_Up); // nothing above the first row
+    EXPECT_EQ(grid->selectedId(), at(1));
+    key(Qt::Key_Left);
+    key(Qt::Key_Left);
+    EXPECT_EQ(grid->selectedId(), at(0));
+    key(Qt::Key_End);
+    EXPECT_EQ(grid->selectedId(), at(6));
+    key(Qt::Key_Home);
+    EXPECT_EQ(grid->selectedId(), at(0));
+
+    key(Qt::Key_Return);
+    EXPECT_EQ(models.workspace.opened, QList<QUrl>{urls[0]});
+
+    // Delete takes the file off the shelf, not off the disk, and selects the next one.
+    key(Qt::Key_Delete);
+    EXPECT_EQ(idOf(urls[0]), QUuid());
+    EXPECT_TRUE(QFile::exists(urls[0].toLocalFile()));
+    EXPECT_EQ(grid->selectedId(), at(1));
+
+    // To assistive technology each cell is a named item with open and remove.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(grid);
+    ASSERT_EQ(list->childCount(), 6);
+    QAccessibleInterface* cell = list->child(0);
+    EXPECT_EQ(cell->role(), QAccessible::ListItem);
+    EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("file1.txt"));
+    EXPECT_TRUE(cell->state().selected);
+    cell->actionInterface()->doAction(QStringLiteral("Remove"));
+    EXPECT_EQ(list->childCount(), 5);
 }

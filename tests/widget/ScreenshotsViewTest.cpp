@@ -7,11 +7,14 @@
 #include "screenshots/ScreenshotCell.h"
 #include "screenshots/ScreenshotManager.h"
 #include "shelf/FileShelfManager.h"
+#include "widgets/DrawerSearchField.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QEnterEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVariantAnimation>
@@ -161,7 +164,7 @@ TEST(ScreenshotsView, HoveringACellShowsItsThreeButtonsAndMovingOnMovesThem) {
     EXPECT_TRUE(toolTips(first).isEmpty());
 
     hover(first, true);
-    EXPECT_EQ(view.hoveredId(), first->item().id());
+    EXPECT_EQ(view.selectedId(), first->item().id());
     EXPECT_EQ(toolTips(first),
               (QStringList{QStringLiteral("Copy to clipboard"), QStringLiteral("Show in Files"),
                            QStringLiteral("Remove")}));
@@ -174,12 +177,12 @@ TEST(ScreenshotsView, HoveringACellShowsItsThreeButtonsAndMovingOnMovesThem) {
     // Qt announces the leave of one cell and the entry of the next in either order.
     hover(second, true);
     hover(first, false);
-    EXPECT_EQ(view.hoveredId(), second->item().id());
+    EXPECT_EQ(view.selectedId(), second->item().id());
     EXPECT_TRUE(toolTips(first).isEmpty());
     EXPECT_EQ(toolTips(second).size(), 3);
 
     hover(second, false);
-    EXPECT_FALSE(view.hoveredId().has_value());
+    EXPECT_FALSE(view.selectedId().has_value());
     EXPECT_TRUE(toolTips(second).isEmpty());
 }
 
@@ -263,7 +266,7 @@ TEST(ScreenshotsView, RemoveAndClearForgetEntriesButLeaveTheFilesOnDisk) {
     QTest::mouseClick(middle->buttons().value(2), Qt::LeftButton);
     EXPECT_EQ(tab.shownNames(), (QStringList{QStringLiteral("Screenshot c.png"),
                                              QStringLiteral("Screenshot a.png")}));
-    EXPECT_FALSE(view.hoveredId().has_value());
+    EXPECT_FALSE(view.selectedId().has_value());
     tab.settle();
     // The remaining two close the gap: the older one takes the second place of the first row.
     EXPECT_EQ(view.cells()[1]->geometry().top(), view.cells()[0]->geometry().top());
@@ -341,4 +344,62 @@ TEST(ScreenshotsView, ALongListHasCellsNearTheScreenOnlyAndScrollingBringsTheRes
     EXPECT_TRUE(QRect(0, bar->value(), viewport->width(), viewport->height()).contains(last));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(view.findChildren<ScreenshotCell*>().size(), view.cells().size());
+}
+
+TEST(ScreenshotsView, KeysWalkTheGridCopyAndRemoveAndTheSearchFiltersByFileName) {
+    Tab tab({QStringLiteral("Screenshot café 1.png"), QStringLiteral("Screenshot 2.png"),
+             QStringLiteral("Screenshot CAFE 3.png"), QStringLiteral("Screenshot 4.png")});
+    ScreenshotsView& view = tab.open();
+    QSignalSpy closes(&view, &DrawerTabView::closeRequested);
+    const QList<QUuid> ids = view.shownIds(); // newest first: 4, CAFE 3, 2, café 1
+    ASSERT_EQ(ids.size(), 4);
+    ASSERT_EQ(view.columnCount(), 2);
+    auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(&view, k, m); };
+
+    key(Qt::Key_Down);
+    EXPECT_EQ(view.selectedId(), ids[0]);
+    key(Qt::Key_Right);
+    key(Qt::Key_Down);
+    EXPECT_EQ(view.selectedId(), ids[3]);
+    key(Qt::Key_Left);
+    key(Qt::Key_Up);
+    EXPECT_EQ(view.selectedId(), ids[0]);
+    // The selected cell is drawn as a hovered one, with its buttons.
+    EXPECT_TRUE(view.cells()[0]->isHovered());
+
+    // Return copies the picture as a click does and closes the drawer; Shift keeps it open.
+    key(Qt::Key_Return, Qt::ShiftModifier);
+    tab.fake.mainQueue.runBackground();
+    tab.fake.mainQueue.runPending();
+    EXPECT_TRUE(tab.fake.pasteboard.contents.contains(PasteboardType::png));
+    EXPECT_TRUE(tab.panelState->copyFlashVisible());
+    EXPECT_EQ(closes.count(), 0);
+    key(Qt::Key_Return);
+    EXPECT_EQ(closes.count(), 1);
+
+    // Delete takes it out of the tab, never off the disk, and selects the next one.
+    key(Qt::Key_Delete);
+    tab.settle();
+    EXPECT_EQ(view.shownIds(), ids.mid(1));
+    EXPECT_EQ(tab.filesOnDisk().size(), 4);
+    EXPECT_EQ(view.selectedId(), ids[1]);
+
+    // The search keeps the screenshots whose names match, whatever the accents and case.
+    key(Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(view.searchField(), QStringLiteral("cafe"));
+    EXPECT_EQ(view.shownIds(), (QList<QUuid>{ids[1], ids[3]}));
+    EXPECT_EQ(view.headerText(), QStringLiteral("3 screenshots"));
+    QTest::keyClicks(view.searchField(), QStringLiteral("z"));
+    EXPECT_TRUE(view.shownIds().isEmpty());
+    EXPECT_FALSE(view.showsEmptyState());
+    QTest::keyClick(view.searchField(), Qt::Key_Escape);
+    EXPECT_EQ(view.shownIds().size(), 3);
+    EXPECT_FALSE(view.searchField()->isVisible());
+
+    // To assistive technology each cell is a list item named by its file.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&view);
+    ASSERT_EQ(list->childCount(), 3);
+    EXPECT_EQ(list->child(0)->text(QAccessible::Name), QStringLiteral("Screenshot CAFE 3.png"));
+    list->child(0)->actionInterface()->doAction(QStringLiteral("Open"));
+    EXPECT_EQ(tab.fake.workspace.opened.size(), 1);
 }

@@ -3,6 +3,7 @@
 #include "settings/AutostartEntry.h"
 #include "settings/SettingsManager.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -141,4 +142,23 @@ TEST_F(SettingsWindowFixture, StartAtLoginThatCannotBeWrittenStaysOffAndSaysWhy)
     ASSERT_EQ(warnings.size(), 1);
     EXPECT_TRUE(warnings.first().contains(QStringLiteral("autostart")))
         << warnings.first().toStdString();
+}
+
+TEST_F(SettingsWindowFixture, TabAndSpaceDriveTheTogglesAndEscapeClosesTheWindow) {
+    show();
+    QWidget* window = controller.window();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    EXPECT_TRUE(view()->showNotchToggle()->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(view()->soundsToggle()->hasFocus());
+    const bool sounds = settings.soundsEnabled();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(settings.soundsEnabled(), !sounds);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    // Shown again, it is the same window.
+    show();
+    EXPECT_EQ(controller.window(), window);
+    EXPECT_TRUE(window->isVisible());
 }
