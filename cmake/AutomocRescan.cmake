@@ -1,8 +1,10 @@
-# CMake's automoc under Ninja re-runs only for the headers its last scan depended on, so a header
-# added to a target, or one that newly declares Q_OBJECT, goes unnoticed in an existing build
-# tree and the link fails. Each target's set of headers that need moc is recorded at configure
-# time; when it differs from the last one, the target's scan stamp is dropped so the next build
-# scans again. Headers are configure dependencies, so such a change always reconfigures.
+# Under Ninja, CMake 3.25's automoc scans a target again when a file of its last scan changes or
+# when the list file that created the target changes, but not when a target_sources() call in a
+# subdirectory adds or moves a source: a header added that way is never run through moc and the
+# link fails (undefined reference to "vtable for ..."). Such an edit always re-runs CMake, so
+# here, at configure time, a target whose list of sources differs from the last configure gets
+# its scan stamp dropped and the next build scans it again. Header contents are no concern of
+# CMake's: automoc itself notices a header that newly declares Q_OBJECT.
 function(hodgebin_targets_below dir out)
     get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
     get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
@@ -26,29 +28,11 @@ function(hodgebin_automoc_rescan)
             continue()
         endif()
         get_target_property(sources ${target} SOURCES)
-        get_target_property(binary_dir ${target} BINARY_DIR)
-        get_target_property(source_dir ${target} SOURCE_DIR)
-        set(moc_headers "")
-        foreach(source IN LISTS sources)
-            if(NOT source MATCHES "\\.h$")
-                continue()
-            endif()
-            if(NOT IS_ABSOLUTE "${source}")
-                # Sources added by target_sources() in a subdirectory are already absolute.
-                set(source "${source_dir}/${source}")
-            endif()
-            set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-                         "${source}")
-            file(STRINGS "${source}" declares REGEX "Q_OBJECT|Q_GADGET" LIMIT_COUNT 1)
-            if(declares)
-                list(APPEND moc_headers "${source}")
-            endif()
-        endforeach()
-        list(SORT moc_headers)
-        string(SHA1 signature "${moc_headers}")
-        if(NOT "${signature}" STREQUAL "${HODGEBIN_MOC_SIGNATURE_${target}}")
+        string(SHA1 signature "${sources}")
+        if(NOT signature STREQUAL "${HODGEBIN_AUTOMOC_SOURCES_${target}}")
+            get_target_property(binary_dir ${target} BINARY_DIR)
             file(REMOVE "${binary_dir}/${target}_autogen/timestamp")
-            set(HODGEBIN_MOC_SIGNATURE_${target} "${signature}" CACHE INTERNAL "")
+            set(HODGEBIN_AUTOMOC_SOURCES_${target} "${signature}" CACHE INTERNAL "")
         endif()
     endforeach()
 endfunction()

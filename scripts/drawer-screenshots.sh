@@ -4,8 +4,8 @@
 # With --readme the filled tabs and the pill also go, made small, to docs/ for the README.
 #
 # Usage: scripts/drawer-screenshots.sh [--readme] [BUILD_DIR] [OUT_DIR]
-# Needs Xvfb, openbox, xcompmgr, xdotool, xclip and ImageMagick (scripts/install-deps.sh), and
-# for --readme pngquant and optipng.
+# Needs Xvfb, openbox, xcompmgr, xdotool, xclip and ImageMagick (`scripts/install-deps.sh test`),
+# and for --readme pngquant and optipng.
 set -euo pipefail
 
 readme=false
