@@ -3,6 +3,7 @@
 BUILD_DIR ?= build
 TEST_DIR  ?= build-test
 ASAN_DIR  ?= build-asan
+TSAN_DIR  ?= build-tsan
 JOBS      ?= $(shell nproc)
 PREFIX    ?= /usr/local
 CMAKE_FLAGS ?=
@@ -11,8 +12,9 @@ RUN_FLAGS  := -DHODGEBIN_TESTS=OFF -DHODGEBIN_BENCH=OFF -DHODGEBIN_WERROR=OFF
 # Warnings are errors for the test build, so CI stays clean.
 TEST_FLAGS := -DHODGEBIN_TESTS=ON -DHODGEBIN_BENCH=ON -DHODGEBIN_WERROR=ON
 ASAN_FLAGS := -DHODGEBIN_TESTS=ON -DHODGEBIN_BENCH=OFF -DHODGEBIN_SANITIZE=ON
+TSAN_FLAGS := -DHODGEBIN_TESTS=ON -DHODGEBIN_BENCH=OFF -DHODGEBIN_TSAN=ON
 
-.PHONY: all deps build run test test-build unit x11 e2e sanitize bench format clean install package
+.PHONY: all deps build run test test-build unit x11 e2e sanitize tsan bench format clean install package
 
 all: build
 
@@ -66,18 +68,13 @@ sanitize:
 
 # The system, widget and X11 tiers under ThreadSanitizer, in a folder of their own; any report
 # fails the run. Qt itself is not instrumented, so races inside Qt's own code are not looked for.
-TSAN_DIR ?= build-tsan
-.PHONY: tsan clean-tsan
-tsan: deps
-	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHODGEBIN_TSAN=ON -DHODGEBIN_BENCH=OFF
+tsan:
+	@./scripts/install-deps.sh test
+	$(call configure,$(TSAN_DIR),Debug,$(TSAN_FLAGS))
 	cmake --build $(TSAN_DIR) -j $(JOBS) --target hodgebin_system_tests hodgebin_widget_tests \
 	    hodgebin_x11_tests
 	cd $(TSAN_DIR) && TSAN_OPTIONS="ignore_noninstrumented_modules=1 $$TSAN_OPTIONS" \
 	    ctest --output-on-failure -R '^(system|widget|x11)$$'
-
-clean: clean-tsan
-clean-tsan:
-	rm -rf $(TSAN_DIR)
 
 # The binary, its desktop entry, icon and metainfo under PREFIX (default /usr/local).
 install: build
@@ -95,4 +92,4 @@ format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(TEST_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(TEST_DIR) $(ASAN_DIR) $(TSAN_DIR)
