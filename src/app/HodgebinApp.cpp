@@ -10,6 +10,7 @@
 #include "platform/linux/SettingsFileDefaults.h"
 #include "platform/x11/X11Platform.h"
 #include "settings/AutostartEntry.h"
+#include "settings/SettingsManager.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -38,6 +39,8 @@ QStringList settingsFileKeys() {
     return {SettingsManager::showNotchKey,
             SettingsManager::soundsEnabledKey,
             SettingsManager::maxClipboardItemsKey,
+            SettingsManager::shortcutKindKey,
+            SettingsManager::shortcutCombinationKey,
             NotesManager::storageKey,
             NotesManager::backupKey + QLatin1Char('*'),
             DesktopScreenCapture::locationKey};
