@@ -5,8 +5,6 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include <functional>
-
 class AutostartEntry;
 class QCheckBox;
 class QComboBox;
@@ -49,8 +47,8 @@ private:
 class SettingsContentView final : public QWidget {
     Q_OBJECT
 public:
-    SettingsContentView(std::function<void(bool)> onShowNotchChanged, SettingsManager& settings,
-                        AutostartEntry& autostart, QWidget* parent = nullptr);
+    SettingsContentView(SettingsManager& settings, AutostartEntry& autostart,
+                        QWidget* parent = nullptr);
 
     QCheckBox* showNotchToggle() const { return showNotch_; }
     QCheckBox* soundsToggle() const { return sounds_; }
@@ -66,7 +64,6 @@ private:
     QWidget* makeShortcutRow();
     void showShortcutSetting();
 
-    std::function<void(bool)> onShowNotchChanged_;
     SettingsManager& settings_;
     AutostartEntry& autostart_;
     QCheckBox* showNotch_;
@@ -84,8 +81,8 @@ public:
                              QObject* parent = nullptr);
     ~SettingsWindowController() override;
 
-    // The callback is kept by the first show only; later shows reuse the window as it is.
-    void show(std::function<void(bool)> onShowNotchChanged);
+    // Builds the window on first use; later shows bring the same one back.
+    void show();
 
     QWidget* window() const { return window_; }
 
