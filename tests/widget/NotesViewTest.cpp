@@ -42,7 +42,7 @@ struct NotesTab {
         shots = std::make_unique<ScreenshotManager>(fake.mainQueue, fake.directoryWatcher,
                                                     fake.screenCapture);
         fake.userDefaults.values.insert(key, encodeNotes(stored));
-        notes = std::make_unique<NotesManager>(fake.userDefaults);
+        notes = std::make_unique<NotesManager>(fake.userDefaults, &fake.mainQueue);
         panel.setPendingNoteText(pending);
         ctx = std::make_unique<DrawerContext>(DrawerContext{clipboard, shelf, *notes, *shots, panel,
                                                             fake.notificationCenter, fake.mainQueue,
@@ -216,6 +216,37 @@ TEST(NotesView, ClearLeavesOneFocusedEmptyLineAndAnEmptyListShowsNoClear) {
     NotesTab empty({});
     EXPECT_FALSE(empty.view->clearButton()->isVisibleTo(empty.view));
     EXPECT_EQ(empty.focused(), std::nullopt);
+}
+
+TEST(NotesView, UndoInTheHeaderOrCtrlZInTheEmptyLineBringsTheClearedNotesBack) {
+    const QList<NoteItem> before{line(QStringLiteral("a"), 1, true), line(QStringLiteral("b"))};
+    NotesTab tab(before);
+    QAbstractButton* button = tab.view->clearButton();
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(button->text(), QStringLiteral("Undo"));
+    ASSERT_TRUE(tab.field()->hasFocus());
+    // The line left by the clear has nothing of its own to undo: Ctrl+Z is the drawer's.
+    QTest::keyClick(tab.field(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(tab.notes->items(), before);
+    EXPECT_EQ(tab.stored(), before);
+    EXPECT_EQ(button->text(), QStringLiteral("Clear"));
+    EXPECT_EQ(tab.focused(), before.last().id);
+
+    // Typed into the line, Ctrl+Z is the line's own first; the header's Undo still works.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::keyClick(tab.field(), Qt::Key_X);
+    QTest::keyClick(tab.field(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(tab.field()->text(), QString());
+    EXPECT_EQ(tab.notes->items().size(), 1);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(tab.notes->items(), before);
+
+    // A few seconds later the clear is for good.
+    QTest::mouseClick(button, Qt::LeftButton);
+    tab.fake.mainQueue.advance(UndoOffer::duration);
+    EXPECT_EQ(button->text(), QStringLiteral("Clear"));
+    QTest::keyClick(tab.field(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(tab.notes->items().size(), 1);
 }
 
 TEST(NotesView, ANoticeShowsWhileNotesCannotBeSavedAndGoesWhenTheNextChangeIs) {
