@@ -246,4 +246,14 @@ TEST(NotesView, TypingPastTheEndOfALineWrapsItAndTheRowGrowsWithTheWholeTextInVi
     EXPECT_EQ(tab.field()->verticalScrollBar()->value(), 0);
     EXPECT_EQ(tab.field()->horizontalScrollBar()->value(), 0);
     EXPECT_EQ(tab.field()->cursorRect(QTextCursor(tab.field()->document())).top(), 0);
+
+    // The mark stays beside the first line of the wrapped text, edited or painted.
+    const QRect firstLine = tab.field()->cursorRect(QTextCursor(tab.field()->document()));
+    for (const NoteRow& row : {NoteRow(tab.at(1), after.width(), tab.field()->height()),
+                               NoteRow(tab.at(1), after.width())}) {
+        EXPECT_GT(row.textRect().height(), 2 * firstLine.height());
+        const qreal middle = row.markRect().center().y() - row.textRect().top();
+        EXPECT_GE(middle, firstLine.top());
+        EXPECT_LE(middle, firstLine.bottom());
+    }
 }
