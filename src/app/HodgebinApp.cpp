@@ -10,6 +10,7 @@
 #include "platform/linux/SettingsFileDefaults.h"
 #include "platform/x11/X11Platform.h"
 #include "settings/AutostartEntry.h"
+#include "settings/SettingsManager.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
