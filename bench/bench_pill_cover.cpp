@@ -22,8 +22,8 @@ xcb_connection_t* c = nullptr;
 xcb_window_t root = 0;
 
 xcb_atom_t atom(const char* name) {
-    auto* reply = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    auto* reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
     const xcb_atom_t a = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return a;
