@@ -41,6 +41,8 @@ void AppDelegate::start() {
     if (models_.settings().showNotch()) {
         createNotchWindow();
     }
+    connect(&models_.settings(), &SettingsManager::showNotchChanged, this,
+            &AppDelegate::setNotchVisible);
     setupHotkey();
     models_.clipboard().startPolling();
     // The screenshot list was built with the other models and already watches its folder.
@@ -136,11 +138,7 @@ void AppDelegate::showPanelBelowStatusItem() {
 }
 
 void AppDelegate::openSettings() {
-    settingsWindow_->show([self = QPointer<AppDelegate>(this)](bool visible) {
-        if (self) {
-            self->setNotchVisible(visible);
-        }
-    });
+    settingsWindow_->show();
 }
 
 void AppDelegate::setupHotkey() {

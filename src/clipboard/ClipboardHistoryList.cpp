@@ -191,13 +191,7 @@ const ClipboardHistoryList::Row* ClipboardHistoryList::rowAt(const QPointF& poin
 }
 
 ClipboardRow ClipboardHistoryList::makeRow(const Row& row) const {
-    auto* self = const_cast<ClipboardHistoryList*>(this);
-    ClipboardRow view(row.item, selectedId_ == row.item.id, row.pinned);
-    const QUuid id = row.item.id;
-    view.onCopy = [self, id] { self->copyEntry(id); };
-    view.onPin = [self, id] { self->togglePin(id); };
-    view.onRemove = [self, id] { self->removeEntry(id); };
-    return view;
+    return ClipboardRow(row.item, selectedId_ == row.item.id, row.pinned);
 }
 
 const ClipboardItem* ClipboardHistoryList::entry(const QUuid& id) const {
@@ -536,7 +530,19 @@ void ClipboardHistoryList::mouseReleaseEvent(QMouseEvent* event) {
     if (view.buttonAt(rect, event->position()) != pressedButton_) {
         return;
     }
-    view.click(rect, event->position());
+    const QUuid id = row->item.id;
+    switch (view.clickAction(rect, event->position())) {
+    case ClipboardRow::Button::pin:
+        togglePin(id);
+        return;
+    case ClipboardRow::Button::remove:
+        removeEntry(id);
+        return;
+    case ClipboardRow::Button::copy:
+    case ClipboardRow::Button::none:
+        copyEntry(id);
+        return;
+    }
 }
 
 bool ClipboardHistoryList::viewportEvent(QEvent* event) {

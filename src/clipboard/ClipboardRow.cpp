@@ -199,25 +199,9 @@ QString ClipboardRow::toolTip(Button button) const {
     return {};
 }
 
-void ClipboardRow::click(const QRectF& row, const QPointF& point) const {
-    switch (buttonAt(row, point)) {
-    case Button::pin:
-        if (onPin) {
-            onPin();
-        }
-        return;
-    case Button::remove:
-        if (onRemove) {
-            onRemove();
-        }
-        return;
-    case Button::copy:
-    case Button::none:
-        if (onCopy) {
-            onCopy();
-        }
-        return;
-    }
+ClipboardRow::Button ClipboardRow::clickAction(const QRectF& row, const QPointF& point) const {
+    const Button button = buttonAt(row, point);
+    return button == Button::none ? Button::copy : button;
 }
 
 void ClipboardRow::paint(QPainter& painter, const QRectF& row, const QImage& thumbnail,
@@ -231,33 +215,47 @@ void ClipboardRow::paint(QPainter& painter, const QRectF& row, const QImage& thu
         painter.setBrush(DrawerStyle::white(0.05));
         painter.drawRoundedRect(row, ClipboardRow::cornerRadius, ClipboardRow::cornerRadius);
     }
-
-    const qreal innerTop = row.top() + paddingV;
-    const qreal innerHeight = row.height() - 2 * paddingV;
-    const qreal markLeft = row.left() + paddingH;
-    if (isPinned_) {
-        drawSymbol(painter, QStringLiteral("pin.fill"), markSize,
-                   DrawerStyle::withOpacity(DrawerStyle::yellow(), 0.6),
-                   QPointF(markLeft + markWidth / 2, row.center().y()));
-    } else {
-        drawSymbol(painter, ClipboardContent::symbolName(item_.content.kind()), markSize,
-                   DrawerStyle::white(0.3), QPointF(markLeft + markWidth / 2, row.center().y()));
-    }
+    paintMark(painter, row);
 
     // The body keeps the number of lines (and the height) it has without the buttons.
     const qreal fullWidth = bodyWidth(row.width(), false);
-    const qreal width = bodyWidth(row.width(), isHovered_);
-    const qreal left = markLeft + markWidth + spacing;
+    const qreal left = row.left() + paddingH + markWidth + spacing;
+    const QRectF body(left, row.top(), bodyWidth(row.width(), isHovered_), row.height());
     const QStringList fullLines = fullWidthLines(item_, fullWidth);
     const qreal height = bodyHeight(item_, fullWidth, fullLines);
-    qreal y = innerTop + (innerHeight - height) / 2;
+    const qreal top = row.top() + paddingV + (row.height() - 2 * paddingV - height) / 2;
     // Nothing of the body reaches into the buttons or beyond the row, whatever its text.
     painter.save();
-    painter.setClipRect(QRectF(left, row.top(), width, row.height()), Qt::IntersectClip);
+    painter.setClipRect(body, Qt::IntersectClip);
+    const qreal metaTop = paintBody(painter, body, top, thumbnail, fullWidth, fullLines);
+    paintSourceAndAge(painter, body, metaTop + bodySpacing, now);
+    painter.restore();
+
+    if (isHovered_) {
+        paintButtons(painter, row);
+    }
+    painter.restore();
+}
+
+void ClipboardRow::paintMark(QPainter& painter, const QRectF& row) const {
+    const QPointF center(row.left() + paddingH + markWidth / 2, row.center().y());
+    if (isPinned_) {
+        drawSymbol(painter, QStringLiteral("pin.fill"), markSize,
+                   DrawerStyle::withOpacity(DrawerStyle::yellow(), 0.6), center);
+    } else {
+        drawSymbol(painter, ClipboardContent::symbolName(item_.content.kind()), markSize,
+                   DrawerStyle::white(0.3), center);
+    }
+}
+
+qreal ClipboardRow::paintBody(QPainter& painter, const QRectF& body, qreal y,
+                              const QImage& thumbnail, qreal fullWidth,
+                              const QStringList& fullLines) const {
+    const qreal width = body.width();
     if (item_.content.kind() == ClipboardContent::Kind::image) {
         const qreal slot = fittedImageSize(item_, fullWidth).height();
         const QSizeF size = fittedImageSize(item_, width).boundedTo(QSizeF(width, slot));
-        const QRectF target(QPointF(left, y), size);
+        const QRectF target(QPointF(body.left(), y), size);
         // A sliver keeps its pixels: the corners never round off more than half its side.
         const qreal radius = std::min({imageRadius, size.width() / 2, size.height() / 2});
         QPainterPath clip;
@@ -272,30 +270,33 @@ void ClipboardRow::paint(QPainter& painter, const QRectF& row, const QImage& thu
             painter.drawImage(target, thumbnail);
             painter.restore();
         }
-        y += slot;
-    } else {
-        const QStringList lines =
-            isHovered_ ? previewLines(item_.preview(), width, int(fullLines.size())) : fullLines;
-        const qreal lineSpacing = QFontMetricsF(previewFont()).lineSpacing();
-        painter.setFont(previewFont());
-        painter.setPen(DrawerStyle::white(0.8));
-        for (const QString& line : lines) {
-            painter.drawText(QRectF(left, y, width, lineSpacing),
-                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
-            y += lineSpacing;
-        }
+        return y + slot;
     }
-    y += bodySpacing;
+    const QStringList lines =
+        isHovered_ ? previewLines(item_.preview(), width, int(fullLines.size())) : fullLines;
+    const qreal lineSpacing = QFontMetricsF(previewFont()).lineSpacing();
+    painter.setFont(previewFont());
+    painter.setPen(DrawerStyle::white(0.8));
+    for (const QString& line : lines) {
+        painter.drawText(QRectF(body.left(), y, width, lineSpacing),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
+        y += lineSpacing;
+    }
+    return y;
+}
 
+void ClipboardRow::paintSourceAndAge(QPainter& painter, const QRectF& body, qreal y,
+                                     const QDateTime& now) const {
     const QFont meta = metaFont();
     const QFontMetricsF metrics(meta);
     painter.setFont(meta);
     const QString age = timeAgo(item_.timestamp, now);
     const qreal ageWidth = metrics.horizontalAdvance(age);
-    qreal x = left;
+    qreal x = body.left();
     if (item_.sourceApp) {
-        const QString source = metrics.elidedText(
-            *item_.sourceApp, Qt::ElideRight, std::max<qreal>(0, width - ageWidth - metaSpacing));
+        const QString source =
+            metrics.elidedText(*item_.sourceApp, Qt::ElideRight,
+                               std::max<qreal>(0, body.width() - ageWidth - metaSpacing));
         painter.setPen(DrawerStyle::white(0.2));
         const qreal sourceWidth = metrics.horizontalAdvance(source);
         painter.drawText(QRectF(x, y, sourceWidth + 1, metrics.height()),
@@ -305,36 +306,32 @@ void ClipboardRow::paint(QPainter& painter, const QRectF& row, const QImage& thu
     painter.setPen(DrawerStyle::white(0.15));
     painter.drawText(QRectF(x, y, ageWidth + 1, metrics.height()),
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, age);
+}
 
-    painter.restore();
-
-    if (isHovered_) {
-        struct Look {
-            Button button;
-            QString symbol;
-            qreal size;
-            QColor background;
-            QColor color;
-            SymbolCatalogue::Weight weight;
-        };
-        const Look looks[] = {
-            {Button::pin, isPinned_ ? QStringLiteral("pin.slash.fill") : QStringLiteral("pin"), 10,
-             DrawerStyle::white(0.1),
-             isPinned_ ? DrawerStyle::withOpacity(DrawerStyle::yellow(), 0.6)
-                       : DrawerStyle::white(0.4),
-             SymbolCatalogue::Weight::Regular},
-            {Button::copy, QStringLiteral("doc.on.doc"), 10, DrawerStyle::white(0.1),
-             DrawerStyle::white(0.6), SymbolCatalogue::Weight::Regular},
-            {Button::remove, QStringLiteral("xmark"), 8, DrawerStyle::white(0.06),
-             DrawerStyle::white(0.3), SymbolCatalogue::Weight::Bold},
-        };
-        for (const Look& look : looks) {
-            const QRectF rect = buttonRect(row, look.button);
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(look.background);
-            painter.drawRoundedRect(rect, buttonRadius, buttonRadius);
-            drawSymbol(painter, look.symbol, look.size, look.color, rect.center(), look.weight);
-        }
+void ClipboardRow::paintButtons(QPainter& painter, const QRectF& row) const {
+    struct Look {
+        Button button;
+        QString symbol;
+        qreal size;
+        QColor background;
+        QColor color;
+        SymbolCatalogue::Weight weight;
+    };
+    const Look looks[] = {
+        {Button::pin, isPinned_ ? QStringLiteral("pin.slash.fill") : QStringLiteral("pin"), 10,
+         DrawerStyle::white(0.1),
+         isPinned_ ? DrawerStyle::withOpacity(DrawerStyle::yellow(), 0.6) : DrawerStyle::white(0.4),
+         SymbolCatalogue::Weight::Regular},
+        {Button::copy, QStringLiteral("doc.on.doc"), 10, DrawerStyle::white(0.1),
+         DrawerStyle::white(0.6), SymbolCatalogue::Weight::Regular},
+        {Button::remove, QStringLiteral("xmark"), 8, DrawerStyle::white(0.06),
+         DrawerStyle::white(0.3), SymbolCatalogue::Weight::Bold},
+    };
+    for (const Look& look : looks) {
+        const QRectF rect = buttonRect(row, look.button);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(look.background);
+        painter.drawRoundedRect(rect, buttonRadius, buttonRadius);
+        drawSymbol(painter, look.symbol, look.size, look.color, rect.center(), look.weight);
     }
-    painter.restore();
 }

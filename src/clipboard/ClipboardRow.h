@@ -8,8 +8,7 @@
 #include <QRectF>
 #include <QSize>
 #include <QString>
-
-#include <functional>
+#include <QStringList>
 
 class QPainter;
 
@@ -30,11 +29,6 @@ public:
     bool isHovered() const { return isHovered_; }
     bool isPinned() const { return isPinned_; }
 
-    std::function<void()> onCopy;
-    // Optional: without it the pin button does nothing.
-    std::function<void()> onPin;
-    std::function<void()> onRemove;
-
     // The row's height at a width. It does not depend on hover, so showing the buttons never
     // moves the rows below; a hovered row fits its text into what the buttons leave.
     static qreal height(const ClipboardItem& item, qreal width);
@@ -46,8 +40,8 @@ public:
     static QRectF buttonRect(const QRectF& row, Button button);
     Button buttonAt(const QRectF& row, const QPointF& point) const;
     QString toolTip(Button button) const;
-    // A click at a point of the row: a button runs its action, anywhere else copies.
-    void click(const QRectF& row, const QPointF& point) const;
+    // What a click at a point of the row does: a button's action, anywhere else a copy.
+    Button clickAction(const QRectF& row, const QPointF& point) const;
 
     // Paints the row; thumbnail is the decoded image for an image entry (null while it is being
     // decoded, when a placeholder of its shape is drawn). Ages are told from now.
@@ -55,6 +49,14 @@ public:
                const QDateTime& now) const;
 
 private:
+    void paintMark(QPainter& painter, const QRectF& row) const;
+    // The preview or thumbnail from the top at y; returns where the line below it starts.
+    qreal paintBody(QPainter& painter, const QRectF& body, qreal y, const QImage& thumbnail,
+                    qreal fullWidth, const QStringList& fullLines) const;
+    void paintSourceAndAge(QPainter& painter, const QRectF& body, qreal y,
+                           const QDateTime& now) const;
+    void paintButtons(QPainter& painter, const QRectF& row) const;
+
     ClipboardItem item_;
     bool isHovered_;
     bool isPinned_;

@@ -39,8 +39,8 @@ BulletTextField::BulletTextField(QWidget* parent)
     // The height is announced once an edit is complete (never from inside the document's own
     // change), after the owner has been told the new text.
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (!settingText_ && onTextEdited) {
-            onTextEdited(toPlainText());
+        if (!settingText_) {
+            Q_EMIT textEdited(toPlainText());
         }
         updateContentHeight();
     });
@@ -85,9 +85,7 @@ void BulletTextField::applyStyle() {
 
 void BulletTextField::deleteBackward() {
     if (toPlainText().isEmpty()) {
-        if (onBackspaceEmpty) {
-            onBackspaceEmpty();
-        }
+        Q_EMIT emptyBackspaced();
         return;
     }
     QTextCursor cursor = textCursor();
@@ -175,32 +173,23 @@ void BulletTextField::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         event->accept();
-        if (onSubmit) {
-            onSubmit();
-        }
+        Q_EMIT submitted();
         return;
     case Qt::Key_Backtab:
         event->accept();
-        if (onOutdent) {
-            onOutdent();
-        }
+        Q_EMIT outdentRequested();
         return;
     case Qt::Key_Tab:
         event->accept();
         if (event->modifiers() & Qt::ShiftModifier) {
-            if (onOutdent) {
-                onOutdent();
-            }
-        } else if (onIndent) {
-            onIndent();
-        }
+            Q_EMIT outdentRequested();
+        } else
+            Q_EMIT indentRequested();
         return;
     case Qt::Key_Backspace:
         if (toPlainText().isEmpty()) {
             event->accept();
-            if (onBackspaceEmpty) {
-                onBackspaceEmpty();
-            }
+            Q_EMIT emptyBackspaced();
             return;
         }
         break;

@@ -2,24 +2,15 @@
 
 #include <QPlainTextEdit>
 
-#include <functional>
-
 // The editor of one note line: it feels like a single line (Return never breaks it, pasted line
 // breaks become spaces) but wraps long text and grows downwards instead of scrolling sideways.
-// The keys an outliner needs become callbacks: Return submits, Tab indents, Shift-Tab outdents
+// The keys an outliner needs become signals: Return submits, Tab indents, Shift-Tab outdents
 // and Backspace in an empty field asks for the line to go. Tab never moves the focus.
 class BulletTextField final : public QPlainTextEdit {
     Q_OBJECT
 
 public:
     explicit BulletTextField(QWidget* parent = nullptr);
-
-    std::function<void()> onSubmit;
-    std::function<void()> onBackspaceEmpty;
-    std::function<void()> onIndent;
-    std::function<void()> onOutdent;
-    // The user changed the text (never called for a change made through setText).
-    std::function<void(const QString&)> onTextEdited;
 
     QString text() const { return toPlainText(); }
     // An outside change of the line: shown at once, with the caret after it. Equal text leaves
@@ -44,6 +35,13 @@ public:
     static QString singleLine(QString text);
 
 Q_SIGNALS:
+    void submitted();
+    // Backspace in an empty field: the line should go.
+    void emptyBackspaced();
+    void indentRequested();
+    void outdentRequested();
+    // The user changed the text (never for a change made through setText).
+    void textEdited(const QString& text);
     // The wrapped text needs another height.
     void contentHeightChanged(int height);
 

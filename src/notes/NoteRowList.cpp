@@ -56,6 +56,24 @@ NoteRowList::NoteRowList(NotesManager& notes, NotesEditor& editor, QWidget* pare
     field_->hide();
     field_->installEventFilter(this);
     connect(field_, &BulletTextField::contentHeightChanged, this, [this] { relayout(); });
+    // Each key acts on the line the field shows when it is pressed, even if the key then moves
+    // the focus to another line.
+    const auto onLine = [this](void (NotesEditor::*action)(const QUuid&)) {
+        return [this, action] {
+            if (fieldId_) {
+                (editor_.*action)(*fieldId_);
+            }
+        };
+    };
+    connect(field_, &BulletTextField::submitted, this, onLine(&NotesEditor::submit));
+    connect(field_, &BulletTextField::emptyBackspaced, this, onLine(&NotesEditor::backspaceEmpty));
+    connect(field_, &BulletTextField::indentRequested, this, onLine(&NotesEditor::indent));
+    connect(field_, &BulletTextField::outdentRequested, this, onLine(&NotesEditor::outdent));
+    connect(field_, &BulletTextField::textEdited, this, [this](const QString& text) {
+        if (fieldId_) {
+            editor_.editText(*fieldId_, text);
+        }
+    });
     connect(&notes_, &NotesManager::itemsChanged, this, [this] {
         relayout();
         showOutsideChange();
@@ -144,11 +162,6 @@ void NoteRowList::attachField() {
     attaching_ = true;
     if (!p) {
         fieldId_.reset();
-        field_->onSubmit = nullptr;
-        field_->onBackspaceEmpty = nullptr;
-        field_->onIndent = nullptr;
-        field_->onOutdent = nullptr;
-        field_->onTextEdited = nullptr;
         field_->hide();
         attaching_ = false;
         viewport()->update();
@@ -156,13 +169,6 @@ void NoteRowList::attachField() {
     }
     const QUuid lineId = *id;
     const NoteItem& item = notes_.items()[*p];
-    // Callbacks are bound to the line, so a key that moves the focus acts on the line it was
-    // pressed in.
-    field_->onSubmit = [this, lineId] { editor_.submit(lineId); };
-    field_->onBackspaceEmpty = [this, lineId] { editor_.backspaceEmpty(lineId); };
-    field_->onIndent = [this, lineId] { editor_.indent(lineId); };
-    field_->onOutdent = [this, lineId] { editor_.outdent(lineId); };
-    field_->onTextEdited = [this, lineId](const QString& text) { editor_.editText(lineId, text); };
     const bool otherLine = fieldId_ != lineId;
     fieldId_ = lineId;
     field_->setDone(item.done);

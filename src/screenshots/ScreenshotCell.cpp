@@ -161,18 +161,16 @@ void ScreenshotCell::setHovered(bool hovered) {
         row->setContentsMargins(0, 0, 0, 0);
         row->setSpacing(buttonSpacing);
         const auto add = [&](ScreenshotCellButton::Symbol symbol, const QString& tip,
-                             Action ScreenshotCell::*action) {
+                             void (ScreenshotCell::*request)()) {
             auto* button = new ScreenshotCellButton(symbol, tip, buttonRow_);
-            connect(button, &QAbstractButton::clicked, this, [this, action] {
-                if (this->*action) {
-                    (this->*action)();
-                }
-            });
+            connect(button, &QAbstractButton::clicked, this, request);
             row->addWidget(button);
         };
-        add(ScreenshotCellButton::Symbol::copy, tr("Copy to clipboard"), &ScreenshotCell::onCopy);
-        add(ScreenshotCellButton::Symbol::folder, tr("Show in Files"), &ScreenshotCell::onReveal);
-        add(ScreenshotCellButton::Symbol::xmark, tr("Remove"), &ScreenshotCell::onRemove);
+        add(ScreenshotCellButton::Symbol::copy, tr("Copy to clipboard"),
+            &ScreenshotCell::copyRequested);
+        add(ScreenshotCellButton::Symbol::folder, tr("Show in Files"),
+            &ScreenshotCell::revealRequested);
+        add(ScreenshotCellButton::Symbol::xmark, tr("Remove"), &ScreenshotCell::removeRequested);
         buttonRow_->adjustSize();
         placeButtons();
     }
@@ -254,15 +252,11 @@ void ScreenshotCell::paintEvent(QPaintEvent*) {
 }
 
 void ScreenshotCell::enterEvent(QEnterEvent*) {
-    if (onHoverChanged) {
-        onHoverChanged(true);
-    }
+    Q_EMIT hoverChanged(true);
 }
 
 void ScreenshotCell::leaveEvent(QEvent*) {
-    if (onHoverChanged) {
-        onHoverChanged(false);
-    }
+    Q_EMIT hoverChanged(false);
 }
 
 void ScreenshotCell::mousePressEvent(QMouseEvent* event) {
@@ -286,15 +280,15 @@ void ScreenshotCell::mouseReleaseEvent(QMouseEvent* event) {
     const bool clicked = pressedAt_ && event->button() == Qt::LeftButton &&
                          rect().contains(event->position().toPoint());
     pressedAt_.reset();
-    if (clicked && onCopy) {
-        onCopy();
+    if (clicked) {
+        Q_EMIT copyRequested();
     }
 }
 
 void ScreenshotCell::mouseDoubleClickEvent(QMouseEvent* event) {
     // The first click of the pair has already copied; the second opens the file.
-    if (event->button() == Qt::LeftButton && onOpen) {
-        onOpen();
+    if (event->button() == Qt::LeftButton) {
+        Q_EMIT openRequested();
     }
 }
 
@@ -315,8 +309,7 @@ void ScreenshotCell::startDrag() {
     QPointer<ScreenshotCell> guard(this);
     drag->exec(Qt::CopyAction, Qt::CopyAction);
     // No leave event comes for a pointer that left during the drag.
-    if (guard && guard->onHoverChanged &&
-        !guard->rect().contains(guard->mapFromGlobal(QCursor::pos()))) {
-        guard->onHoverChanged(false);
+    if (guard && !guard->rect().contains(guard->mapFromGlobal(QCursor::pos()))) {
+        Q_EMIT guard->hoverChanged(false);
     }
 }

@@ -6,8 +6,6 @@
 #include <QPoint>
 #include <QWidget>
 
-#include <functional>
-
 class MainQueue;
 
 // One small round-cornered button that floats over a hovered cell: a painted symbol on the
@@ -43,8 +41,6 @@ class ScreenshotCell final : public QWidget {
     Q_OBJECT
 
 public:
-    using Action = std::function<void()>;
-
     // The age is worked out against `clock` whenever the cell is painted.
     ScreenshotCell(ScreenshotItem item, const MainQueue& clock, QWidget* parent = nullptr);
 
@@ -76,12 +72,13 @@ public:
     // The three buttons while hovered (copy, folder, remove, left to right); none otherwise.
     QList<ScreenshotCellButton*> buttons() const;
 
-    Action onCopy;
-    Action onReveal;
-    Action onRemove;
-    Action onOpen;
+Q_SIGNALS:
+    void copyRequested();
+    void revealRequested();
+    void removeRequested();
+    void openRequested();
     // The pointer entered or left the cell (true on entering).
-    std::function<void(bool)> onHoverChanged;
+    void hoverChanged(bool entered);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

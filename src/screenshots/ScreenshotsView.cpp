@@ -343,18 +343,21 @@ ScreenshotCell* ScreenshotsView::makeCell(const ScreenshotItem& item) {
     auto* cell = new ScreenshotCell(item, ctx_.mainQueue, canvas_);
     cell->setThumbnail(ctx_.screenshots.thumbnails().thumbnail(item));
     const QUuid id = item.id();
-    cell->onCopy = [this, cell] { copy(cell->item()); };
-    cell->onReveal = [this, cell] { ScreenshotItem::reveal(cell->item(), ctx_.workspace); };
-    cell->onOpen = [this, cell] { ScreenshotItem::open(cell->item(), ctx_.workspace); };
-    cell->onRemove = [this, cell] { removeAnimated(cell->item()); };
-    cell->onHoverChanged = [this, id](bool entered) {
+    connect(cell, &ScreenshotCell::copyRequested, this, [this, cell] { copy(cell->item()); });
+    connect(cell, &ScreenshotCell::revealRequested, this,
+            [this, cell] { ScreenshotItem::reveal(cell->item(), ctx_.workspace); });
+    connect(cell, &ScreenshotCell::openRequested, this,
+            [this, cell] { ScreenshotItem::open(cell->item(), ctx_.workspace); });
+    connect(cell, &ScreenshotCell::removeRequested, this,
+            [this, cell] { removeAnimated(cell->item()); });
+    connect(cell, &ScreenshotCell::hoverChanged, this, [this, id](bool entered) {
         if (entered) {
             keysSelect_ = false;
             setSelectedId(id);
         } else if (selectedId_ == id && !keysSelect_) {
             setSelectedId(std::nullopt);
         }
-    };
+    });
     cell->show();
     return cell;
 }
@@ -362,7 +365,7 @@ ScreenshotCell* ScreenshotsView::makeCell(const ScreenshotItem& item) {
 void ScreenshotsView::retire(ScreenshotCell* cell, bool animated) {
     // Its thumbnail, if still to be made, is no longer needed.
     ctx_.screenshots.thumbnails().release(cell->item().id());
-    cell->onHoverChanged = nullptr;
+    disconnect(cell, &ScreenshotCell::hoverChanged, this, nullptr);
     cell->setHovered(false);
     cell->setAttribute(Qt::WA_TransparentForMouseEvents);
     if (animated) {

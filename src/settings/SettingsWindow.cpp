@@ -31,11 +31,9 @@ QFont pixelFont(const QFont& base, int pixelSize, bool bold = false) {
 }
 } // namespace
 
-SettingsContentView::SettingsContentView(std::function<void(bool)> onShowNotchChanged,
-                                         SettingsManager& settings, AutostartEntry& autostart,
+SettingsContentView::SettingsContentView(SettingsManager& settings, AutostartEntry& autostart,
                                          QWidget* parent)
     : QWidget(parent)
-    , onShowNotchChanged_(std::move(onShowNotchChanged))
     , settings_(settings)
     , autostart_(autostart)
     , showNotch_(new QCheckBox(QStringLiteral("Show the pill"), this))
@@ -96,13 +94,7 @@ SettingsContentView::SettingsContentView(std::function<void(bool)> onShowNotchCh
         autostart_.setEnabled(on);
         refresh();
     });
-    // Store to toggle, and the notch callback on every change of the value (not on first show).
-    connect(&settings_, &SettingsManager::showNotchChanged, this, [this](bool on) {
-        showNotch_->setChecked(on);
-        if (onShowNotchChanged_) {
-            onShowNotchChanged_(on);
-        }
-    });
+    connect(&settings_, &SettingsManager::showNotchChanged, showNotch_, &QCheckBox::setChecked);
     connect(&settings_, &SettingsManager::soundsEnabledChanged, sounds_, &QCheckBox::setChecked);
 
     setFixedSize(windowWidth, qMax(windowHeight, sizeHint().height()));
@@ -130,11 +122,11 @@ SettingsWindowController::~SettingsWindowController() {
     delete window_;
 }
 
-void SettingsWindowController::show(std::function<void(bool)> onShowNotchChanged) {
+void SettingsWindowController::show() {
     if (!window_) {
         // Titled and closable, never resized, minimised or maximised (said through the Motif
         // hints Qt sets from these flags, and a fixed size); closing only hides it.
-        window_ = new SettingsContentView(std::move(onShowNotchChanged), settings_, autostart_);
+        window_ = new SettingsContentView(settings_, autostart_);
         window_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                 Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
         window_->setWindowTitle(QStringLiteral("Hodgebin Settings"));

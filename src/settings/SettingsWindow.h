@@ -3,8 +3,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
-
 class AutostartEntry;
 class QCheckBox;
 class SettingsManager;
@@ -14,8 +12,8 @@ class SettingsManager;
 class SettingsContentView final : public QWidget {
     Q_OBJECT
 public:
-    SettingsContentView(std::function<void(bool)> onShowNotchChanged, SettingsManager& settings,
-                        AutostartEntry& autostart, QWidget* parent = nullptr);
+    SettingsContentView(SettingsManager& settings, AutostartEntry& autostart,
+                        QWidget* parent = nullptr);
 
     QCheckBox* showNotchToggle() const { return showNotch_; }
     QCheckBox* soundsToggle() const { return sounds_; }
@@ -25,7 +23,6 @@ public:
     void refresh();
 
 private:
-    std::function<void(bool)> onShowNotchChanged_;
     SettingsManager& settings_;
     AutostartEntry& autostart_;
     QCheckBox* showNotch_;
@@ -41,8 +38,8 @@ public:
                              QObject* parent = nullptr);
     ~SettingsWindowController() override;
 
-    // The callback is kept by the first show only; later shows reuse the window as it is.
-    void show(std::function<void(bool)> onShowNotchChanged);
+    // Builds the window on first use; later shows bring the same one back.
+    void show();
 
     QWidget* window() const { return window_; }
 

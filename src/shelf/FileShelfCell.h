@@ -6,8 +6,6 @@
 #include <QSizeF>
 #include <QString>
 
-#include <functional>
-
 class QPainter;
 
 // One file of the shelf tab: its icon, its name on at most two lines and its size, with a small
@@ -21,8 +19,6 @@ public:
 
     const ShelfFile& file() const { return file_; }
     bool isHovered() const { return isHovered_; }
-
-    std::function<void()> onRemove;
 
     // The cell's size: its width is fixed by the name's frame, its height by the name's lines.
     static QSizeF size(const ShelfFile& file);

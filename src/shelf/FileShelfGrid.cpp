@@ -369,10 +369,9 @@ void FileShelfGrid::mouseReleaseEvent(QMouseEvent* event) {
     if (cell == nullptr || cell->file.id() != *pressed) {
         return;
     }
-    FileShelfCell view(cell->file, selectedId_ == cell->file.id());
-    view.onRemove = [this, id = cell->file.id()] { removeFile(id); };
+    const FileShelfCell view(cell->file, selectedId_ == cell->file.id());
     if (view.isOnRemoveButton(viewRect(*cell), event->position())) {
-        view.onRemove();
+        removeFile(cell->file.id());
     }
 }
 

@@ -5,6 +5,7 @@
 #include "notes/NotesManager.h"
 #include "screenshots/ScreenshotManager.h"
 #include "settings/AutostartEntry.h"
+#include "settings/SettingsManager.h"
 #include "shelf/FileShelfManager.h"
 
 #include <QCoreApplication>
@@ -77,6 +78,16 @@ TEST(AppDelegate, LaunchPutsTheTrayItemUpAndAClickOnItTogglesTheDrawer) {
     EXPECT_TRUE(light && dark);
     bar.lastItem->click();
     EXPECT_TRUE(app.delegate->isPanelVisible());
+}
+
+TEST(AppDelegate, ThePillFollowsItsSettingWhereverItIsChanged) {
+    AppOverFakes app;
+    app.delegate->start();
+    ASSERT_NE(app.delegate->notchWindow(), nullptr);
+    app.models->settings().setShowNotch(false);
+    EXPECT_EQ(app.delegate->notchWindow(), nullptr);
+    app.models->settings().setShowNotch(true);
+    EXPECT_NE(app.delegate->notchWindow(), nullptr);
 }
 
 TEST(AppDelegate, ItemWithoutAButtonIsLeftBareAndLaunchGoesOn) {

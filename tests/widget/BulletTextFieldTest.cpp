@@ -33,11 +33,12 @@ struct FieldFixture : ::testing::Test {
             QObject::connect(action, &QAction::triggered, [this] { ++shortcuts; });
             window.addAction(action);
         }
-        field->onSubmit = [this] { ++submits; };
-        field->onIndent = [this] { ++indents; };
-        field->onOutdent = [this] { ++outdents; };
-        field->onBackspaceEmpty = [this] { ++backspaces; };
-        field->onTextEdited = [this](const QString& text) { edits << text; };
+        QObject::connect(field, &BulletTextField::submitted, [this] { ++submits; });
+        QObject::connect(field, &BulletTextField::indentRequested, [this] { ++indents; });
+        QObject::connect(field, &BulletTextField::outdentRequested, [this] { ++outdents; });
+        QObject::connect(field, &BulletTextField::emptyBackspaced, [this] { ++backspaces; });
+        QObject::connect(field, &BulletTextField::textEdited,
+                         [this](const QString& text) { edits << text; });
         window.resize(240, 120);
         window.show();
         QApplication::setActiveWindow(&window);

@@ -24,9 +24,11 @@ struct SettingsWindowFixture : ::testing::Test {
     QList<bool> notchCalls;
 
     SettingsContentView* view() { return qobject_cast<SettingsContentView*>(controller.window()); }
-    void show() {
-        controller.show([this](bool on) { notchCalls.append(on); });
+    SettingsWindowFixture() {
+        QObject::connect(&settings, &SettingsManager::showNotchChanged,
+                         [this](bool on) { notchCalls.append(on); });
     }
+    void show() { controller.show(); }
 };
 } // namespace
 
