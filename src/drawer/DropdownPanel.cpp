@@ -60,7 +60,8 @@ DropdownPanel::DropdownPanel(const DrawerContext& context, QWidget* parent)
     setMinimumSize(smallestSize);
     resize(defaultSize);
 
-    content_ = new PanelContentView(context_, [this] { animateOut(); });
+    content_ = new PanelContentView(context_);
+    connect(content_, &PanelContentView::closeRequested, this, &DropdownPanel::animateOut);
     host_ = new DropHostingView(context_, content_, this);
     connect(host_, &DropHostingView::dragEntered, this,
             [this] { context_.notifications.post(PanelNotifications::switchToFileShelf); });
@@ -217,7 +218,7 @@ void DropdownPanel::hideEvent(QHideEvent* event) {
 
 void DropdownPanel::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        content_->onClose()();
+        animateOut();
         return;
     }
     if (!isNoteText(*event) || isTextField(QApplication::focusWidget())) {

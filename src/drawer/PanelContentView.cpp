@@ -40,11 +40,9 @@ QString menuStyleSheet() {
 
 } // namespace
 
-PanelContentView::PanelContentView(const DrawerContext& context, std::function<void()> onClose,
-                                   QWidget* parent)
+PanelContentView::PanelContentView(const DrawerContext& context, QWidget* parent)
     : QWidget(parent)
     , context_(context)
-    , onClose_(std::move(onClose))
     , tabBar_(new QWidget(this))
     , settingsAction_(new QAction(tr("Settings…"), this))
     , quitAction_(new QAction(tr("Quit Hodgebin"), this))
@@ -191,7 +189,7 @@ void PanelContentView::buildActiveView() {
     }
     activeView_ = makeTabView(activeTab_, context_, slot_);
     if (auto* tabView = qobject_cast<DrawerTabView*>(activeView_)) {
-        connect(tabView, &DrawerTabView::closeRequested, this, [this] { onClose_(); });
+        connect(tabView, &DrawerTabView::closeRequested, this, &PanelContentView::closeRequested);
     }
     slotLayout_->addWidget(activeView_);
     activeView_->show();

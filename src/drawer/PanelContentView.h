@@ -6,7 +6,6 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
 
 class CopiedBadge;
 class QAction;
@@ -21,16 +20,13 @@ class TabButton;
 class PanelContentView final : public QWidget {
     Q_OBJECT
 public:
-    // onClose hides the drawer; the content keeps it for its owner (Escape goes through it).
-    PanelContentView(const DrawerContext& context, std::function<void()> onClose,
-                     QWidget* parent = nullptr);
+    explicit PanelContentView(const DrawerContext& context, QWidget* parent = nullptr);
     ~PanelContentView() override;
 
     DrawerTab activeTab() const { return activeTab_; }
     // Makes the tab active, building its view afresh; nothing when it already is active.
     void setActiveTab(DrawerTab tab, bool animated);
 
-    const std::function<void()>& onClose() const { return onClose_; }
     // The entries of the drawer's menu; the owner connects them to the program.
     QAction* settingsAction() const { return settingsAction_; }
     QAction* quitAction() const { return quitAction_; }
@@ -42,6 +38,8 @@ public:
 
 Q_SIGNALS:
     void activeTabChanged(DrawerTab tab);
+    // A tab asked for the drawer to close (after a copy, for one).
+    void closeRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -57,7 +55,6 @@ private:
     void clearUnseenScreenshots();
 
     DrawerContext context_;
-    std::function<void()> onClose_;
     DrawerTab activeTab_ = DrawerTab::clipboard;
     QWidget* tabBar_;
     std::array<TabButton*, allDrawerTabs.size()> buttons_{};

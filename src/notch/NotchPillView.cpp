@@ -18,8 +18,8 @@ void NotchPillView::setHovered(bool hovered) {
     updatePath();
 }
 
-void NotchPillView::setEarProtrusion(double points) {
-    earProtrusion_ = points;
+void NotchPillView::setEarProtrusion(double pixels) {
+    earProtrusion_ = pixels;
     updatePath();
 }
 

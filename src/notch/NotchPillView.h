@@ -18,7 +18,7 @@ public:
     void setHovered(bool hovered);
 
     double earProtrusion() const { return earProtrusion_; }
-    void setEarProtrusion(double points);
+    void setEarProtrusion(double pixels);
 
     // The outline now filled; kept as it was while the view has no area.
     const QPainterPath& path() const { return path_; }

@@ -23,7 +23,7 @@ class Workspace;
 // is shown (see ScreenshotThumbnails).
 class ScreenshotItem {
 public:
-    // The side of the square a thumbnail fits in, in points.
+    // The side of the square a thumbnail fits in, in device-independent pixels.
     static constexpr int thumbnailSide = 200;
 
     ScreenshotItem(QUuid id, QUrl url, QDateTime date, QString size);
