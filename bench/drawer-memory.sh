@@ -9,38 +9,10 @@ set -euo pipefail
 
 build=$(realpath "${1:-build}")
 bin="$build/bin/hodgebin"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[$i]}" 2>/dev/null || true
-        wait "${pids[$i]}" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../scripts/throwaway-desktop.sh"
 
-n=$((160 + RANDOM % 100))
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-export DISPLAY=":$n"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
-export XDG_DATA_HOME="$work/home/.local/share" XDG_CACHE_HOME="$work/home/.cache"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-mkdir -p "$HOME/Desktop" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-
-Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-xcompmgr >/dev/null 2>&1 &
-pids+=($!)
-
-"$bin" >"$work/hodgebin.log" 2>&1 &
-app=$!
-pids+=($app)
-for _ in $(seq 100); do "$bin" --status >/dev/null 2>&1 && break; sleep 0.1; done
+start_desktop xcompmgr
+start_hodgebin "$bin"
 
 pss() { awk '/^Pss:/ {print $2}' "/proc/$app/smaps_rollup"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }

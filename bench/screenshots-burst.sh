@@ -12,26 +12,9 @@ set -euo pipefail
 build=$(realpath "${1:-build}")
 count=${2:-5000}
 bin="$build/bin/hodgebin"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[$i]}" 2>/dev/null || true
-        wait "${pids[$i]}" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-n=$((160 + RANDOM % 100))
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-export DISPLAY=":$n"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
-export XDG_DATA_HOME="$work/home/.local/share" XDG_CACHE_HOME="$work/home/.cache"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+source "$(dirname "$0")/../scripts/throwaway-desktop.sh"
 shots="$HOME/Pictures/Screenshots"
-mkdir -p "$HOME/Desktop" "$shots" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$shots"
 
 # A flat desktop-like picture: a gradient, two windows and lines of "text".
 mvg="fill #f5f5f5 rectangle 100,80 900,600 rectangle 500,300 1500,900 fill #1e1e1e"
@@ -43,16 +26,8 @@ done
 # RGBA at 8 bits a channel, as desktop screenshot tools write them.
 convert -size 1920x1080 gradient:'#28406e-#78285a' -draw "$mvg" -depth 8 "PNG32:$work/shot.png"
 
-Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-
-"$bin" >"$work/hodgebin.log" 2>&1 &
-app=$!
-pids+=($app)
-for _ in $(seq 100); do "$bin" --status >/dev/null 2>&1 && break; sleep 0.1; done
+start_desktop
+start_hodgebin "$bin"
 [ -n "${NO_TAB:-}" ] || "$bin" --toggle shots
 sleep 2
 

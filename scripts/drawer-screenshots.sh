@@ -20,42 +20,13 @@ bin="$build/bin/hodgebin"
 source_bin="$build/bin/hodgebin_drag_source"
 mkdir -p "$out"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[$i]}" 2>/dev/null || true
-        wait "${pids[$i]}" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/throwaway-desktop.sh"
 
-# A display nobody uses.
-n=$((60 + RANDOM % 100))
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-export DISPLAY=":$n"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
-export XDG_DATA_HOME="$work/home/.local/share" XDG_CACHE_HOME="$work/home/.cache"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-mkdir -p "$HOME/Desktop" "$HOME/Pictures" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-
-Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xsetroot -solid '#4a6fa5'
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-xcompmgr >/dev/null 2>&1 &
-pids+=($!)
-# The window manager may paint over the first root colour.
+start_desktop xcompmgr
+# The window manager may paint over a root colour set before it.
 sleep 0.5
 xsetroot -solid '#4a6fa5'
-
-"$bin" >"$work/hodgebin.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do "$bin" --status >/dev/null 2>&1 && break; sleep 0.1; done
+start_hodgebin "$bin"
 
 drawer_visible() { "$bin" --status | grep -q '"drawer":{[^}]*"visible":true'; }
 wait_for() { for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done; return 1; }
