@@ -209,7 +209,7 @@ TEST(AppDelegateHover, WhenTheDrawerGoesThePillLooksWhereThePointerIsWithoutAMov
     app.panel().finishAnimation();
     ASSERT_TRUE(drawerVisible());
     app.hoverNotch();
-    app.panel().content()->onClose()();
+    Q_EMIT app.panel().content()->closeRequested();
     app.panel().finishAnimation();
     EXPECT_FALSE(app.panel().isVisible());
     EXPECT_TRUE(app.notch().isHovered());
