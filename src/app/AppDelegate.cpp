@@ -13,6 +13,7 @@
 #include "platform/StatusItem.h"
 #include "settings/SettingsManager.h"
 #include "settings/SettingsWindow.h"
+#include "settings/ToggleShortcut.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -24,11 +25,7 @@ AppDelegate::AppDelegate(const Platform& platform, AppModels& models, AutostartE
     , models_(models)
     , settingsWindow_(std::make_unique<SettingsWindowController>(models.settings(), autostart)) {}
 
-AppDelegate::~AppDelegate() {
-    if (hotkeyMonitor_) {
-        platform_.eventMonitors->removeMonitor(*hotkeyMonitor_);
-    }
-}
+AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::start() {
     // The tray item; either button toggles the drawer.
@@ -142,19 +139,12 @@ void AppDelegate::openSettings() {
 }
 
 void AppDelegate::setupHotkey() {
-    QPointer<AppDelegate> self(this);
-    hotkeyMonitor_ = platform_.eventMonitors->addGlobalMonitor(
-        InputEvent::KeyPress, [self](const InputEvent& event) {
-            // The key left of 1 on its own: with Caps Lock on or any modifier held it is just
-            // typed.
-            if (!self || !event.isKeyLeftOfOne || event.modifiers != Qt::NoModifier ||
-                event.capsLock) {
-                return;
-            }
-            // The key itself goes on to the program in front; nothing is taken from it.
-            self->platform_.mainQueue->async(
-                weakly(self.data(), [](AppDelegate* d) { d->togglePanel(); }));
-        });
+    shortcut_ = std::make_unique<ToggleShortcut>(*platform_.eventMonitors, *platform_.mainQueue,
+                                                 models_.settings());
+    // The key itself goes on to the program in front; nothing is taken from it.
+    connect(shortcut_.get(), &ToggleShortcut::triggered, this, [this] {
+        platform_.mainQueue->async(weakly(this, [](AppDelegate* d) { d->togglePanel(); }));
+    });
 }
 
 QJsonObject AppDelegate::status() const {

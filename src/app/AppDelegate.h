@@ -17,6 +17,7 @@ class HoverController;
 class NotchWindow;
 class SettingsWindowController;
 class StatusItem;
+class ToggleShortcut;
 
 // Builds the windows once the application has started (the tray item, the drawer, the pill,
 // the settings window on demand), owns them for the whole run and wires them to the models,
@@ -67,5 +68,5 @@ private:
     std::unique_ptr<DropdownPanel> panel_;
     std::unique_ptr<HoverController> hover_;
     std::unique_ptr<NotchWindow> notchWindow_;
-    std::optional<EventMonitors::Token> hotkeyMonitor_;
+    std::unique_ptr<ToggleShortcut> shortcut_;
 };

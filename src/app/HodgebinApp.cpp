@@ -39,6 +39,8 @@ QStringList settingsFileKeys() {
     return {SettingsManager::showNotchKey,
             SettingsManager::soundsEnabledKey,
             SettingsManager::maxClipboardItemsKey,
+            SettingsManager::shortcutKindKey,
+            SettingsManager::shortcutCombinationKey,
             NotesManager::storageKey,
             NotesManager::backupKey + QLatin1Char('*'),
             DesktopScreenCapture::locationKey};

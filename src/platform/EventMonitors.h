@@ -15,8 +15,8 @@ struct InputEvent {
     Type type = MouseMove;
     // For a move: the buttons held, of which only the left one is told (a drag).
     Qt::MouseButtons buttons;
-    // For a key press: the key as the keyboard layout types it; Qt::Key_unknown for keys
-    // without a character that are of no interest here.
+    // For a key press: the key as the keyboard layout types it (a character, an editing key
+    // or a function key); Qt::Key_unknown for other keys, which are of no interest here.
     Qt::Key key = Qt::Key_unknown;
     // The physical key left of 1 (XKB's TLDE), whatever the layout types with it.
     bool isKeyLeftOfOne = false;

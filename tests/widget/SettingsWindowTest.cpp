@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -182,4 +183,50 @@ TEST_F(SettingsWindowFixture, TabAndSpaceDriveTheTogglesAndEscapeClosesTheWindow
     show();
     EXPECT_EQ(controller.window(), window);
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(SettingsWindowFixture, TheShortcutIsChosenAndRecordedByKeysAndStored) {
+    show();
+    QWidget* window = controller.window();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QComboBox* choice = view()->shortcutChoice();
+    ShortcutRecorder* recorder = view()->shortcutRecorder();
+    EXPECT_EQ(choice->currentIndex(), int(SettingsManager::ShortcutKind::grave));
+    EXPECT_FALSE(recorder->isVisible());
+
+    // "A recorded shortcut" with nothing recorded yet starts recording; the choice waits.
+    choice->setFocus();
+    QTest::keyClick(choice, Qt::Key_Down);
+    ASSERT_TRUE(recorder->isRecording());
+    EXPECT_EQ(settings.shortcutKind(), SettingsManager::ShortcutKind::grave);
+    // A letter alone would fire in every word; Escape stops without a change and without
+    // closing the window.
+    QTest::keyClick(recorder, Qt::Key_J);
+    EXPECT_TRUE(recorder->isRecording());
+    QTest::keyClick(recorder, Qt::Key_Escape);
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(choice->currentIndex(), int(SettingsManager::ShortcutKind::grave));
+    EXPECT_FALSE(defaults.values.contains(SettingsManager::shortcutKindKey));
+
+    QTest::keyClick(choice, Qt::Key_Down);
+    ASSERT_TRUE(recorder->isRecording());
+    QTest::keyClick(recorder, Qt::Key_Control, Qt::ControlModifier); // a modifier alone waits
+    QTest::keyClick(recorder, Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_TRUE(recorder->hasFocus());
+    EXPECT_EQ(settings.shortcutKind(), SettingsManager::ShortcutKind::combination);
+    EXPECT_EQ(defaults.values.value(SettingsManager::shortcutCombinationKey),
+              QVariant(QStringLiteral("Ctrl+Alt+J")));
+    EXPECT_EQ(choice->currentIndex(), int(SettingsManager::ShortcutKind::combination));
+
+    // "No shortcut" hides the recording but keeps it.
+    QTest::keyClick(choice, Qt::Key_Down);
+    EXPECT_EQ(defaults.values.value(SettingsManager::shortcutKindKey),
+              QVariant(QStringLiteral("none")));
+    EXPECT_FALSE(recorder->isVisible());
+    QTest::keyClick(choice, Qt::Key_Up);
+    EXPECT_EQ(settings.shortcutKind(), SettingsManager::ShortcutKind::combination);
+    EXPECT_EQ(recorder->text(),
+              QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J).toString(QKeySequence::NativeText));
 }

@@ -66,6 +66,10 @@ Qt::Key X11EventMonitors::keyFromKeysym(quint32 keysym) {
     default:
         break;
     }
+    // Function keys, for shortcuts the user records.
+    if (keysym >= XKB_KEY_F1 && keysym <= XKB_KEY_F35) {
+        return Qt::Key(Qt::Key_F1 + int(keysym - XKB_KEY_F1));
+    }
     // Keys that type a character are named by it, upper case for letters, as Qt names them.
     const quint32 ucs = xkb_keysym_to_utf32(keysym);
     if (ucs < 0x20 || (ucs >= 0x7f && ucs < 0xa0) || ucs > 0xffff) {
