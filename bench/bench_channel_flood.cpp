@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     setrlimit(RLIMIT_NOFILE, &own);
 
     E2eSession::Options options;
-    options.windowManager = false;
+    options.windowManager = E2eSession::WindowManager::none;
     E2eSession session(options);
     if (!session.ok() || !session.startHodgebin()) {
         std::printf("channel flood: hodgebin did not start: %s\n", qPrintable(session.error()));

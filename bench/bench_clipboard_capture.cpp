@@ -297,7 +297,7 @@ QString decompose(const QString& text) {
 
 int main(int argc, char** argv) {
     E2eSession::Options options;
-    options.windowManager = false;
+    options.windowManager = E2eSession::WindowManager::none;
     E2eSession desktop(options);
     const bool haveDisplay = desktop.ok();
     if (haveDisplay) {

@@ -126,7 +126,7 @@ void print(const char* what, const Figures& f, int entries) {
 
 int main(int argc, char** argv) {
     E2eSession::Options options;
-    options.windowManager = false;
+    options.windowManager = E2eSession::WindowManager::none;
     E2eSession desktop(options);
     if (!desktop.ok()) {
         std::fprintf(stderr, "no X server: %s\n", qPrintable(desktop.error()));

@@ -23,6 +23,8 @@ test=(
     # headless tests: virtual X server, window manager, tray, compositor, X clients
     xvfb xauth xdotool xclip imagemagick x11-utils x11-xserver-utils
     openbox trayer xcompmgr dbus-daemon dbus-x11
+    # the window managers of XFCE and GNOME, for the desktop matrix
+    xfwm4 mutter
     # the accessibility bus and a client of it, as a screen reader reads the drawer
     at-spi2-core python3-pyatspi gir1.2-atspi-2.0
     # install and package checks: validators and the package linter

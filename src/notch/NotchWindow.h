@@ -33,8 +33,9 @@ public:
     NotchWindow(const DrawerContext& context, Screens& screens, QWidget* parent = nullptr);
     ~NotchWindow() override;
 
-    // Whether the drawer is showing; while it is, leaving the notch keeps the pill grown.
-    void setPanelVisible(bool visible) { panelVisible_ = visible; }
+    // Whether the drawer is showing; while it is, leaving the notch keeps the pill grown. Once
+    // it goes, the pill looks where the pointer is, since no event may come to tell.
+    void setPanelVisible(bool visible);
 
     // The pointer is (or is treated as being) on the notch.
     bool isHovered() const { return hovered_; }
@@ -50,6 +51,8 @@ public:
     QRectF notchRect(const Screen& screen) const;
     // Reacts to the pointer at this position.
     void trackMouse(const QPointF& location);
+    // Whether the position is in the hover zone: the notch and the row just under it.
+    bool isInZone(const QPointF& location) const;
 
     NotchPillView* pillView() const { return pillView_; }
     NotchPillContent* pillContent() const { return pillContent_; }
@@ -67,6 +70,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
@@ -74,6 +78,8 @@ private:
     void setFrame(const QRectF& frame);
     void hoverEntered();
     void hoverExited();
+    // Shrinks the pill when the pointer is no longer on it.
+    void recheckPointer();
     void screensChanged();
     void updateMask();
 

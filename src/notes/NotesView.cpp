@@ -78,6 +78,7 @@ NotesView::NotesView(const DrawerContext& ctx, QWidget* parent)
         if (ctx_.notes.clearUndo().isOpen()) {
             editor_->undoClear();
         } else {
+            list_->fadeOutCurrentLines(clearAnimationDuration);
             editor_->clear();
         }
     });

@@ -90,6 +90,20 @@ QString E2eSession::picturesFolder() const {
     return home() + QStringLiteral("/Pictures");
 }
 
+const char* E2eSession::name(WindowManager wm) {
+    switch (wm) {
+    case WindowManager::none:
+        return "none";
+    case WindowManager::openbox:
+        return "openbox";
+    case WindowManager::xfwm4:
+        return "xfwm4";
+    case WindowManager::mutter:
+        return "mutter";
+    }
+    return "?";
+}
+
 bool E2eSession::startServer(const Options& options) {
     const int number = freeDisplayNumber();
     display_ = QStringLiteral(":%1").arg(number);
@@ -111,21 +125,42 @@ bool E2eSession::startServer(const Options& options) {
     }
     // Xvfb's root is black, which hides a black pill.
     run(QStringLiteral("xsetroot"), {QStringLiteral("-solid"), QStringLiteral("#4a6fa5")});
-    if (options.windowManager) {
+    switch (options.windowManager) {
+    case WindowManager::none:
+        break;
+    case WindowManager::openbox:
         spawn(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        // Openbox owns the WM selection once it manages the screen.
-        waitUntil(
+        break;
+    case WindowManager::xfwm4:
+        spawn(QStringLiteral("xfwm4"),
+              {QStringLiteral("--compositor=on"), QStringLiteral("--sm-client-disable")});
+        break;
+    case WindowManager::mutter:
+        spawn(QStringLiteral("mutter"), {QStringLiteral("--x11"), QStringLiteral("--sm-disable")});
+        break;
+    }
+    if (options.windowManager != WindowManager::none) {
+        // A window manager owns the WM selection once it manages the screen.
+        const bool managed = waitUntil(
             [&] {
                 return run(QStringLiteral("xprop"),
                            {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
                     .out.contains("window id");
             },
-            5000);
+            10000);
+        if (!managed) {
+            error_ =
+                QStringLiteral("%1 did not start").arg(QLatin1String(name(options.windowManager)));
+            return false;
+        }
+        // The first colour may be painted over while the window manager starts.
+        run(QStringLiteral("xsetroot"), {QStringLiteral("-solid"), QStringLiteral("#4a6fa5")});
     }
     if (options.tray) {
         spawn(QStringLiteral("trayer"),
               {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-               QStringLiteral("right"), QStringLiteral("--height"), QStringLiteral("24")});
+               QStringLiteral("right"), QStringLiteral("--height"), QStringLiteral("24"),
+               QStringLiteral("--widthtype"), QStringLiteral("request")});
     }
     if (options.compositor) {
         spawn(QStringLiteral("xcompmgr"), {});

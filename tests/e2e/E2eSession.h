@@ -17,8 +17,13 @@
 // session bus is its own too.
 class E2eSession {
 public:
+    // The window managers that Debian's desktops use: bare openbox, XFCE's (with its
+    // compositor on, as XFCE ships it) and GNOME's (mutter, as an X11 window manager).
+    enum class WindowManager { none, openbox, xfwm4, mutter };
+    static const char* name(WindowManager wm);
+
     struct Options {
-        bool windowManager = true;
+        WindowManager windowManager = WindowManager::openbox;
         bool tray = false;
         bool compositor = false;
         QString screen = QStringLiteral("1920x1080x24");

@@ -16,6 +16,7 @@
 #include "screenshots/ScreenshotManager.h"
 #include "settings/AutostartEntry.h"
 #include "shelf/FileShelfManager.h"
+#include "widgets/FadingSnapshot.h"
 #include "widgets/SymbolCatalogue.h"
 
 #include <QAccessible>
@@ -83,6 +84,39 @@ TEST_F(DrawerTest, TabsSwitchByButtonAndNotificationEachTimeWithAFreshView) {
     fake.notificationCenter.post(PanelNotifications::switchToFileShelf);
     EXPECT_EQ(content().activeTab(), DrawerTab::shelf);
     EXPECT_EQ(switches.count(), 2);
+}
+
+TEST_F(DrawerTest, ASwitchFadesTheTabLeftOutOverTheNewOneButArrivingOnARequestedTabDoesNot) {
+    showPanel();
+    QTest::mouseClick(content().tabButton(DrawerTab::notes), Qt::LeftButton);
+    FadingSnapshot* leaving = content().leavingTab();
+    ASSERT_NE(leaving, nullptr);
+    QWidget* notesView = content().activeTabView();
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    // It covers the new tab, which takes the pointer (and the keyboard) at once.
+    EXPECT_EQ(leaving->geometry(),
+              QRect(notesView->mapTo(&content(), QPoint(0, 0)), notesView->size()));
+    QWidget* underPointer = content().childAt(leaving->geometry().center());
+    EXPECT_TRUE(underPointer == notesView || notesView->isAncestorOf(underPointer));
+    // The badge stays in front of it.
+    const QList<QWidget*> stacked = content().findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    EXPECT_GT(stacked.indexOf(content().badge()), stacked.indexOf(leaving));
+
+    // A quick second switch ends the first fade: one picture at a time.
+    QTest::mouseClick(content().tabButton(DrawerTab::shelf), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(content().findChildren<FadingSnapshot*>().size(), 1);
+    content().leavingTab()->finish();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(content().leavingTab(), nullptr);
+    EXPECT_TRUE(content().findChildren<FadingSnapshot*>().isEmpty());
+
+    // Opening on a requested tab shows it as it is.
+    panel->hide();
+    state().setRequestedTab(DrawerTab::clipboard);
+    showPanel();
+    EXPECT_EQ(content().activeTab(), DrawerTab::clipboard);
+    EXPECT_EQ(content().leavingTab(), nullptr);
 }
 
 TEST_F(DrawerTest, ComingOnScreenTakesTheRequestedTabAndTheShotsTabClearsTheUnseenCount) {
@@ -239,7 +273,8 @@ TEST_F(ToggleTest, TheTrayTogglesTheDrawerUnderItsIconInsideTheScreen) {
     ASSERT_NE(drawer, nullptr);
     EXPECT_FALSE(drawerStatus().value(QStringLiteral("visible")).toBool());
 
-    // An icon at the right edge of the screen: the drawer stays on the screen.
+    // An icon at the right edge of a screen whose tray reserves no space: the drawer stays on
+    // the screen, and drops below the icon rather than cover it.
     FakeStatusItem* item = fake.statusBar.lastItem;
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     item->rect = QRectF(screen.right() - 20, screen.top(), 20, 24);
@@ -247,13 +282,20 @@ TEST_F(ToggleTest, TheTrayTogglesTheDrawerUnderItsIconInsideTheScreen) {
     drawer->finishAnimation();
     EXPECT_TRUE(drawer->isVisible());
     EXPECT_EQ(drawer->geometry().right(), screen.right());
-    EXPECT_EQ(drawer->geometry().top(), screen.top());
+    EXPECT_EQ(drawer->geometry().top(), item->rect.bottom());
     EXPECT_EQ(drawerStatus(), (QJsonObject{{QStringLiteral("visible"), true},
                                            {QStringLiteral("tab"), QStringLiteral("Clips")}}));
 
     item->click();
     drawer->finishAnimation();
     EXPECT_FALSE(drawer->isVisible());
+    // A tray that cannot say where its icon is gets a stand-in place: nothing to keep clear.
+    item->known = false;
+    item->click();
+    drawer->finishAnimation();
+    EXPECT_EQ(drawer->geometry().top(), screen.top());
+    item->click();
+    drawer->finishAnimation();
 
     // Toggled onto a tab: opens on it; asked for another tab while open, it switches instead.
     delegate->togglePanel(DrawerTab::notes);
