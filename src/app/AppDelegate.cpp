@@ -57,8 +57,8 @@ void AppDelegate::setupPanel() {
     connect(content->settingsAction(), &QAction::triggered, this, &AppDelegate::openSettings);
     connect(content->quitAction(), &QAction::triggered, QCoreApplication::instance(),
             &QCoreApplication::quit, Qt::QueuedConnection);
-    connect(panel_.get(), &DropdownPanel::activated, hover_.get(),
-            &HoverController::panelActivated);
+    connect(panel_.get(), &DropdownPanel::clickedInto, hover_.get(),
+            &HoverController::panelClickedInto);
     connect(panel_.get(), &DropdownPanel::deactivated, hover_.get(),
             &HoverController::panelDeactivated);
 }
@@ -66,10 +66,10 @@ void AppDelegate::setupPanel() {
 void AppDelegate::createNotchWindow() {
     notchWindow_ = std::make_unique<NotchWindow>(models_.drawerContext(), *platform_.screens,
                                                  DesktopSession::fromEnvironment());
-    notchWindow_->setPanelVisible(isPanelVisible());
+    notchWindow_->setPanelVisible(panel_->isShown());
     connect(notchWindow_.get(), &NotchWindow::hovered, hover_.get(),
             &HoverController::showPanelFromHover);
-    connect(panel_.get(), &DropdownPanel::visibilityChanged, notchWindow_.get(),
+    connect(panel_.get(), &DropdownPanel::shownChanged, notchWindow_.get(),
             &NotchWindow::setPanelVisible);
     hover_->setNotch(notchWindow_.get());
 }
@@ -93,8 +93,7 @@ void AppDelegate::togglePanel(std::optional<DrawerTab> tab) {
         return;
     }
     // A drawer on its way out counts as closed: a click while it fades brings it back.
-    const bool shown = panel_->isVisible() && !panel_->isHiding();
-    if (!shown) {
+    if (!panel_->isShown()) {
         hover_->panelShownElsewhere();
         if (tab) {
             models_.panelState().setRequestedTab(tab);
@@ -111,20 +110,29 @@ void AppDelegate::togglePanel(std::optional<DrawerTab> tab) {
 }
 
 void AppDelegate::openPanel() {
-    if (!isPanelVisible() || panel_->isHiding()) {
+    if (!isPanelVisible()) {
         togglePanel();
     }
 }
 
 bool AppDelegate::isPanelVisible() const {
-    return panel_ && panel_->isVisible();
+    return panel_ && panel_->isShown();
 }
 
 void AppDelegate::showPanelBelowStatusItem() {
     if (!statusItem_ || !statusItem_->hasButton()) {
         return;
     }
-    panel_->showBelow(statusItem_->geometry(), notchWindow_ ? notchWindow_->frame() : QRectF());
+    // The drawer never covers the pill nor the icon that opened it: a click on the icon must
+    // reach the icon again, not whatever of the drawer would lie there.
+    QList<QRectF> keepClear;
+    if (notchWindow_ && notchWindow_->isVisible()) {
+        keepClear.append(notchWindow_->frame());
+    }
+    if (statusItem_->isGeometryKnown()) {
+        keepClear.append(statusItem_->geometry());
+    }
+    panel_->showBelow(statusItem_->geometry(), keepClear);
 }
 
 void AppDelegate::openSettings() {

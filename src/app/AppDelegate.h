@@ -41,6 +41,7 @@ public:
     void toggleOnTab(std::optional<DrawerTab> tab) { togglePanel(tab); }
     // A second start of the program opens the drawer; one already open stays open.
     void openPanel();
+    // Showing and not on its way out.
     bool isPanelVisible() const;
     void showPanelBelowStatusItem();
     void openSettings();

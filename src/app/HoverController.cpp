@@ -166,7 +166,7 @@ void HoverController::panelDeactivated() {
     panelClosed();
 }
 
-void HoverController::panelActivated() {
+void HoverController::panelClickedInto() {
     // The user clicked into a drawer opened by hovering: it stays open like a pinned one.
     if (!openedViaHover_) {
         return;

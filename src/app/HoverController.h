@@ -41,8 +41,8 @@ public:
     // The drawer is going: the pill shrinks back and tracking stops.
     void panelClosed();
 
-    // Connected to the drawer's activation signals.
-    void panelActivated();
+    // The user pressed a button on the drawer or typed into it: a hover-opened drawer stays.
+    void panelClickedInto();
     void panelDeactivated();
 
 private:

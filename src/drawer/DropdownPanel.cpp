@@ -70,11 +70,13 @@ DropdownPanel::DropdownPanel(const DrawerContext& context, QWidget* parent)
     layout->addWidget(host_);
     // The menu's shortcuts work wherever the keyboard is in the drawer.
     addActions(content_->actions());
+    // Presses go to whichever widget of the drawer is under the pointer or has the keyboard.
+    qApp->installEventFilter(this);
 }
 
 DropdownPanel::~DropdownPanel() = default;
 
-void DropdownPanel::showBelow(const QRectF& anchor, const QRectF& keepClear) {
+void DropdownPanel::showBelow(const QRectF& anchor, const QList<QRectF>& keepClear) {
     QScreen* screen = QGuiApplication::screenAt(anchor.center().toPoint());
     if (screen == nullptr) {
         screen = QGuiApplication::primaryScreen();
@@ -86,8 +88,15 @@ void DropdownPanel::showBelow(const QRectF& anchor, const QRectF& keepClear) {
         int x = qRound(anchor.center().x() - width() / 2.0);
         x = qMax(area.left(), qMin(x, area.left() + area.width() - width()));
         int y = area.top();
-        if (!keepClear.isEmpty() && QRectF(x, y, width(), height()).intersects(keepClear)) {
-            y = qCeil(keepClear.bottom());
+        // Each drop can bring the drawer onto another of them; y only grows, so this ends.
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (const QRectF& clear : keepClear) {
+                if (!clear.isEmpty() && QRectF(x, y, width(), height()).intersects(clear)) {
+                    y = qCeil(clear.bottom());
+                    moved = true;
+                }
+            }
         }
         move(x, y);
     }
@@ -99,7 +108,7 @@ void DropdownPanel::animateIn(Activation activation) {
     if (animation_ != nullptr) {
         animation_->stop();
     }
-    hiding_ = false;
+    setHiding(false);
     const QPoint place = pos();
     updateMask();
     setWindowOpacity(0.0);
@@ -121,7 +130,7 @@ void DropdownPanel::animateOut() {
     if (animation_ != nullptr) {
         animation_->stop();
     }
-    hiding_ = true;
+    setHiding(true);
     runAnimation(animateOutDuration, false, QPoint(pos().x(), pos().y() - riseOutDistance));
 }
 
@@ -139,8 +148,8 @@ void DropdownPanel::runAnimation(double seconds, bool in, const QPoint& to) {
     }
     if (!in) {
         connect(animation_, &QAbstractAnimation::finished, this, [this] {
-            hiding_ = false;
             hide();
+            setHiding(false);
             setWindowOpacity(1.0);
         });
     }
@@ -149,6 +158,23 @@ void DropdownPanel::runAnimation(double seconds, bool in, const QPoint& to) {
 
 bool DropdownPanel::isHiding() const {
     return hiding_;
+}
+
+void DropdownPanel::setHiding(bool hiding) {
+    hiding_ = hiding;
+    if (isShown() != shownReported_) {
+        shownReported_ = isShown();
+        Q_EMIT shownChanged(shownReported_);
+    }
+}
+
+bool DropdownPanel::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseButtonPress || type == QEvent::KeyPress) && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        Q_EMIT clickedInto();
+    }
+    return false;
 }
 
 void DropdownPanel::finishAnimation() {
@@ -172,9 +198,7 @@ void DropdownPanel::changeEvent(QEvent* event) {
     if (event->type() != QEvent::ActivationChange) {
         return;
     }
-    if (isActiveWindow()) {
-        Q_EMIT activated();
-    } else {
+    if (!isActiveWindow()) {
         if (isVisible() && !hiding_) {
             hideUnlessAttached();
         }
@@ -184,12 +208,12 @@ void DropdownPanel::changeEvent(QEvent* event) {
 
 void DropdownPanel::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    Q_EMIT visibilityChanged(isVisible());
+    setHiding(hiding_);
 }
 
 void DropdownPanel::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    Q_EMIT visibilityChanged(isVisible());
+    setHiding(false);
 }
 
 void DropdownPanel::keyPressEvent(QKeyEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "panel/DrawerContext.h"
 
+#include <QList>
 #include <QRectF>
 #include <QSize>
 #include <QWidget>
@@ -29,9 +30,10 @@ public:
     ~DropdownPanel() override;
 
     // Centres the drawer under the anchor (the tray icon), just below the screen's top bar,
-    // kept inside that screen, and animates it in. keepClear (may be empty) is a window the
-    // drawer must not open under, such as the pill, which stays above every window.
-    void showBelow(const QRectF& anchor, const QRectF& keepClear = QRectF());
+    // kept inside that screen, and animates it in. keepClear are places the drawer must not
+    // cover, such as the pill (which stays above every window) and the tray icon itself: the
+    // drawer drops below any of them it would overlap.
+    void showBelow(const QRectF& anchor, const QList<QRectF>& keepClear = {});
     // Whether showing takes the keyboard. A drawer opened by hovering the notch leaves it with
     // the program the user works in until the user clicks into the drawer.
     enum class Activation { takeKeyboard, keepFocus };
@@ -44,6 +46,8 @@ public:
     void hideUnlessAttached();
     // True from animateOut until the drawer is hidden.
     bool isHiding() const;
+    // Visible and not on its way out: a drawer fading out already counts as closed.
+    bool isShown() const { return isVisible() && !hiding_; }
     // Brings a running animation to its end state at once.
     void finishAnimation();
 
@@ -51,14 +55,16 @@ public:
     DropHostingView* hostingView() const { return host_; }
 
 Q_SIGNALS:
-    // The drawer became or stopped being the active window. Its own reaction (hiding) runs
-    // first.
-    void activated();
+    // The user pressed a button on the drawer or typed into it. Having the keyboard alone says
+    // nothing: some window managers hand it to a drawer shown without activation.
+    void clickedInto();
+    // The drawer stopped being the active window. Its own reaction (hiding) runs first.
     void deactivated();
-    // The drawer was shown or hidden (a drawer fading out still counts as shown).
-    void visibilityChanged(bool visible);
+    // isShown() changed: the drawer started showing, or started hiding.
+    void shownChanged(bool shown);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -67,6 +73,7 @@ protected:
 
 private:
     void runAnimation(double seconds, bool in, const QPoint& to);
+    void setHiding(bool hiding);
     void updateMask();
 
     DrawerContext context_;
@@ -74,4 +81,5 @@ private:
     DropHostingView* host_;
     QParallelAnimationGroup* animation_ = nullptr;
     bool hiding_ = false;
+    bool shownReported_ = false;
 };

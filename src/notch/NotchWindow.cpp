@@ -98,18 +98,39 @@ void NotchWindow::setFrame(const QRectF& frame) {
     pillContent_->setGeometry(rect());
 }
 
-void NotchWindow::trackMouse(const QPointF& location) {
+void NotchWindow::setPanelVisible(bool visible) {
+    panelVisible_ = visible;
+    if (!visible) {
+        recheckPointer();
+    }
+}
+
+bool NotchWindow::isInZone(const QPointF& location) const {
     const std::optional<Screen> screen = screens_.builtInScreen();
     if (!screen) {
-        return;
+        return false;
     }
     // The pill as it stands (a slim one grows on hover) and the row of pixels just under it.
     QRectF zone = hovered_ ? notchRect(*screen) : restingRect(*screen);
     zone.setHeight(zone.height() + 1);
     // QRectF::contains includes the far edges; the zone is half-open.
-    const bool inside = location.x() >= zone.left() && location.x() < zone.right() &&
-                        location.y() >= zone.top() && location.y() < zone.bottom();
-    if (inside) {
+    return location.x() >= zone.left() && location.x() < zone.right() &&
+           location.y() >= zone.top() && location.y() < zone.bottom();
+}
+
+void NotchWindow::recheckPointer() {
+    // Only ever shrinks: a pointer resting on the pill must not bring back a drawer that was
+    // just closed.
+    if (hovered_ && !panelVisible_ && !isInZone(screens_.cursorPosition())) {
+        unhover();
+    }
+}
+
+void NotchWindow::trackMouse(const QPointF& location) {
+    if (!screens_.builtInScreen()) {
+        return;
+    }
+    if (isInZone(location)) {
         if (!hovered_) {
             hovered_ = true;
             hoverEntered();
@@ -191,9 +212,14 @@ void NotchWindow::leaveEvent(QEvent* event) {
 }
 
 void NotchWindow::dragEnterEvent(QDragEnterEvent* event) {
-    // Whatever is dragged here goes on the shelf: show it, under the notch.
+    // Whatever is dragged here goes on the shelf: show it, under the notch. A drag holds the
+    // pointer, so no enter event comes: the pill grows here as it does on hovering.
     context_.panelState.setRequestedTab(DrawerTab::shelf);
     context_.notifications.post(PanelNotifications::switchToFileShelf);
+    if (!hovered_) {
+        hovered_ = true;
+        hoverEntered();
+    }
     Q_EMIT hovered();
     event->setDropAction(Qt::CopyAction);
     event->accept();
@@ -202,6 +228,11 @@ void NotchWindow::dragEnterEvent(QDragEnterEvent* event) {
 void NotchWindow::dragMoveEvent(QDragMoveEvent* event) {
     event->setDropAction(Qt::CopyAction);
     event->accept();
+}
+
+void NotchWindow::dragLeaveEvent(QDragLeaveEvent* event) {
+    QWidget::dragLeaveEvent(event);
+    recheckPointer();
 }
 
 void NotchWindow::dropEvent(QDropEvent* event) {

@@ -39,8 +39,9 @@ public:
                 QWidget* parent = nullptr);
     ~NotchWindow() override;
 
-    // Whether the drawer is showing; while it is, leaving the notch keeps the pill grown.
-    void setPanelVisible(bool visible) { panelVisible_ = visible; }
+    // Whether the drawer is showing; while it is, leaving the notch keeps the pill grown. Once
+    // it goes, the pill looks where the pointer is, since no event may come to tell.
+    void setPanelVisible(bool visible);
 
     // The pointer is (or is treated as being) on the notch.
     bool isHovered() const { return hovered_; }
@@ -61,6 +62,8 @@ public:
     QRectF restingRect(const Screen& screen) const;
     // Reacts to the pointer at this position.
     void trackMouse(const QPointF& location);
+    // Whether the position is in the hover zone: the notch and the row just under it.
+    bool isInZone(const QPointF& location) const;
 
     NotchPillView* pillView() const { return pillView_; }
     NotchPillContent* pillContent() const { return pillContent_; }
@@ -78,6 +81,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
@@ -85,6 +89,8 @@ private:
     void setFrame(const QRectF& frame);
     void hoverEntered();
     void hoverExited();
+    // Shrinks the pill when the pointer is no longer on it.
+    void recheckPointer();
     void screensChanged();
     void updateMask();
 

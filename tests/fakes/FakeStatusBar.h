@@ -11,6 +11,7 @@ public:
         accessibilityDescription = description;
     }
     QRectF geometry() const override { return rect; }
+    bool isGeometryKnown() const override { return known; }
 
     void click() { Q_EMIT clicked(); }
 
@@ -18,6 +19,7 @@ public:
     QIcon icon;
     QString accessibilityDescription;
     QRectF rect{940, 0, 24, 24};
+    bool known = true;
 };
 
 class FakeStatusBar final : public StatusBar {

@@ -1,17 +1,22 @@
 #include "app/AppDelegate.h"
 #include "app/AppModels.h"
 #include "drawer/DropdownPanel.h"
+#include "drawer/PanelContentView.h"
+#include "drawer/TabButton.h"
 #include "fakes/FakePlatform.h"
 #include "notch/NotchWindow.h"
 #include "settings/AutostartEntry.h"
 
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -127,20 +132,41 @@ TEST(AppDelegateHover, ACheckThatFindsThePointerBackLetsTheNextDepartureCloseThe
     EXPECT_FALSE(app.shown());
 }
 
-TEST(AppDelegateHover, ClickingIntoAHoverOpenedDrawerPinsItAndTheTrayClosesOneThatIsNot) {
+TEST(AppDelegateHover, OnlyAPressOrAKeyInAHoverOpenedDrawerPinsItNeverTheKeyboardAlone) {
     HoverApp app;
+    // Some window managers hand the keyboard to the drawer although it was shown without
+    // activation: it still closes once the pointer leaves.
     app.hoverNotch();
     app.panel().finishAnimation();
-    Q_EMIT app.panel().activated(); // the user clicked into it
-    EXPECT_EQ(app.pointerMonitors(), 0);
-    EXPECT_FALSE(app.notch().isHovered());
+    app.panel().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&app.panel()));
+    EXPECT_EQ(app.pointerMonitors(), 2);
     app.moveTo(300, 780);
-    app.fake.mainQueue.advance(1);
-    EXPECT_TRUE(app.shown());
-
-    app.fake.statusBar.lastItem->click();
+    app.fake.mainQueue.advance(0.1);
+    EXPECT_FALSE(app.shown());
     app.panel().finishAnimation();
-    ASSERT_FALSE(app.panel().isVisible());
+
+    const std::vector<std::pair<const char*, std::function<void()>>> pins = {
+        {"a press on a tab button",
+         [&] {
+             QTest::mousePress(app.panel().content()->tabButton(DrawerTab::notes), Qt::LeftButton);
+         }},
+        {"a key typed into it", [&] { QTest::keyClick(&app.panel(), Qt::Key_Shift); }},
+    };
+    for (const auto& [what, pin] : pins) {
+        app.hoverNotch();
+        app.panel().finishAnimation();
+        ASSERT_TRUE(app.shown()) << what;
+        pin();
+        EXPECT_EQ(app.pointerMonitors(), 0) << what;
+        EXPECT_FALSE(app.notch().isHovered()) << what;
+        app.moveTo(300, 780);
+        app.fake.mainQueue.advance(1);
+        EXPECT_TRUE(app.shown()) << what;
+        app.fake.statusBar.lastItem->click();
+        app.panel().finishAnimation();
+        ASSERT_FALSE(app.panel().isVisible()) << what;
+    }
 
     app.hoverNotch();
     app.panel().finishAnimation();
@@ -149,6 +175,44 @@ TEST(AppDelegateHover, ClickingIntoAHoverOpenedDrawerPinsItAndTheTrayClosesOneTh
     EXPECT_FALSE(app.shown());
     EXPECT_FALSE(app.notch().isHovered()); // the pill shrinks back at once
     EXPECT_EQ(app.pointerMonitors(), 0);
+}
+
+TEST(AppDelegateHover, WhenTheDrawerGoesThePillLooksWhereThePointerIsWithoutAMove) {
+    HoverApp app;
+    const auto drawerVisible = [&] {
+        return app.delegate->status()
+            .value(QStringLiteral("drawer"))
+            .toObject()
+            .value(QStringLiteral("visible"))
+            .toBool();
+    };
+    // Opened from the tray; the pointer crosses the pill and goes back into the drawer.
+    app.fake.statusBar.lastItem->click();
+    app.panel().finishAnimation();
+    app.hoverNotch();
+    app.fake.screens.pointer = QPointF(960, 200);
+    app.notch().trackMouse(app.fake.screens.pointer);
+    ASSERT_TRUE(app.notch().isHovered());
+
+    // Another window is clicked and the drawer goes; no pointer event follows. The status says
+    // hidden from the start of the fade.
+    app.fake.screens.pointer = QPointF(300, 780);
+    app.panel().hideUnlessAttached();
+    EXPECT_TRUE(app.panel().isVisible());
+    EXPECT_FALSE(drawerVisible());
+    EXPECT_FALSE(app.notch().isHovered());
+
+    // With the pointer resting on the pill when the drawer goes, the pill stays grown and the
+    // drawer stays shut.
+    app.panel().finishAnimation();
+    app.fake.statusBar.lastItem->click();
+    app.panel().finishAnimation();
+    ASSERT_TRUE(drawerVisible());
+    app.hoverNotch();
+    Q_EMIT app.panel().content()->closeRequested();
+    app.panel().finishAnimation();
+    EXPECT_FALSE(app.panel().isVisible());
+    EXPECT_TRUE(app.notch().isHovered());
 }
 
 TEST(AppDelegateHover, TheKeyLeftOfOneTogglesTheDrawerOnlyWithNoModifierAndNoCapsLock) {

@@ -239,7 +239,8 @@ TEST_F(ToggleTest, TheTrayTogglesTheDrawerUnderItsIconInsideTheScreen) {
     ASSERT_NE(drawer, nullptr);
     EXPECT_FALSE(drawerStatus().value(QStringLiteral("visible")).toBool());
 
-    // An icon at the right edge of the screen: the drawer stays on the screen.
+    // An icon at the right edge of a screen whose tray reserves no space: the drawer stays on
+    // the screen, and drops below the icon rather than cover it.
     FakeStatusItem* item = fake.statusBar.lastItem;
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     item->rect = QRectF(screen.right() - 20, screen.top(), 20, 24);
@@ -247,13 +248,20 @@ TEST_F(ToggleTest, TheTrayTogglesTheDrawerUnderItsIconInsideTheScreen) {
     drawer->finishAnimation();
     EXPECT_TRUE(drawer->isVisible());
     EXPECT_EQ(drawer->geometry().right(), screen.right());
-    EXPECT_EQ(drawer->geometry().top(), screen.top());
+    EXPECT_EQ(drawer->geometry().top(), item->rect.bottom());
     EXPECT_EQ(drawerStatus(), (QJsonObject{{QStringLiteral("visible"), true},
                                            {QStringLiteral("tab"), QStringLiteral("Clips")}}));
 
     item->click();
     drawer->finishAnimation();
     EXPECT_FALSE(drawer->isVisible());
+    // A tray that cannot say where its icon is gets a stand-in place: nothing to keep clear.
+    item->known = false;
+    item->click();
+    drawer->finishAnimation();
+    EXPECT_EQ(drawer->geometry().top(), screen.top());
+    item->click();
+    drawer->finishAnimation();
 
     // Toggled onto a tab: opens on it; asked for another tab while open, it switches instead.
     delegate->togglePanel(DrawerTab::notes);

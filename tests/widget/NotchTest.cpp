@@ -291,6 +291,9 @@ TEST(NotchWindow, DragEnteringAsksForTheShelfUnderTheNotchAndTheDropGoesToTheInt
     EXPECT_EQ(app.panelState->requestedTab(), DrawerTab::shelf);
     EXPECT_EQ(shelfRequests, 1);
     EXPECT_EQ(app.hovers, 1);
+    // A drag holds the pointer, so no enter event comes: the drag itself grows the pill.
+    EXPECT_TRUE(notch.isHovered());
+    EXPECT_TRUE(notch.pillView()->isHovered());
 
     // A path to no file: the intake keeps the text as a history entry.
     QDropEvent drop(QPointF(90, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::NoButton,
@@ -306,6 +309,14 @@ TEST(NotchWindow, DragEnteringAsksForTheShelfUnderTheNotchAndTheDropGoesToTheInt
     QApplication::sendEvent(&notch, &refused);
     EXPECT_FALSE(refused.isAccepted());
     EXPECT_EQ(app.clipboard->items().size(), 1);
+
+    // A drag that leaves for elsewhere, with no drawer open, shrinks the pill.
+    QDragEnterEvent again(QPoint(90, 10), Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&notch, &again);
+    app.fake.screens.pointer = QPointF(500, 600);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(&notch, &leave);
+    EXPECT_FALSE(notch.isHovered());
 }
 
 TEST(NotchWindow, AScreenReaderFindsThePillAsAButtonThatSaysWhatItCountsAndOpensTheDrawer) {

@@ -53,10 +53,14 @@ void TrayStatusItem::trayActivated(QSystemTrayIcon::ActivationReason reason) {
     }
 }
 
-QRectF TrayStatusItem::geometry() const {
+bool TrayStatusItem::isGeometryKnown() const {
     const QRect icon = tray_.geometry();
-    if (icon.isValid() && !icon.isEmpty()) {
-        return QRectF(icon);
+    return icon.isValid() && !icon.isEmpty();
+}
+
+QRectF TrayStatusItem::geometry() const {
+    if (isGeometryKnown()) {
+        return QRectF(tray_.geometry());
     }
     // Trays that cannot say where the icon is (or no tray at all): stand at the top centre of
     // the built-in screen, in its top bar, so the drawer still drops from there.

@@ -14,6 +14,7 @@ public:
     bool hasButton() const override { return true; }
     void setIcon(const QIcon& icon, const QString& accessibilityDescription) override;
     QRectF geometry() const override;
+    bool isGeometryKnown() const override;
 
     bool isTrayAvailable() const;
 
