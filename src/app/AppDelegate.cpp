@@ -31,7 +31,7 @@ void AppDelegate::start() {
     // The tray item; either button toggles the drawer.
     statusItem_ = platform_.statusBar->addItem();
     if (statusItem_ && statusItem_->hasButton()) {
-        statusItem_->setIcon(trayIcon(), QStringLiteral("Hodgebin"));
+        statusItem_->setIcon(trayIcon(), tr("Hodgebin"));
         connect(statusItem_.get(), &StatusItem::clicked, this, &AppDelegate::statusItemClicked);
     }
     setupPanel();
@@ -64,7 +64,8 @@ void AppDelegate::setupPanel() {
 }
 
 void AppDelegate::createNotchWindow() {
-    notchWindow_ = std::make_unique<NotchWindow>(models_.drawerContext(), *platform_.screens);
+    notchWindow_ = std::make_unique<NotchWindow>(models_.drawerContext(), *platform_.screens,
+                                                 DesktopSession::fromEnvironment());
     notchWindow_->setPanelVisible(panel_->isShown());
     connect(notchWindow_.get(), &NotchWindow::hovered, hover_.get(),
             &HoverController::showPanelFromHover);
