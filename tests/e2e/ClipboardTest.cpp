@@ -56,6 +56,7 @@ TEST(Clipboard, CopiesOfEachKindMadeWithXclipBecomeEntries) {
 
     copy(session, encodedImage("png", {320, 200}, Qt::darkGreen), QStringLiteral("image/png"));
     status = waitForKinds(session, {QStringLiteral("image"), QStringLiteral("text")});
+    ASSERT_TRUE(status.has_value());
     EXPECT_EQ(kinds(*status), (QStringList{QStringLiteral("image"), QStringLiteral("text")}));
 
     copy(session,
@@ -64,6 +65,7 @@ TEST(Clipboard, CopiesOfEachKindMadeWithXclipBecomeEntries) {
          QStringLiteral("text/rtf"));
     status = waitForKinds(session,
                           {QStringLiteral("rtf"), QStringLiteral("image"), QStringLiteral("text")});
+    ASSERT_TRUE(status.has_value());
     EXPECT_EQ(kinds(*status).value(0), QStringLiteral("rtf"));
 
     const QString file = session.home() + QStringLiteral("/Desktop/report.txt");
@@ -75,6 +77,7 @@ TEST(Clipboard, CopiesOfEachKindMadeWithXclipBecomeEntries) {
     copy(session, QUrl::fromLocalFile(file).toEncoded() + "\r\n", QStringLiteral("text/uri-list"));
     status = waitForKinds(session, {QStringLiteral("file"), QStringLiteral("rtf"),
                                     QStringLiteral("image"), QStringLiteral("text")});
+    ASSERT_TRUE(status.has_value());
     EXPECT_EQ(kinds(*status).value(0), QStringLiteral("file"));
 
     // The same text again right after itself adds nothing; garbage adds nothing.
@@ -82,6 +85,7 @@ TEST(Clipboard, CopiesOfEachKindMadeWithXclipBecomeEntries) {
     status = waitForKinds(session,
                           {QStringLiteral("text"), QStringLiteral("file"), QStringLiteral("rtf"),
                            QStringLiteral("image"), QStringLiteral("text")});
+    ASSERT_TRUE(status.has_value());
     EXPECT_EQ(kinds(*status).size(), 5);
     copy(session, "Hello again");
     copy(session, QByteArray(2000, '\x01'), QStringLiteral("image/png"));

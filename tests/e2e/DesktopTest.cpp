@@ -94,8 +94,7 @@ protected:
 
     // Whether the status comes to satisfy the predicate in time.
     bool until(const std::function<bool(const QJsonObject&)>& pred, int timeoutMs = 5000) {
-        const std::optional<QJsonObject> last = s->waitForStatus(pred, timeoutMs);
-        return last && pred(*last);
+        return s->waitForStatus(pred, timeoutMs).has_value();
     }
 
     void xdotool(const QStringList& args) {

@@ -246,13 +246,13 @@ std::optional<QJsonObject> E2eSession::status() {
 std::optional<QJsonObject>
 E2eSession::waitForStatus(const std::function<bool(const QJsonObject&)>& pred, int timeoutMs) {
     std::optional<QJsonObject> last;
-    waitUntil(
+    const bool held = waitUntil(
         [&] {
             last = status();
             return last && pred(*last);
         },
         timeoutMs, 100);
-    return last;
+    return held ? last : std::nullopt;
 }
 
 bool E2eSession::waitUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs) {

@@ -58,7 +58,8 @@ public:
     Result runHodgebin(const QStringList& args, int timeoutMs = 15000);
     // The running instance's status, parsed.
     std::optional<QJsonObject> status();
-    // Polls the status until the predicate holds or the time is up; the last status read.
+    // Polls the status until the predicate holds: the status that satisfied it, or nothing when
+    // the time ran out first.
     std::optional<QJsonObject> waitForStatus(const std::function<bool(const QJsonObject&)>& pred,
                                              int timeoutMs = 5000);
 
