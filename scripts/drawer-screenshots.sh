@@ -4,8 +4,8 @@
 # With --readme the filled tabs and the pill also go, made small, to docs/ for the README.
 #
 # Usage: scripts/drawer-screenshots.sh [--readme] [BUILD_DIR] [OUT_DIR]
-# Needs Xvfb, openbox, xcompmgr, xdotool, xclip and ImageMagick (`scripts/install-deps.sh test`),
-# and for --readme pngquant and optipng.
+# Needs Xvfb, openbox, xcompmgr, xdotool, xclip, xterm, zenity and ImageMagick
+# (`scripts/install-deps.sh test`), and for --readme pngquant and optipng.
 set -euo pipefail
 
 readme=false
@@ -48,17 +48,49 @@ shoot() {
 for tab in clips shelf notes shots; do shoot "$tab" "$tab-empty"; done
 
 # Fill every tab: copies of several kinds, files on the shelf, notes typed, screenshots.
-for text in "Hello from the terminal" "A much longer line of text that goes on and on past the width of any row in the drawer, to see how it is cut" "    indented   and spaced    " "مرحبا بالعالم — right to left" "👩‍👩‍👧‍👦 emoji 🇫🇷"; do
-    printf '%s' "$text" | xclip -selection clipboard -i
+# Copies are made by the programs users copy from, so each entry names its own: xclip for some
+# texts and the pictures, a dialog's field (zenity), and a terminal's selection (xterm).
+# xclip stays in the foreground (-quiet), so the process that owns the copy is still there to be
+# named; it ends when the next copy takes the clipboard.
+xclip_copy() {
+    xclip -quiet -selection clipboard "$@" >/dev/null 2>&1 &
+    pids+=($!)
     sleep 0.6
+}
+for text in "    indented   and spaced    " "مرحبا بالعالم — right to left" "👩‍👩‍👧‍👦 emoji 🇫🇷"; do
+    printf '%s' "$text" >"$work/text"
+    xclip_copy -i "$work/text"
 done
 convert -size 1x400 gradient:red-blue "$work/tall.png"
-xclip -selection clipboard -t image/png -i "$work/tall.png"
-sleep 0.6
+xclip_copy -t image/png -i "$work/tall.png"
 convert -size 800x450 plasma:fractal "$work/wide.png"
-xclip -selection clipboard -t image/png -i "$work/wide.png"
+xclip_copy -t image/png -i "$work/wide.png"
+# Ctrl+C in a dialog's text field, its text selected as the dialog opens.
+zenity --entry --title "Note" --text "Copy this:" \
+    --entry-text "A much longer line of text that goes on and on past the width of any row in the drawer, to see how it is cut" >/dev/null 2>&1 &
+dialog=$!
+pids+=($dialog)
+wait_for xdotool search --onlyvisible --class '^Zenity$' >/dev/null
+xdotool windowactivate --sync "$(xdotool search --onlyvisible --class '^Zenity$' | head -1)"
+sleep 0.3
+xdotool key ctrl+a ctrl+c
 sleep 0.6
-for f in report.pdf photo.jpg notes.txt; do echo "$f" >"$HOME/Desktop/$f"; done
+kill "$dialog"
+# A line of a terminal, selected by dragging over it (xterm then owns the clipboard).
+xterm -xrm 'XTerm*selectToClipboard: true' -geometry 50x4+40+860 \
+    -e sh -c 'printf "Hello from the terminal"; exec sleep 600' &
+terminal=$!
+pids+=($terminal)
+wait_for xdotool search --onlyvisible --class '^XTerm$' >/dev/null
+terminal_window=$(xdotool search --onlyvisible --class '^XTerm$' | head -1)
+xdotool mousemove --window "$terminal_window" 2 8 mousedown 1
+sleep 0.1
+xdotool mousemove --window "$terminal_window" 200 8
+sleep 0.1
+xdotool mouseup 1
+sleep 0.6
+kill "$terminal"
+for f in report.pdf photo.jpg notes.txt "Quarterly figures for the board meeting.ods"; do echo "$f" >"$HOME/Desktop/$f"; done
 mkdir -p "$HOME/Desktop/A folder"
 convert -size 1920x1080 plasma:fractal "$HOME/Desktop/Screenshot 2026-12-07 at 10.00.00.png"
 sleep 1.1
@@ -66,7 +98,7 @@ convert -size 1920x1080 gradient:'#203a60-#d8a040' "$HOME/Desktop/Screenshot 202
 # The shelf: a real drag from another X client onto the open drawer.
 "$bin" --toggle shelf
 wait_for drawer_visible
-"$source_bin" 100 700 "$HOME/Desktop/report.pdf" "$HOME/Desktop/photo.jpg" "$HOME/Desktop/notes.txt" "$HOME/Desktop/A folder" >/dev/null &
+"$source_bin" 100 700 "$HOME/Desktop/report.pdf" "$HOME/Desktop/photo.jpg" "$HOME/Desktop/notes.txt" "$HOME/Desktop/Quarterly figures for the board meeting.ods" "$HOME/Desktop/A folder" >/dev/null &
 pids+=($!)
 wait_for xdotool search --onlyvisible --name '^drag source$' >/dev/null
 xdotool mousemove 150 750 mousedown 1
@@ -79,7 +111,7 @@ xdotool type --delay 30 "Buy milk"
 xdotool key Return
 xdotool type --delay 30 "Call the bank"
 xdotool key Return Tab
-xdotool type --delay 30 "ask about the new card"
+xdotool type --delay 30 "ask about the new card, and whether the yearly fee can be waived"
 xdotool key Return shift+Tab
 xdotool type --delay 30 "Book the train"
 sleep 0.3

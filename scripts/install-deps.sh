@@ -23,6 +23,8 @@ test=(
     # headless tests: virtual X server, window manager, tray, compositor, X clients
     xvfb xauth xdotool xclip imagemagick x11-utils x11-xserver-utils
     openbox trayer xcompmgr dbus-daemon dbus-x11
+    # programs that copy, for the pictures of the drawer (scripts/drawer-screenshots.sh)
+    xterm zenity
     # the window managers of XFCE and GNOME, for the desktop matrix
     xfwm4 mutter
     # the accessibility bus and a client of it, as a screen reader reads the drawer

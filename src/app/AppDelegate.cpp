@@ -47,7 +47,7 @@ void AppDelegate::start() {
     // The tray item; either button toggles the drawer.
     statusItem_ = platform_.statusBar->addItem();
     if (statusItem_ && statusItem_->hasButton()) {
-        statusItem_->setIcon(trayIcon(), QStringLiteral("Hodgebin"));
+        statusItem_->setIcon(trayIcon(), tr("Hodgebin"));
         connect(statusItem_.get(), &StatusItem::clicked, this, &AppDelegate::statusItemClicked);
     }
     setupPanel();

@@ -86,8 +86,8 @@ int runClient(const CommandLine& line) {
     const std::optional<QString> reply = sendToInstance(channelCommand(line));
     if (!reply) {
         printError(InstanceClient::instanceAlive()
-                       ? QStringLiteral("the running Hodgebin does not answer")
-                       : QStringLiteral("Hodgebin is not running"));
+                       ? HodgebinApp::tr("the running Hodgebin does not answer")
+                       : HodgebinApp::tr("Hodgebin is not running"));
         return 1;
     }
     if (line.mode == Mode::Status) {
@@ -96,7 +96,7 @@ int runClient(const CommandLine& line) {
     }
     if (line.mode == Mode::Quit && !InstanceClient::waitUntilGone(5000)) {
         // Return only once the instance has really gone, so a new start right after succeeds.
-        printError(QStringLiteral("the running instance did not end in time"));
+        printError(HodgebinApp::tr("the running instance did not end in time"));
         return 1;
     }
     return 0;
@@ -171,7 +171,7 @@ QString answer(AppDelegate& delegate, const QString& command) {
 int runInstance(int argc, char** argv, const CommandLine& line) {
     X11Platform::preferXcb();
     if (qgetenv("QT_QPA_PLATFORM") == "xcb" && !X11Platform::canConnectToDisplay()) {
-        printError(QStringLiteral("cannot open the X display (is DISPLAY set?)"));
+        printError(HodgebinApp::tr("cannot open the X display (is DISPLAY set?)"));
         return 1;
     }
 
@@ -211,8 +211,8 @@ int runInstance(int argc, char** argv, const CommandLine& line) {
 // A plain start or a toggle: become the one instance, or hand the request to it.
 int startOrForward(int argc, char** argv, const CommandLine& line) {
     if (InstancePaths::directory().isEmpty()) {
-        printError(QStringLiteral("no private folder for the instance lock and socket (%1); "
-                                  "run with QT_LOGGING_RULES=\"hodgebin.app=true\" for details")
+        printError(HodgebinApp::tr("no private folder for the instance lock and socket (%1); "
+                                   "run with QT_LOGGING_RULES=\"hodgebin.app=true\" for details")
                        .arg(InstancePaths::candidates().join(QStringLiteral(", "))));
         return 1;
     }
@@ -223,17 +223,16 @@ int startOrForward(int argc, char** argv, const CommandLine& line) {
         // this very moment and not listen yet.
         if (InstanceClient::send(channelCommand(line), 1000)) {
             if (line.mode == Mode::Run) {
-                std::fprintf(stderr,
-                             "hodgebin: Hodgebin is already running (pid %lld); its "
-                             "drawer is shown\n",
-                             static_cast<long long>(lock.ownerPid()));
+                printError(
+                    HodgebinApp::tr("Hodgebin is already running (pid %1); its drawer is shown")
+                        .arg(lock.ownerPid()));
             }
             return 0;
         }
         if (deadline.hasExpired()) {
-            printError(QStringLiteral("Hodgebin (pid %1) holds the instance lock but does not "
-                                      "answer")
-                           .arg(lock.ownerPid()));
+            printError(
+                HodgebinApp::tr("Hodgebin (pid %1) holds the instance lock but does not answer")
+                    .arg(lock.ownerPid()));
             return 1;
         }
         QThread::msleep(50);

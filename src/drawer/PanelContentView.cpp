@@ -11,6 +11,7 @@
 #include "screenshots/ScreenshotManager.h"
 #include "widgets/DrawerStyle.h"
 #include "widgets/DrawerTabView.h"
+#include "widgets/FadingSnapshot.h"
 #include "widgets/SymbolCatalogue.h"
 
 #include <QAction>
@@ -92,7 +93,10 @@ PanelContentView::PanelContentView(const DrawerContext& context, QWidget* parent
     divider->setFixedHeight(1);
     divider->setAutoFillBackground(true);
     QPalette dividerPalette = divider->palette();
-    dividerPalette.setColor(QPalette::Window, DrawerStyle::white(0.1));
+    // A faint line: the separator colour at 0.3 of its own strength.
+    QColor dividerColour = DrawerStyle::separator();
+    dividerColour.setAlphaF(dividerColour.alphaF() * 0.3f);
+    dividerPalette.setColor(QPalette::Window, dividerColour);
     divider->setPalette(dividerPalette);
 
     slotLayout_->setContentsMargins(0, 0, 0, 0);
@@ -112,7 +116,7 @@ PanelContentView::PanelContentView(const DrawerContext& context, QWidget* parent
     context_.notifications.addObserver(PanelNotifications::switchToFileShelf, this,
                                        [this] { setActiveTab(DrawerTab::shelf, true); });
 
-    buildActiveView();
+    buildActiveView(false);
 }
 
 PanelContentView::~PanelContentView() = default;
@@ -129,7 +133,7 @@ void PanelContentView::setActiveTab(DrawerTab tab, bool animated) {
     for (DrawerTab t : allDrawerTabs) {
         tabButton(t)->setActive(t == tab, animated);
     }
-    buildActiveView();
+    buildActiveView(animated);
     if (isVisible()) {
         clearUnseenScreenshots();
     }
@@ -177,10 +181,19 @@ void PanelContentView::focusActiveView() {
     }
 }
 
-void PanelContentView::buildActiveView() {
+void PanelContentView::buildActiveView(bool animated) {
     const QWidget* focus = QApplication::focusWidget();
     const bool focusInView = activeView_ != nullptr && focus != nullptr &&
                              (focus == activeView_ || activeView_->isAncestorOf(focus));
+    if (leavingTab_) {
+        leavingTab_->finish();
+    }
+    if (animated && activeView_ != nullptr && isVisible()) {
+        // The tab that is left fades out over the new one, which is in place at once.
+        leavingTab_ =
+            FadingSnapshot::cover(activeView_, DrawerStyle::background(), this, slot_->geometry(),
+                                  TabButton::switchAnimationDuration, DrawerStyle::easeInOut());
+    }
     if (activeView_ != nullptr) {
         // The old view may be the one whose event led here; let it finish first.
         activeView_->hide();

@@ -2,7 +2,9 @@
 
 #include "panel/DrawerContext.h"
 #include "panel/DrawerTab.h"
+#include "widgets/FadingSnapshot.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -35,6 +37,8 @@ public:
     QWidget* menuButton() const { return menuButton_; }
     QWidget* activeTabView() const { return activeView_; }
     CopiedBadge* badge() const { return badge_; }
+    // The picture of the tab that was left, fading out over the new one; none once it has gone.
+    FadingSnapshot* leavingTab() const { return leavingTab_; }
 
 Q_SIGNALS:
     void activeTabChanged(DrawerTab tab);
@@ -47,7 +51,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void buildActiveView();
+    void buildActiveView(bool animated);
     void addTabKeys();
     void switchTabByKeys(DrawerTab tab);
     void focusActiveView();
@@ -65,4 +69,5 @@ private:
     QVBoxLayout* slotLayout_;
     QWidget* activeView_ = nullptr;
     CopiedBadge* badge_;
+    QPointer<FadingSnapshot> leavingTab_;
 };

@@ -40,12 +40,17 @@ NoteRow::NoteRow(const NoteItem& item, qreal rowWidth, qreal textHeight)
 
 void NoteRow::layOut(qreal rowWidth, qreal textHeight) {
     const qreal mark = markSize(item_.indent);
-    const qreal content = std::max(textHeight, mark);
-    height_ = content + 2 * padding;
+    // The mark and the text's first line share a middle, so a wrapped line keeps its mark at
+    // its start rather than halfway down its text.
+    const qreal firstLine = std::min(textHeight, lineHeight());
+    const qreal band = std::max(firstLine, mark);
+    const qreal markTop = padding + (band - mark) / 2;
+    const qreal textTop = padding + (band - firstLine) / 2;
+    height_ = std::max(markTop + mark, textTop + textHeight) + padding;
     const qreal x = padding + leading(item_.indent, rowWidth);
-    markRect_ = QRectF(x, padding + (content - mark) / 2, mark, mark);
-    textRect_ = QRectF(markRect_.right() + spacing, padding + (content - textHeight) / 2,
-                       textWidth(item_.indent, rowWidth), textHeight);
+    markRect_ = QRectF(x, markTop, mark, mark);
+    textRect_ =
+        QRectF(markRect_.right() + spacing, textTop, textWidth(item_.indent, rowWidth), textHeight);
 }
 
 QRectF NoteRow::markHitRect() const {
@@ -77,12 +82,16 @@ QTextOption NoteRow::textOption() {
     return option;
 }
 
+qreal NoteRow::lineHeight() {
+    return std::ceil(QFontMetricsF(textFont(false)).height());
+}
+
 qreal NoteRow::textHeight(const QString& text, qreal width) {
     const QFont font = textFont(false);
     const QFontMetricsF metrics(font);
     // Most lines fit on one line; measuring the advance is cheaper than a layout.
     if (!text.contains(QLatin1Char('\n')) && metrics.horizontalAdvance(text) <= width) {
-        return std::ceil(metrics.height());
+        return lineHeight();
     }
     QTextLayout layout(forLayout(text), font);
     layout.setTextOption(textOption());

@@ -44,6 +44,8 @@ public:
     static qreal textWidth(qint64 indent, qreal rowWidth);
     // The height of the text wrapped at this width, as the line editor wraps it.
     static qreal textHeight(const QString& text, qreal width);
+    // The height of one line of text, the first of a wrapped one included.
+    static qreal lineHeight();
     static QFont textFont(bool done);
     static QColor textColor(bool done);
     static QTextOption textOption();

@@ -5,6 +5,7 @@
 #include "notes/NotesEditor.h"
 #include "notes/NotesManager.h"
 #include "widgets/DrawerStyle.h"
+#include "widgets/FadingSnapshot.h"
 
 #include <QFocusEvent>
 #include <QMouseEvent>
@@ -251,6 +252,16 @@ void NoteRowList::scrollToBottomOf(const QUuid& id, bool animated) {
 void NoteRowList::revealFocusedLine() {
     if (fieldId_) {
         scrollToBottomOf(*fieldId_, false);
+    }
+}
+
+void NoteRowList::fadeOutCurrentLines(double seconds) {
+    if (fadingLines_) {
+        fadingLines_->finish();
+    }
+    if (isVisible()) {
+        fadingLines_ = FadingSnapshot::cover(viewport(), DrawerStyle::background(), viewport(),
+                                             viewport()->rect(), seconds, DrawerStyle::easeOut());
     }
 }
 

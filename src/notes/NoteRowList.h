@@ -1,7 +1,10 @@
 #pragma once
 
+#include "widgets/FadingSnapshot.h"
+
 #include <QAbstractScrollArea>
 #include <QHash>
+#include <QPointer>
 #include <QUuid>
 
 #include <memory>
@@ -36,6 +39,11 @@ public:
     void scrollToBottomOf(const QUuid& id, bool animated);
     // Brings the focused line into view at once.
     void revealFocusedLine();
+    // Lays a picture of the lines as they are now over the list, fading out (easing out) while
+    // the lines that follow are already in place; nothing while the list is not on screen.
+    void fadeOutCurrentLines(double seconds);
+    // That picture while it fades; none once it has gone.
+    FadingSnapshot* fadingLines() const { return fadingLines_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -85,4 +93,5 @@ private:
     quint64 paintPass_ = 0;
     QPropertyAnimation* scrollAnimation_;
     bool attaching_ = false;
+    QPointer<FadingSnapshot> fadingLines_;
 };

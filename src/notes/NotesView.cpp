@@ -72,7 +72,10 @@ NotesView::NotesView(const DrawerContext& ctx, QWidget* parent)
     column->addLayout(header);
     column->addWidget(list_, 1);
 
-    connect(clearButton_, &QAbstractButton::clicked, editor_, &NotesEditor::clear);
+    connect(clearButton_, &QAbstractButton::clicked, this, [this] {
+        list_->fadeOutCurrentLines(clearAnimationDuration);
+        editor_->clear();
+    });
     connect(&ctx.notes, &NotesManager::itemsChanged, this, &NotesView::updateHeader);
     connect(&ctx.notes, &NotesManager::cannotSaveChanged, this, &NotesView::updateHeader);
     updateHeader();

@@ -21,6 +21,9 @@ public:
         return tr("Notes can't be saved right now; they are kept until they can be");
     }
 
+    // How long the lines that "Clear" takes away fade out, easing out.
+    static constexpr double clearAnimationDuration = 0.15;
+
     explicit NotesView(const DrawerContext& ctx, QWidget* parent = nullptr);
 
     NotesEditor& editor() const { return *editor_; }

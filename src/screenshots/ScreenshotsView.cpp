@@ -559,6 +559,11 @@ void ScreenshotsView::setSelectedId(std::optional<QUuid> id) {
         cell->setHovered(selected);
         cell->setFocusRing(selected && hasFocus());
     }
+    if (changed) {
+        // Every cell works its age out as it paints; like the clipboard's list, the whole grid
+        // redraws when the pointer moves on, so no age on screen is older than the last move.
+        canvas_->update();
+    }
     if (changed && id && hasFocus()) {
         DrawerAccessibility::itemFocused(this, int(order_.indexOf(*id)));
     }

@@ -144,9 +144,9 @@ SettingsContentView::SettingsContentView(SettingsManager& settings, AutostartEnt
     : QWidget(parent)
     , settings_(settings)
     , autostart_(autostart)
-    , showNotch_(new QCheckBox(QStringLiteral("Show the pill"), this))
-    , sounds_(new QCheckBox(QStringLiteral("Enable sounds"), this))
-    , startAtLogin_(new QCheckBox(QStringLiteral("Start at login"), this)) {
+    , showNotch_(new QCheckBox(tr("Show the pill"), this))
+    , sounds_(new QCheckBox(tr("Enable sounds"), this))
+    , startAtLogin_(new QCheckBox(tr("Start at login"), this)) {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(20, 20, 20, 20);
     outer->setSpacing(20);
@@ -158,10 +158,10 @@ SettingsContentView::SettingsContentView(SettingsManager& settings, AutostartEnt
     auto* symbol = new QLabel(this);
     symbol->setPixmap(SymbolCatalogue::pixmap(QStringLiteral("tray"), 32, withAlpha(text, 0.55),
                                               devicePixelRatioF()));
-    auto* title = new QLabel(QStringLiteral("Hodgebin"), this);
+    auto* title = new QLabel(tr("Hodgebin"), this);
     title->setFont(pixelFont(font(), 17, true));
-    auto* caption = new QLabel(
-        QStringLiteral("Clipboard history & file shelf at the top of your screen"), this);
+    auto* caption =
+        new QLabel(tr("Clipboard history & file shelf at the top of your screen"), this);
     caption->setFont(pixelFont(font(), 11));
     QPalette captionPalette = caption->palette();
     captionPalette.setColor(QPalette::WindowText, withAlpha(text, 0.35));
@@ -331,7 +331,7 @@ void SettingsWindowController::show() {
         window_ = new SettingsContentView(settings_, autostart_);
         window_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                 Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
-        window_->setWindowTitle(QStringLiteral("Hodgebin Settings"));
+        window_->setWindowTitle(SettingsContentView::tr("Hodgebin Settings"));
         window_->setAttribute(Qt::WA_DeleteOnClose, false);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             QRect frame(QPoint(), window_->size());

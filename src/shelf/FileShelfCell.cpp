@@ -77,6 +77,16 @@ QRectF FileShelfCell::iconRect(const QRectF& cell) {
     return {cell.center().x() - iconSide / 2, cell.top() + padding, iconSide, iconSide};
 }
 
+QRectF FileShelfCell::iconDrawnRect(const QRectF& frame, const QSizeF& iconSize) {
+    // Themes are free to make an icon that is not square: it is shown whole and undistorted,
+    // centred in the frame, and the tile around it stays as it is.
+    if (iconSize.isEmpty()) {
+        return frame;
+    }
+    const QSizeF fitted = iconSize.scaled(frame.size(), Qt::KeepAspectRatio);
+    return QRectF(frame.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted);
+}
+
 QRectF FileShelfCell::removeButtonRect(const QRectF& cell) {
     const QRectF icon = iconRect(cell);
     const qreal side = removeSymbolSize + 2;
@@ -103,7 +113,8 @@ void FileShelfCell::paint(QPainter& painter, const QRectF& cell) const {
     const qreal ratio = painter.device()->devicePixelRatioF();
     if (!file_.icon().isNull()) {
         const QPixmap pixmap = file_.icon().pixmap(QSize(int(iconSide), int(iconSide)), ratio);
-        painter.drawPixmap(icon, pixmap, QRectF(pixmap.rect()));
+        painter.drawPixmap(iconDrawnRect(icon, pixmap.deviceIndependentSize()), pixmap,
+                           QRectF(pixmap.rect()));
     } else {
         // No icon to be had (no icon theme): a plain document symbol in its place.
         const QPixmap pixmap = SymbolCatalogue::pixmap(QStringLiteral("doc"), iconSide * 0.8,

@@ -21,11 +21,14 @@ public:
     bool isHovered() const { return isHovered_; }
 
     // The cell's size: its width is fixed by the name's frame, its height by the name's lines.
+    // In the grid a tile takes its row's height, its content from the top.
     static QSizeF size(const ShelfFile& file);
     // The remove button over the icon's top-right corner of a cell laid out in the rectangle.
     static QRectF removeButtonRect(const QRectF& cell);
-    // The rectangle the icon is drawn in.
+    // The icon's frame in a cell laid out in the rectangle.
     static QRectF iconRect(const QRectF& cell);
+    // Where an icon of this size is drawn inside its frame.
+    static QRectF iconDrawnRect(const QRectF& frame, const QSizeF& iconSize);
     // True when a click there would remove the file (the button shows only while hovered).
     bool isOnRemoveButton(const QRectF& cell, const QPointF& point) const;
 

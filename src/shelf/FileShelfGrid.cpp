@@ -262,12 +262,13 @@ void FileShelfGrid::relayout() {
         for (int i = start; i < end; ++i) {
             rowHeight = std::max(rowHeight, FileShelfCell::size(cells_[i].file).height());
         }
+        // The tiles of a row are as tall as its tallest, so their plates, icons and names
+        // start on one line whatever a name's length.
         for (int i = start; i < end; ++i) {
-            const QSizeF size = FileShelfCell::size(cells_[i].file);
+            const qreal tileWidth = FileShelfCell::size(cells_[i].file).width();
             const qreal columnLeft = left + (i - start) * (columnWidth + columnSpacing);
-            cells_[i].rect = QRectF(QPointF(columnLeft + (columnWidth - size.width()) / 2,
-                                            top + (rowHeight - size.height()) / 2),
-                                    size);
+            cells_[i].rect =
+                QRectF(columnLeft + (columnWidth - tileWidth) / 2, top, tileWidth, rowHeight);
         }
         top += rowHeight + rowSpacing;
     }

@@ -24,6 +24,11 @@ inline QColor badgeBackground() {
     return QColor::fromRgbF(0.18, 0.18, 0.19, 0.82);
 }
 
+// The desktop's thin separator line on a dark surface.
+inline QColor separator() {
+    return QColor::fromRgbF(1.0, 1.0, 1.0, 0.1);
+}
+
 // Accents, matched to the dark surface.
 inline QColor green() {
     return QColor::fromRgbF(0.20, 0.78, 0.35);

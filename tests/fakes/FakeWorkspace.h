@@ -3,6 +3,7 @@
 #include "platform/Workspace.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 // A desktop that records what was revealed and opened instead of doing it.
 class FakeWorkspace final : public Workspace {
@@ -11,7 +12,7 @@ public:
 
     QIcon iconForFile(const QString& path) const override {
         iconRequests.append(path);
-        return QIcon();
+        return icons.value(path);
     }
 
     qint64 fileSize(const QString& path) const override {
@@ -28,6 +29,8 @@ public:
 
     std::optional<QString> activeApplication;
     mutable QStringList iconRequests;
+    // The icon a file is given; none for the rest.
+    QHash<QString, QIcon> icons;
     QList<QUrl> revealed;
     QList<QUrl> opened;
 };

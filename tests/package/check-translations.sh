@@ -32,6 +32,14 @@ Settings…
 Menu
 Notes can&apos;t be saved right now; they are kept until they can be
 %1s ago
+Show the pill
+Enable sounds
+Start at login
+Clipboard history &amp; file shelf at the top of your screen
+Hodgebin Settings
+Hodgebin
+Hodgebin is not running
+Hodgebin is already running (pid %1); its drawer is shown
 STRINGS
 count=$(grep -c '<source>' "$template")
 echo "$count strings in the template"

@@ -16,6 +16,7 @@
 #include "screenshots/ScreenshotManager.h"
 #include "settings/AutostartEntry.h"
 #include "shelf/FileShelfManager.h"
+#include "widgets/FadingSnapshot.h"
 #include "widgets/SymbolCatalogue.h"
 
 #include <QAccessible>
@@ -83,6 +84,39 @@ TEST_F(DrawerTest, TabsSwitchByButtonAndNotificationEachTimeWithAFreshView) {
     fake.notificationCenter.post(PanelNotifications::switchToFileShelf);
     EXPECT_EQ(content().activeTab(), DrawerTab::shelf);
     EXPECT_EQ(switches.count(), 2);
+}
+
+TEST_F(DrawerTest, ASwitchFadesTheTabLeftOutOverTheNewOneButArrivingOnARequestedTabDoesNot) {
+    showPanel();
+    QTest::mouseClick(content().tabButton(DrawerTab::notes), Qt::LeftButton);
+    FadingSnapshot* leaving = content().leavingTab();
+    ASSERT_NE(leaving, nullptr);
+    QWidget* notesView = content().activeTabView();
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    // It covers the new tab, which takes the pointer (and the keyboard) at once.
+    EXPECT_EQ(leaving->geometry(),
+              QRect(notesView->mapTo(&content(), QPoint(0, 0)), notesView->size()));
+    QWidget* underPointer = content().childAt(leaving->geometry().center());
+    EXPECT_TRUE(underPointer == notesView || notesView->isAncestorOf(underPointer));
+    // The badge stays in front of it.
+    const QList<QWidget*> stacked = content().findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    EXPECT_GT(stacked.indexOf(content().badge()), stacked.indexOf(leaving));
+
+    // A quick second switch ends the first fade: one picture at a time.
+    QTest::mouseClick(content().tabButton(DrawerTab::shelf), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(content().findChildren<FadingSnapshot*>().size(), 1);
+    content().leavingTab()->finish();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(content().leavingTab(), nullptr);
+    EXPECT_TRUE(content().findChildren<FadingSnapshot*>().isEmpty());
+
+    // Opening on a requested tab shows it as it is.
+    panel->hide();
+    state().setRequestedTab(DrawerTab::clipboard);
+    showPanel();
+    EXPECT_EQ(content().activeTab(), DrawerTab::clipboard);
+    EXPECT_EQ(content().leavingTab(), nullptr);
 }
 
 TEST_F(DrawerTest, ComingOnScreenTakesTheRequestedTabAndTheShotsTabClearsTheUnseenCount) {

@@ -126,6 +126,53 @@ TEST_F(FileShelfViewTest, CellsFitTheWidthInColumnsWithoutOverlapping) {
     EXPECT_GT(columns, 1);
 }
 
+TEST_F(FileShelfViewTest, TilesOfARowLineUpWhateverTheirNamesAndIconsWhichKeepTheirShape) {
+    // A theme's icons are not all square: one tall, one wide, and a file without one.
+    const auto solid = [](QSize size, QColor colour) {
+        QPixmap pixmap(size);
+        pixmap.fill(colour);
+        return QIcon(pixmap);
+    };
+    models.workspace.icons.insert(files.filePath(QStringLiteral("tall.txt")),
+                                  solid(QSize(20, 40), Qt::red));
+    const QString longName = QStringLiteral("a-name-long-enough-to-wrap-onto-two-lines.txt");
+    models.workspace.icons.insert(files.filePath(longName), solid(QSize(40, 20), Qt::blue));
+    const QUuid tall = idOf(dropped(QStringLiteral("tall.txt")));
+    const QUuid wide = idOf(dropped(longName));
+    const QUuid plain = idOf(dropped(QStringLiteral("b.txt")));
+    open();
+    FileShelfGrid* grid = view->grid();
+    ASSERT_GE(grid->columnCount(), 3);
+    const QRectF tallCell = grid->cellRect(tall);
+    for (const QUuid& id : {wide, plain}) {
+        const QRectF cell = grid->cellRect(id);
+        EXPECT_EQ(cell.top(), tallCell.top());
+        EXPECT_EQ(cell.height(), tallCell.height());
+        EXPECT_EQ(FileShelfCell::iconRect(cell).top(), FileShelfCell::iconRect(tallCell).top());
+    }
+
+    // Each icon is drawn whole inside its frame, at its own shape.
+    const QImage painted = grid->viewport()->grab().toImage();
+    const auto paintedBounds = [&](QRgb colour) {
+        QRect bounds;
+        for (int y = 0; y < painted.height(); ++y) {
+            for (int x = 0; x < painted.width(); ++x) {
+                if (painted.pixel(x, y) == colour) {
+                    bounds |= QRect(x, y, 1, 1);
+                }
+            }
+        }
+        return bounds;
+    };
+    const QRect red = paintedBounds(qRgb(255, 0, 0));
+    const QRect blue = paintedBounds(qRgb(0, 0, 255));
+    EXPECT_TRUE(FileShelfCell::iconRect(tallCell).adjusted(-1, -1, 1, 1).contains(red));
+    EXPECT_TRUE(
+        FileShelfCell::iconRect(grid->cellRect(wide)).adjusted(-1, -1, 1, 1).contains(blue));
+    EXPECT_NEAR(double(red.width()) / red.height(), 0.5, 0.1);
+    EXPECT_NEAR(double(blue.width()) / blue.height(), 2.0, 0.3);
+}
+
 TEST(FileShelfGrid, ADraggedFileCarriesItsUrlForFileManagersAndBrowsers) {
     QTemporaryDir dir;
     const QUrl url = QUrl::fromLocalFile(dir.filePath(QStringLiteral("Report Q3 ✓.pdf")));

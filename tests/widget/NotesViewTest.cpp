@@ -9,6 +9,8 @@
 #include "panel/PanelState.h"
 #include "screenshots/ScreenshotManager.h"
 #include "shelf/FileShelfManager.h"
+#include "widgets/DrawerStyle.h"
+#include "widgets/FadingSnapshot.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -218,6 +220,40 @@ TEST(NotesView, ClearLeavesOneFocusedEmptyLineAndAnEmptyListShowsNoClear) {
     EXPECT_EQ(empty.focused(), std::nullopt);
 }
 
+TEST(NotesView, ClearedLinesFadeOutOverTheFreshLineWhichIsReadyAtOnce) {
+    NotesTab tab({line(QStringLiteral("first")), line(QStringLiteral("second"), 1),
+                  line(QStringLiteral("third"))});
+    QWidget* viewport = tab.view->list()->viewport();
+    // The middle line: the editor sits in the last one, with a caret that blinks.
+    const QRect middle = tab.view->list()->rowRect(tab.at(1).id);
+    const QImage before = viewport->grab(middle).toImage();
+
+    QTest::mouseClick(tab.view->clearButton(), Qt::LeftButton);
+    ASSERT_EQ(tab.notes->items().size(), 1);
+    // The lines that went are still seen as the fade starts; the keyboard is in the new line.
+    FadingSnapshot* fading = tab.view->list()->fadingLines();
+    ASSERT_NE(fading, nullptr);
+    EXPECT_EQ(viewport->grab(middle).toImage(), before);
+    QTest::keyClick(tab.field(), Qt::Key_X);
+    EXPECT_EQ(tab.at(0).text, QStringLiteral("x"));
+
+    fading->finish();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(tab.view->list()->fadingLines(), nullptr);
+    // Nothing is left of them.
+    QImage after = viewport->grab(middle).toImage();
+    QImage plain(after.size(), after.format());
+    plain.fill(DrawerStyle::background());
+    EXPECT_EQ(after, plain);
+
+    // A tab that is not on screen changes at once.
+    tab.window.hide();
+    tab.notes->setItems({line(QStringLiteral("a")), line(QStringLiteral("b"))});
+    tab.view->clearButton()->click();
+    EXPECT_EQ(tab.notes->items().size(), 1);
+    EXPECT_EQ(tab.view->list()->fadingLines(), nullptr);
+}
+
 TEST(NotesView, ANoticeShowsWhileNotesCannotBeSavedAndGoesWhenTheNextChangeIs) {
     NotesTab tab({line(QStringLiteral("a"))});
     EXPECT_FALSE(tab.view->notice()->isVisibleTo(tab.view));
@@ -246,4 +282,14 @@ TEST(NotesView, TypingPastTheEndOfALineWrapsItAndTheRowGrowsWithTheWholeTextInVi
     EXPECT_EQ(tab.field()->verticalScrollBar()->value(), 0);
     EXPECT_EQ(tab.field()->horizontalScrollBar()->value(), 0);
     EXPECT_EQ(tab.field()->cursorRect(QTextCursor(tab.field()->document())).top(), 0);
+
+    // The mark stays beside the first line of the wrapped text, edited or painted.
+    const QRect firstLine = tab.field()->cursorRect(QTextCursor(tab.field()->document()));
+    for (const NoteRow& row : {NoteRow(tab.at(1), after.width(), tab.field()->height()),
+                               NoteRow(tab.at(1), after.width())}) {
+        EXPECT_GT(row.textRect().height(), 2 * firstLine.height());
+        const qreal middle = row.markRect().center().y() - row.textRect().top();
+        EXPECT_GE(middle, firstLine.top());
+        EXPECT_LE(middle, firstLine.bottom());
+    }
 }

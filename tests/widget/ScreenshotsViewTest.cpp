@@ -421,3 +421,33 @@ TEST(ScreenshotsView, ThumbnailsShowTheWholePictureAndAgesFollowTheClock) {
     tab.fake.mainQueue.advance(60);
     EXPECT_EQ(cell->ageLabel(), QStringLiteral("1m ago"));
 }
+
+TEST(ScreenshotsView, EveryAgeOnScreenMovesOnWhenThePointerMovesToAnotherCell) {
+    Tab tab({QStringLiteral("Screenshot a.png"), QStringLiteral("Screenshot b.png")});
+    tab.fake.mainQueue.setWallClock(fileDate(tab.lastWritten).addSecs(5));
+    ScreenshotsView& view = tab.open();
+    ASSERT_EQ(view.cells().size(), 2);
+    // The age each cell last drew.
+    struct PaintedAges : QObject {
+        QHash<QObject*, QString> ages;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint) {
+                ages.insert(watched, static_cast<ScreenshotCell*>(watched)->ageLabel());
+            }
+            return false;
+        }
+    } painted;
+    for (ScreenshotCell* cell : view.cells()) {
+        cell->installEventFilter(&painted);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(painted.ages.value(view.cells()[0]), QStringLiteral("5s ago"));
+
+    tab.fake.mainQueue.advance(60);
+    QCoreApplication::processEvents();
+    painted.ages.clear();
+    hover(view.cells()[1], true);
+    QCoreApplication::processEvents();
+    // The newest cell was not hovered, yet its age is redrawn as the clipboard's rows are.
+    EXPECT_EQ(painted.ages.value(view.cells()[0]), QStringLiteral("1m ago"));
+}
