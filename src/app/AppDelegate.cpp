@@ -83,7 +83,8 @@ void AppDelegate::setupPanel() {
 }
 
 void AppDelegate::createNotchWindow() {
-    notchWindow_ = std::make_unique<NotchWindow>(models_.drawerContext(), *platform_.screens);
+    notchWindow_ = std::make_unique<NotchWindow>(models_.drawerContext(), *platform_.screens,
+                                                 DesktopSession::fromEnvironment());
     notchWindow_->setPanelVisible(panel_->isShown());
     connect(notchWindow_.get(), &NotchWindow::hovered, hover_.get(),
             &HoverController::showPanelFromHover);

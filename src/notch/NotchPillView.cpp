@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 NotchPillView::NotchPillView(QWidget* parent)
     : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -28,7 +30,8 @@ QPainterPath NotchPillView::outline(const QSizeF& size, bool hovered, double e) 
     const double h = size.height();
     QPainterPath p;
     if (!hovered) {
-        const double r = restingCornerRadius;
+        // A slim strip rounds its corners by no more than half its height.
+        const double r = std::min(restingCornerRadius, h * 0.5);
         p.moveTo(0, 0);
         p.lineTo(w, 0);
         p.lineTo(w, h - r);

@@ -19,12 +19,15 @@
 #include <QVariantAnimation>
 
 #include <algorithm>
+#include <utility>
 
-NotchWindow::NotchWindow(const DrawerContext& context, Screens& screens, QWidget* parent)
+NotchWindow::NotchWindow(const DrawerContext& context, Screens& screens, DesktopSession session,
+                         QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint)
     , context_(context)
     , screens_(screens)
+    , session_(std::move(session))
     , pillView_(new NotchPillView(this))
     , pillContent_(
           new NotchPillContent(context.clipboard, context.shelf, context.screenshots, this))
@@ -46,7 +49,7 @@ NotchWindow::NotchWindow(const DrawerContext& context, Screens& screens, QWidget
 
     updateNotchGeometry();
     if (const std::optional<Screen> screen = screens_.builtInScreen()) {
-        setFrame(notchRect(*screen));
+        setFrame(restingRect(*screen));
     }
     show();
     connect(&screens_, &Screens::screensChanged, this, &NotchWindow::screensChanged);
@@ -63,6 +66,14 @@ QRectF NotchWindow::notchRect(const Screen& screen) const {
                   notchWidth_, notchHeight_);
 }
 
+QRectF NotchWindow::restingRect(const Screen& screen) const {
+    QRectF rect = notchRect(screen);
+    if (slim_) {
+        rect.setHeight(slimHeight);
+    }
+    return rect;
+}
+
 void NotchWindow::updateNotchGeometry() {
     const std::optional<Screen> screen = screens_.builtInScreen();
     if (!screen) {
@@ -70,9 +81,13 @@ void NotchWindow::updateNotchGeometry() {
     }
     // No Linux screen reports a camera housing: the notch is the top bar's height, at least
     // minimumHeight.
+    const double bar = screen->availableGeometry.top() - screen->geometry.top();
     notchWidth_ = defaultWidth;
-    notchHeight_ =
-        std::max(minimumHeight, screen->availableGeometry.top() - screen->geometry.top());
+    notchHeight_ = std::max(minimumHeight, bar);
+    // A full pill over GNOME Shell's bar would hide its clock, black on black: at rest only a
+    // strip shows, and the full pill with its counters while the pointer is on it.
+    slim_ = session_.barHoldsTopCentre() && bar > 0;
+    pillContent_->setVisible(!slim_ || hovered_);
 }
 
 void NotchWindow::setFrame(const QRectF& frame) {
@@ -94,8 +109,8 @@ bool NotchWindow::isInZone(const QPointF& location) const {
     if (!screen) {
         return false;
     }
-    // The notch and the row of pixels just under it.
-    QRectF zone = notchRect(*screen);
+    // The pill as it stands (a slim one grows on hover) and the row of pixels just under it.
+    QRectF zone = hovered_ ? notchRect(*screen) : restingRect(*screen);
     zone.setHeight(zone.height() + 1);
     // QRectF::contains includes the far edges; the zone is half-open.
     return location.x() >= zone.left() && location.x() < zone.right() &&
@@ -148,8 +163,12 @@ void NotchWindow::hoverEntered() {
     pillView_->setEarProtrusion(0);
     pillView_->setHovered(true);
     pillContent_->setHovering(true);
-    // Wider by 10 on each side for the ears and 2 lower; the top stays on the screen's top.
-    setFrame(frame_.adjusted(-10, 0, 10, 2));
+    pillContent_->setVisible(true);
+    // The notch, wider by 10 on each side for the ears and 2 lower; the top stays on the
+    // screen's top.
+    if (const std::optional<Screen> screen = screens_.builtInScreen()) {
+        setFrame(notchRect(*screen).adjusted(-10, 0, 10, 2));
+    }
 
     qCDebug(lcNotch) << "hover entered at" << context_.mainQueue.uptime();
     earAnimation_->stop();
@@ -162,15 +181,16 @@ void NotchWindow::hoverExited() {
     pillView_->setHovered(false);
     pillView_->setEarProtrusion(0);
     pillContent_->setHovering(false);
+    pillContent_->setVisible(!slim_);
     if (const std::optional<Screen> screen = screens_.builtInScreen()) {
-        setFrame(notchRect(*screen));
+        setFrame(restingRect(*screen));
     }
 }
 
 void NotchWindow::screensChanged() {
     updateNotchGeometry();
     if (const std::optional<Screen> screen = screens_.builtInScreen()) {
-        setFrame(notchRect(*screen));
+        setFrame(restingRect(*screen));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panel/DrawerContext.h"
+#include "platform/DesktopSession.h"
 
 #include <QRectF>
 #include <QWidget>
@@ -28,9 +29,14 @@ public:
     static constexpr double minimumHeight = 25;
     static constexpr double earDuration = 0.15;
     static constexpr double earTarget = 10;
+    // The resting pill beside a bar that holds the top centre: a strip at the screen's top
+    // edge, which leaves the bar's clock readable and is still the hover zone.
+    static constexpr double slimHeight = 4;
 
-    // Builds the window, puts it in place and shows it.
-    NotchWindow(const DrawerContext& context, Screens& screens, QWidget* parent = nullptr);
+    // Builds the window, puts it in place and shows it. The session tells whether the
+    // desktop's own bar holds the top centre.
+    NotchWindow(const DrawerContext& context, Screens& screens, DesktopSession session = {},
+                QWidget* parent = nullptr);
     ~NotchWindow() override;
 
     // Whether the drawer is showing; while it is, leaving the notch keeps the pill grown. Once
@@ -52,6 +58,11 @@ public:
 
     // The notch's place on a screen: top centre, its top edge on the screen's top edge.
     QRectF notchRect(const Screen& screen) const;
+    // Whether the pill rests as a slim strip: the session's bar holds the top centre and the
+    // notch's screen has a bar at its top.
+    bool isSlim() const { return slim_; }
+    // Where the pill rests on a screen: the notch, or its top strip when slim.
+    QRectF restingRect(const Screen& screen) const;
     // Reacts to the pointer at this position.
     void trackMouse(const QPointF& location);
     // Whether the position is in the hover zone: the notch and the row just under it.
@@ -88,6 +99,8 @@ private:
 
     DrawerContext context_;
     Screens& screens_;
+    DesktopSession session_;
+    bool slim_ = false;
     bool hovered_ = false;
     bool panelVisible_ = false;
     double notchWidth_ = defaultWidth;

@@ -51,6 +51,8 @@ E2eSession::E2eSession(const Options& options) {
     env_.insert(QStringLiteral("TMPDIR"), r + QStringLiteral("/tmp"));
     env_.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env_.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    // The desktop is the one the session starts, whatever the desktop running the tests is.
+    env_.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
     for (const char* sub : {"/home/Desktop", "/home/Pictures", "/home/.config", "/tmp"}) {
         QDir().mkpath(r + QString::fromLatin1(sub));
     }
@@ -132,6 +134,7 @@ bool E2eSession::startServer(const Options& options) {
         spawn(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         break;
     case WindowManager::xfwm4:
+        env_.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("XFCE"));
         spawn(QStringLiteral("xfwm4"),
               {QStringLiteral("--compositor=on"), QStringLiteral("--sm-client-disable")});
         break;

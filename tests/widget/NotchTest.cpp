@@ -44,8 +44,8 @@ struct NotchOverFakes {
                              fake.mainQueue, fake.workspace, fake.pasteboard};
     }
 
-    NotchWindow& open() {
-        window = std::make_unique<NotchWindow>(context(), fake.screens);
+    NotchWindow& open(const DesktopSession& session = {}) {
+        window = std::make_unique<NotchWindow>(context(), fake.screens, session);
         QObject::connect(window.get(), &NotchWindow::hovered, [this] { ++hovers; });
         return *window;
     }
@@ -202,6 +202,53 @@ TEST(NotchWindow, PointerOnTheNotchGrowsThePillAndLeavingShrinksItUnlessTheDrawe
     app.fake.screens.rearrange({FakeScreens::standard(QStringLiteral("HDMI-1"), 0, 1280, 1024)});
     EXPECT_EQ(notch.frame(), QRectF(640 - 90, 0, 180, 25));
     EXPECT_TRUE(notch.isHovered());
+}
+
+TEST(NotchWindow, BesideGnomeShellsBarItRestsAsAStripThatLeavesTheClockAndGrowsOnHover) {
+    // The session decides: GNOME Shell's bar has its clock at the centre, XFCE's does not.
+    EXPECT_TRUE(DesktopSession{QStringLiteral("GNOME")}.barHoldsTopCentre());
+    EXPECT_TRUE(DesktopSession{QStringLiteral("ubuntu:GNOME")}.barHoldsTopCentre());
+    EXPECT_FALSE(DesktopSession{QStringLiteral("XFCE")}.barHoldsTopCentre());
+    EXPECT_FALSE(DesktopSession{}.barHoldsTopCentre());
+
+    NotchOverFakes app;
+    app.fake.screens.list = {FakeScreens::standard(QStringLiteral("HDMI-1"), 0, 1920, 1080, 32)};
+    app.shelf->addFile(QUrl::fromLocalFile(QStringLiteral("/tmp/a.txt")));
+    NotchWindow& notch = app.open(DesktopSession{QStringLiteral("ubuntu:GNOME")});
+    const QRectF full(960 - 90, 0, 180, 32);
+    // At rest: a strip on the top edge, above the clock's text, without the counters; its
+    // outline stays inside it.
+    EXPECT_TRUE(notch.isSlim());
+    EXPECT_EQ(notch.frame().top(), 0);
+    EXPECT_EQ(notch.frame().center().x(), 960);
+    EXPECT_LT(notch.frame().bottom(), 8);
+    EXPECT_FALSE(notch.pillContent()->isVisibleTo(&notch));
+    EXPECT_TRUE(
+        QRectF(QPointF(), notch.frame().size()).contains(notch.pillView()->path().boundingRect()));
+    // The clock itself is no hover zone: the pointer on it leaves the pill as it is.
+    app.pointAt(960, 16);
+    EXPECT_FALSE(notch.isHovered());
+    EXPECT_EQ(app.hovers, 0);
+
+    // The top edge is: the full pill grows with its counters, and the pointer may go down it.
+    app.pointAt(960, 0);
+    EXPECT_TRUE(notch.isHovered());
+    EXPECT_EQ(notch.frame(), full.adjusted(-10, 0, 10, 2));
+    EXPECT_TRUE(notch.pillContent()->isVisibleTo(&notch));
+    app.pointAt(960, 20);
+    EXPECT_TRUE(notch.isHovered());
+    EXPECT_EQ(app.hovers, 2);
+    app.pointAt(960, 300);
+    EXPECT_FALSE(notch.isHovered());
+    EXPECT_LT(notch.frame().bottom(), 8);
+    EXPECT_FALSE(notch.pillContent()->isVisibleTo(&notch));
+
+    // A screen with no bar at its top (GNOME's bar is on the primary screen only): the full
+    // pill, as everywhere else.
+    app.fake.screens.rearrange({FakeScreens::standard(QStringLiteral("HDMI-2"), 0, 1280, 1024, 0)});
+    EXPECT_FALSE(notch.isSlim());
+    EXPECT_EQ(notch.frame(), QRectF(640 - 90, 0, 180, 25));
+    EXPECT_TRUE(notch.pillContent()->isVisibleTo(&notch));
 }
 
 TEST(NotchWindow, EarsGrowToTheTargetOrStopWhenThePointerLeaves) {
