@@ -15,7 +15,7 @@ AppModels::AppModels(const Platform& platform)
     , clipboard_(std::make_unique<ClipboardManager>(*platform.pasteboard, *platform.workspace,
                                                     *platform.mainQueue))
     , shelf_(std::make_unique<FileShelfManager>(platform.workspace, *platform.mainQueue))
-    , notes_(std::make_unique<NotesManager>(*platform.userDefaults))
+    , notes_(std::make_unique<NotesManager>(*platform.userDefaults, platform.mainQueue))
     , screenshots_(std::make_unique<ScreenshotManager>(
           *platform.mainQueue, *platform.directoryWatcher, *platform.screenCapture)) {}
 

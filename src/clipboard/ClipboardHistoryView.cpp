@@ -28,7 +28,19 @@ ClipboardHistoryView::ClipboardHistoryView(const DrawerContext& ctx, QWidget* pa
     const DrawerTabHeader top = makeDrawerTabHeader(tr("Clear"), this);
     header_ = top.header;
     clearButton_ = top.button;
-    connect(clearButton_, &QAbstractButton::clicked, this, [this] { ctx_.clipboard.clearAll(); });
+    // For a few seconds after a clear the button takes it back, as Ctrl+Z does.
+    connect(clearButton_, &QAbstractButton::clicked, this, [this] {
+        if (!ctx_.clipboard.undoClear()) {
+            ctx_.clipboard.clearAll();
+        }
+    });
+    undoAction_ = new QAction(tr("Undo"), this);
+    undoAction_->setShortcut(QKeySequence::Undo);
+    undoAction_->setShortcutContext(Qt::WindowShortcut);
+    connect(undoAction_, &QAction::triggered, this, [this] { ctx_.clipboard.undoClear(); });
+    addAction(undoAction_);
+    connect(&ctx_.clipboard.clearUndo(), &UndoOffer::openChanged, this,
+            &ClipboardHistoryView::sync);
 
     list_ = new ClipboardHistoryList(ctx_.clipboard, ctx_.panelState, ctx_.mainQueue, this);
     setFocusProxy(list_);
@@ -114,7 +126,10 @@ bool ClipboardHistoryView::isShowingEmptyState() const {
 
 void ClipboardHistoryView::sync() {
     const bool empty = ctx_.clipboard.items().isEmpty();
-    clearButton_->setVisible(!empty);
+    const bool undo = ctx_.clipboard.clearUndo().isOpen();
+    clearButton_->setText(undo ? tr("Undo") : tr("Clear"));
+    clearButton_->setVisible(undo || !empty);
+    undoAction_->setEnabled(undo);
     list_->setVisible(!empty);
     update();
 }

@@ -6,8 +6,10 @@
 class ClipboardHistoryList;
 class DrawerSearchField;
 class DrawerTextButton;
+class QAction;
 
-// The clipboard tab: a header with "Clear" (while there is anything to clear), then either
+// The clipboard tab: a header with "Clear" (while there is anything to clear, and "Undo" in its
+// place for a few seconds after a clear, as Ctrl+Z), then either
 // the list of the history or, when it is empty, an invitation to copy something. Ctrl+F opens
 // a search field above them that narrows the list as the user types; Escape clears the search
 // before it lets the drawer close, and the search ends when the drawer closes.
@@ -40,5 +42,6 @@ private:
     DrawerSearchField* search_;
     QWidget* header_;
     DrawerTextButton* clearButton_;
+    QAction* undoAction_;
     ClipboardHistoryList* list_;
 };

@@ -8,13 +8,21 @@
 #include "platform/Workspace.h"
 
 #include <algorithm>
+#include <utility>
 
 ClipboardManager::ClipboardManager(Pasteboard& pasteboard, Workspace& workspace,
                                    MainQueue& mainQueue, QObject* parent)
     : QObject(parent)
     , pasteboard_(pasteboard)
     , workspace_(workspace)
-    , mainQueue_(mainQueue) {}
+    , mainQueue_(mainQueue)
+    , clearUndo_(&mainQueue) {
+    connect(&clearUndo_, &UndoOffer::openChanged, this, [this](bool open) {
+        if (!open) {
+            cleared_.clear();
+        }
+    });
+}
 
 QDateTime ClipboardManager::now() const {
     return mainQueue_.now();
@@ -147,7 +155,30 @@ void ClipboardManager::remove(const QUuid& id) {
 
 void ClipboardManager::clearAll() {
     assertMainThread();
+    QList<ClipboardItem> cleared = items_;
+    if (clearUndo_.isOpen()) {
+        cleared.append(cleared_);
+    }
     setItems({});
+    if (!cleared.isEmpty() && clearUndo_.open()) {
+        cleared_ = std::move(cleared);
+    }
+}
+
+bool ClipboardManager::undoClear() {
+    assertMainThread();
+    if (!clearUndo_.isOpen()) {
+        return false;
+    }
+    // Copies made since the clear are newer, so they stay on top.
+    QList<ClipboardItem> restored = items_;
+    restored.append(std::exchange(cleared_, {}));
+    clearUndo_.close();
+    setItems(std::move(restored));
+    if (items_.size() > maxItems) {
+        trim();
+    }
+    return true;
 }
 
 void ClipboardManager::insertAtTop(const ClipboardItem& item) {

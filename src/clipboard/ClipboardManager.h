@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clipboard/ClipboardItem.h"
+#include "panel/UndoOffer.h"
 
 #include <QList>
 #include <QObject>
@@ -49,7 +50,13 @@ public:
     QList<ClipboardItem> displayItems() const;
     void togglePin(const QUuid& id);
     void remove(const QUuid& id);
+    // "Clear": every entry goes, pinned ones too (their pins are kept, naming nothing). While
+    // clearUndo() is open afterwards, undoClear brings them back as they were, below whatever
+    // was copied since; a second clear meanwhile is taken back together with the first.
     void clearAll();
+    // Answers whether there was a clear to take back.
+    bool undoClear();
+    UndoOffer& clearUndo() { return clearUndo_; }
     // Puts an entry at the top as it is, without comparing or trimming.
     void insertAtTop(const ClipboardItem& item);
 
@@ -78,6 +85,9 @@ private:
     MainQueue& mainQueue_;
     QList<ClipboardItem> items_;
     QSet<QUuid> pinnedIds_;
+    // What the last clear took away, while it can be taken back.
+    QList<ClipboardItem> cleared_;
+    UndoOffer clearUndo_;
     std::shared_ptr<Timer> settleTimer_;
     qint64 lastChangeCount_ = 0;
     bool polling_ = false;

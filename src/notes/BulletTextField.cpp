@@ -159,6 +159,12 @@ bool BulletTextField::event(QEvent* event) {
         default:
             break;
         }
+        // Ctrl+Z with nothing of the line's own to undo is the drawer's (it takes back a
+        // "Clear").
+        if (key->matches(QKeySequence::Undo) && !document()->isUndoAvailable()) {
+            event->ignore();
+            return true;
+        }
     }
     return QPlainTextEdit::event(event);
 }

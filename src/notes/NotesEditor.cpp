@@ -49,8 +49,14 @@ void NotesEditor::editText(const QUuid& id, const QString& text) {
 }
 
 void NotesEditor::clear() {
-    notes_.setItems({NoteItem::make()});
-    setFocusedId(notes_.items().first().id);
+    setFocusedId(notes_.clear());
+}
+
+void NotesEditor::undoClear() {
+    // The keyboard goes where opening the tab would put it: the last line.
+    if (notes_.undoClear() && !notes_.items().isEmpty()) {
+        setFocusedId(notes_.items().last().id);
+    }
 }
 
 void NotesEditor::takeOverPendingText(const std::optional<QString>& pending) {

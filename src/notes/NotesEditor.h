@@ -40,6 +40,8 @@ public:
     void editText(const QUuid& id, const QString& text);
     // The "Clear" button: one empty line, focused.
     void clear();
+    // "Undo" (or Ctrl+Z) soon after: the cleared notes back, the last line focused.
+    void undoClear();
     // The tab came on screen: turn the text typed into the drawer before (if any) into a note,
     // or else focus the last line.
     void takeOverPendingText(const std::optional<QString>& pending);

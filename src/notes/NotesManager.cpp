@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <utility>
+
 namespace {
 
 Q_LOGGING_CATEGORY(lcNotes, "hodgebin.notes")
@@ -43,10 +45,55 @@ QString notesDecodeError(const QByteArray& data) {
 
 } // namespace
 
-NotesManager::NotesManager(UserDefaults& defaults, QObject* parent)
+NotesManager::NotesManager(UserDefaults& defaults, MainQueue* queue, QObject* parent)
     : QObject(parent)
-    , defaults_(defaults) {
+    , defaults_(defaults)
+    , clearUndo_(queue) {
+    connect(&clearUndo_, &UndoOffer::openChanged, this, [this](bool open) {
+        if (!open) {
+            cleared_.clear();
+        }
+    });
     load();
+}
+
+namespace {
+// The lines that hold something: an empty one left after a clear is no loss.
+QList<NoteItem> written(const QList<NoteItem>& items) {
+    QList<NoteItem> kept;
+    for (const NoteItem& item : items) {
+        if (!item.text.isEmpty()) {
+            kept.append(item);
+        }
+    }
+    return kept;
+}
+} // namespace
+
+QUuid NotesManager::clear() {
+    assertMainThread();
+    QList<NoteItem> cleared = items_;
+    if (clearUndo_.isOpen()) {
+        // The first clear's notes, then what was written between the two.
+        cleared = cleared_ + written(cleared);
+    }
+    const NoteItem blank = NoteItem::make();
+    setItems({blank});
+    if (!cleared.isEmpty() && clearUndo_.open()) {
+        cleared_ = std::move(cleared);
+    }
+    return blank.id;
+}
+
+bool NotesManager::undoClear() {
+    assertMainThread();
+    if (!clearUndo_.isOpen()) {
+        return false;
+    }
+    const QList<NoteItem> restored = std::exchange(cleared_, {}) + written(items_);
+    clearUndo_.close();
+    setItems(restored);
+    return true;
 }
 
 void NotesManager::load() {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "notes/NoteItem.h"
+#include "panel/UndoOffer.h"
 
 #include <QList>
 #include <QObject>
 
 #include <optional>
 
+class MainQueue;
 class UserDefaults;
 
 // The notes, top to bottom, loaded once from user defaults and written back at every change.
@@ -23,7 +25,9 @@ public:
     // Indenting stops at this level; outdenting at 0.
     static constexpr qint64 maxIndent = 4;
 
-    explicit NotesManager(UserDefaults& defaults, QObject* parent = nullptr);
+    // The queue times how long a clear can be taken back; without one it cannot be.
+    explicit NotesManager(UserDefaults& defaults, MainQueue* queue = nullptr,
+                          QObject* parent = nullptr);
 
     const QList<NoteItem>& items() const { return items_; }
     // Replaces the whole list and saves it (also when it is equal; then nobody is notified).
@@ -49,6 +53,15 @@ public:
     // line above, or the new first line), and nothing when no line was deleted.
     std::optional<QUuid> backspaceEmptyItem(const QUuid& id);
 
+    // "Clear": one empty note in place of all of them, saved; answers its id. While clearUndo()
+    // is open afterwards, undoClear brings the notes back exactly as they were (text, done
+    // marks, indents, order), followed by any line written since, and saves them; a second
+    // clear meanwhile is taken back together with the first.
+    QUuid clear();
+    // Answers whether there was a clear to take back.
+    bool undoClear();
+    UndoOffer& clearUndo() { return clearUndo_; }
+
     // Edits of one note, as a view writes them: each writes the list through, like setItems.
     void setText(const QUuid& id, const QString& text);
     void setDone(const QUuid& id, bool done);
@@ -69,6 +82,9 @@ private:
 
     UserDefaults& defaults_;
     QList<NoteItem> items_;
+    // What the last clear took away, while it can be taken back.
+    QList<NoteItem> cleared_;
+    UndoOffer clearUndo_;
     // The stored bytes that could not be decoded, until they are backed up.
     std::optional<QByteArray> unreadable_;
     std::optional<QString> backupKeyUsed_;

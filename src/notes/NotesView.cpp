@@ -7,6 +7,7 @@
 #include "widgets/DrawerStyle.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -72,17 +73,31 @@ NotesView::NotesView(const DrawerContext& ctx, QWidget* parent)
     column->addLayout(header);
     column->addWidget(list_, 1);
 
+    // For a few seconds after a clear the button takes it back, as Ctrl+Z does.
     connect(clearButton_, &QAbstractButton::clicked, this, [this] {
-        list_->fadeOutCurrentLines(clearAnimationDuration);
-        editor_->clear();
+        if (ctx_.notes.clearUndo().isOpen()) {
+            editor_->undoClear();
+        } else {
+            list_->fadeOutCurrentLines(clearAnimationDuration);
+            editor_->clear();
+        }
     });
+    undoAction_ = new QAction(tr("Undo"), this);
+    undoAction_->setShortcut(QKeySequence::Undo);
+    undoAction_->setShortcutContext(Qt::WindowShortcut);
+    connect(undoAction_, &QAction::triggered, editor_, &NotesEditor::undoClear);
+    addAction(undoAction_);
+    connect(&ctx.notes.clearUndo(), &UndoOffer::openChanged, this, &NotesView::updateHeader);
     connect(&ctx.notes, &NotesManager::itemsChanged, this, &NotesView::updateHeader);
     connect(&ctx.notes, &NotesManager::cannotSaveChanged, this, &NotesView::updateHeader);
     updateHeader();
 }
 
 void NotesView::updateHeader() {
-    clearButton_->setVisible(!ctx_.notes.items().isEmpty());
+    const bool undo = ctx_.notes.clearUndo().isOpen();
+    clearButton_->setText(undo ? tr("Undo") : tr("Clear"));
+    clearButton_->setVisible(undo || !ctx_.notes.items().isEmpty());
+    undoAction_->setEnabled(undo);
     notice_->setVisible(ctx_.notes.cannotSave());
 }
 

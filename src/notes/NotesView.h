@@ -7,9 +7,11 @@
 class NoteRowList;
 class NotesEditor;
 class QAbstractButton;
+class QAction;
 class QLabel;
 
-// The notes tab: a header with "Clear" (and a notice while the notes cannot be saved) over the
+// The notes tab: a header with "Clear" ("Undo" in its place for a few seconds after a clear, as
+// Ctrl+Z; and a notice while the notes cannot be saved) over the
 // list of lines. Which line holds the keyboard focus is the tab's own state, kept by its
 // NotesEditor; every key and click goes through that editor's operations. Each time the tab
 // comes on screen it turns text typed into the drawer into a note, or focuses the last line.
@@ -42,5 +44,6 @@ private:
     NotesEditor* editor_;
     NoteRowList* list_;
     QAbstractButton* clearButton_;
+    QAction* undoAction_;
     QLabel* notice_;
 };

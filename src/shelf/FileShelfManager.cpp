@@ -6,10 +6,19 @@
 
 #include <QThread>
 
+#include <utility>
+
 FileShelfManager::FileShelfManager(Workspace* workspace, MainQueue& queue, QObject* parent)
     : QObject(parent)
     , workspace_(workspace)
-    , queue_(queue) {}
+    , queue_(queue)
+    , clearUndo_(&queue) {
+    connect(&clearUndo_, &UndoOffer::openChanged, this, [this](bool open) {
+        if (!open) {
+            cleared_.clear();
+        }
+    });
+}
 
 FileShelfManager::~FileShelfManager() {
     Q_ASSERT(thread() == QThread::currentThread());
@@ -68,6 +77,31 @@ void FileShelfManager::removeFile(const QUuid& id) {
 
 void FileShelfManager::clearAll() {
     assertMainThread();
-    files_.clear();
+    QList<ShelfFile> cleared = std::exchange(files_, {});
+    if (clearUndo_.isOpen()) {
+        cleared.append(cleared_);
+    }
     Q_EMIT filesChanged();
+    if (!cleared.isEmpty() && clearUndo_.open()) {
+        cleared_ = std::move(cleared);
+    }
+}
+
+bool FileShelfManager::undoClear() {
+    assertMainThread();
+    if (!clearUndo_.isOpen()) {
+        return false;
+    }
+    QSet<QUrl> known;
+    for (const ShelfFile& file : files_) {
+        known.insert(file.url());
+    }
+    for (const ShelfFile& file : std::exchange(cleared_, {})) {
+        if (!known.contains(file.url())) {
+            files_.append(file);
+        }
+    }
+    clearUndo_.close();
+    Q_EMIT filesChanged();
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "panel/UndoOffer.h"
 #include "shelf/ShelfFile.h"
 
 #include <QList>
@@ -32,8 +33,14 @@ public:
     void addFiles(const QList<QUrl>& urls);
     // Removes the entry with this id. Always announces a change, even for an unknown id.
     void removeFile(const QUuid& id);
-    // Empties the shelf (and announces it, even when it was empty).
+    // Empties the shelf (and announces it, even when it was empty). While clearUndo() is open
+    // afterwards, undoClear puts the files back as they were, below those added since (a file
+    // added again meanwhile stays where it is now); a second clear meanwhile is taken back
+    // together with the first.
     void clearAll();
+    // Answers whether there was a clear to take back.
+    bool undoClear();
+    UndoOffer& clearUndo() { return clearUndo_; }
 
 Q_SIGNALS:
     void filesChanged();
@@ -42,4 +49,7 @@ private:
     Workspace* workspace_;
     MainQueue& queue_;
     QList<ShelfFile> files_;
+    // What the last clear took away, while it can be taken back.
+    QList<ShelfFile> cleared_;
+    UndoOffer clearUndo_;
 };

@@ -8,6 +8,7 @@
 #include "widgets/DrawerTextButton.h"
 #include "widgets/SymbolCatalogue.h"
 
+#include <QAction>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -20,7 +21,18 @@ FileShelfView::FileShelfView(const DrawerContext& ctx, QWidget* parent)
     const DrawerTabHeader top = makeDrawerTabHeader(tr("Clear All"), this);
     header_ = top.header;
     clearAllButton_ = top.button;
-    connect(clearAllButton_, &QAbstractButton::clicked, this, [this] { ctx_.shelf.clearAll(); });
+    // For a few seconds after a clear the button takes it back, as Ctrl+Z does.
+    connect(clearAllButton_, &QAbstractButton::clicked, this, [this] {
+        if (!ctx_.shelf.undoClear()) {
+            ctx_.shelf.clearAll();
+        }
+    });
+    undoAction_ = new QAction(tr("Undo"), this);
+    undoAction_->setShortcut(QKeySequence::Undo);
+    undoAction_->setShortcutContext(Qt::WindowShortcut);
+    connect(undoAction_, &QAction::triggered, this, [this] { ctx_.shelf.undoClear(); });
+    addAction(undoAction_);
+    connect(&ctx_.shelf.clearUndo(), &UndoOffer::openChanged, this, &FileShelfView::sync);
 
     grid_ = new FileShelfGrid(ctx_.shelf, this);
     setFocusProxy(grid_);
@@ -49,7 +61,10 @@ bool FileShelfView::isShowingEmptyState() const {
 
 void FileShelfView::sync() {
     const bool empty = ctx_.shelf.files().isEmpty();
-    clearAllButton_->setVisible(!empty);
+    const bool undo = ctx_.shelf.clearUndo().isOpen();
+    clearAllButton_->setText(undo ? tr("Undo") : tr("Clear All"));
+    clearAllButton_->setVisible(undo || !empty);
+    undoAction_->setEnabled(undo);
     grid_->setVisible(!empty);
     update();
 }

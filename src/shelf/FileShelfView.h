@@ -5,8 +5,10 @@
 
 class DrawerTextButton;
 class FileShelfGrid;
+class QAction;
 
-// The shelf tab: a header with "Clear All" (while the shelf has files), then the grid of files
+// The shelf tab: a header with "Clear All" (while the shelf has files, and "Undo" in its place
+// for a few seconds after a clear, as Ctrl+Z), then the grid of files
 // or, when the shelf is empty, a dashed area inviting a drop. Drops themselves are taken by the
 // drawer around it.
 class FileShelfView final : public DrawerTabView {
@@ -29,5 +31,6 @@ private:
     DrawerContext ctx_;
     QWidget* header_;
     DrawerTextButton* clearAllButton_;
+    QAction* undoAction_;
     FileShelfGrid* grid_;
 };

@@ -384,3 +384,45 @@ TEST_F(ClipboardManagerTest, AFiftyMegabyteTextIsRecordedWholeWithAShortPreview)
     EXPECT_EQ(manager.items()[0].content.textValue().size(), huge.size());
     EXPECT_EQ(manager.items()[0].preview(), QString(120, QLatin1Char('w')) + QChar(0x2026));
 }
+
+TEST_F(ClipboardManagerTest, AClearCanBeTakenBackForAFewSecondsWithItsPinsBelowNewerCopies) {
+    start();
+    capture(3);
+    const QUuid pinned = manager.items()[2].id; // "1", the oldest
+    manager.togglePin(pinned);
+    const QList<ClipboardItem> before = manager.items();
+    EXPECT_FALSE(manager.undoClear()); // nothing cleared yet
+
+    manager.clearAll();
+    EXPECT_TRUE(manager.items().isEmpty());
+    EXPECT_TRUE(manager.clearUndo().isOpen());
+    copyAndTick(QStringLiteral("after"));
+    EXPECT_TRUE(manager.undoClear());
+    EXPECT_FALSE(manager.clearUndo().isOpen());
+    EXPECT_EQ(texts(manager.items()), (QStringList{QStringLiteral("after"), QStringLiteral("3"),
+                                                   QStringLiteral("2"), QStringLiteral("1")}));
+    EXPECT_EQ(manager.items().mid(1), before); // the same entries, ids and times
+    EXPECT_EQ(manager.displayItems().first().id, pinned);
+    EXPECT_FALSE(manager.undoClear());
+
+    // Two clears in a row come back together.
+    manager.clearAll();
+    copyAndTick(QStringLiteral("between"));
+    manager.clearAll();
+    ASSERT_TRUE(manager.undoClear());
+    EXPECT_EQ(manager.items().size(), 5);
+    EXPECT_EQ(manager.items().first().id, manager.displayItems()[1].id);
+    EXPECT_EQ(texts(manager.items()).first(), QStringLiteral("between"));
+
+    // Once the time is up the entries are gone for good.
+    manager.clearAll();
+    queue.advance(UndoOffer::duration - 0.1);
+    EXPECT_TRUE(manager.clearUndo().isOpen());
+    queue.advance(0.1);
+    EXPECT_FALSE(manager.clearUndo().isOpen());
+    EXPECT_FALSE(manager.undoClear());
+    EXPECT_TRUE(manager.items().isEmpty());
+    // Clearing an empty history offers nothing to take back.
+    manager.clearAll();
+    EXPECT_FALSE(manager.clearUndo().isOpen());
+}

@@ -157,3 +157,24 @@ TEST(ShelfFile, WithoutAWorkspaceTheEntryHasNoIconAndSizeZero) {
     EXPECT_EQ(shelf.files().at(0).size(), 0);
     EXPECT_TRUE(shelf.files().at(0).icon().isNull());
 }
+
+TEST_F(FileShelfManagerTest, AClearCanBeTakenBackForAFewSecondsBelowFilesAddedSince) {
+    shelf.addFile(makeFile(QStringLiteral("a")));
+    shelf.addFile(makeFile(QStringLiteral("b")));
+    const QList<ShelfFile> before = shelf.files();
+    shelf.clearAll();
+    EXPECT_TRUE(shelf.clearUndo().isOpen());
+    // Added since: one new file, and one that was on the shelf (it stays where it is now).
+    shelf.addFile(makeFile(QStringLiteral("c")));
+    shelf.addFile(before[1].url());
+    EXPECT_TRUE(shelf.undoClear());
+    EXPECT_EQ(names(),
+              (QStringList{QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("b")}));
+    EXPECT_EQ(shelf.files()[2].id(), before[0].id());
+    EXPECT_FALSE(shelf.undoClear());
+
+    shelf.clearAll();
+    queue.advance(UndoOffer::duration);
+    EXPECT_FALSE(shelf.undoClear());
+    EXPECT_TRUE(shelf.files().isEmpty());
+}

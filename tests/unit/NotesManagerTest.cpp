@@ -1,4 +1,5 @@
 #include "notes/NotesManager.h"
+#include "fakes/ManualMainQueue.h"
 #include "fakes/MemoryUserDefaults.h"
 
 #include <QJsonArray>
@@ -504,4 +505,44 @@ TEST(NotesEditing, OperationsAddressTheFirstNoteWithARepeatedId) {
     EXPECT_EQ(f.notes->items()[1].indent, 1);
     const QUuid added = f.notes->addItem(first.id);
     EXPECT_EQ(f.notes->items()[1].id, added);
+}
+
+TEST(NotesClear, AClearCanBeTakenBackForAFewSecondsExactlyAsItWasAndIsSaved) {
+    ManualMainQueue queue;
+    MemoryUserDefaults defaults;
+    NotesManager notes(defaults, &queue);
+    NoteItem done = item(QStringLiteral("done"), 1);
+    done.done = true;
+    const QList<NoteItem> before{item(QStringLiteral("top")), done, item(QString(), 2),
+                                 item(QStringLiteral("deep"), 4)};
+    notes.setItems(before);
+
+    const QUuid blank = notes.clear();
+    EXPECT_EQ(notes.items().size(), 1);
+    EXPECT_EQ(notes.items().first().id, blank);
+    EXPECT_TRUE(notes.undoClear());
+    EXPECT_EQ(notes.items(), before);
+    EXPECT_EQ(NotesManager(defaults).items(), before); // saved as it is now
+
+    // A line written after the clear is kept below the notes brought back; the line left
+    // empty by the clear is not.
+    notes.clear();
+    notes.setText(notes.items().first().id, QStringLiteral("new"));
+    notes.clear();
+    notes.addItem(notes.items().first().id);
+    EXPECT_TRUE(notes.undoClear());
+    EXPECT_EQ(notes.items().mid(0, 4), before);
+    EXPECT_EQ(texts(notes), (QStringList{QStringLiteral("top"), QStringLiteral("done"), QString(),
+                                         QStringLiteral("deep"), QStringLiteral("new")}));
+
+    notes.clear();
+    queue.advance(UndoOffer::duration);
+    EXPECT_FALSE(notes.undoClear());
+    EXPECT_EQ(notes.items().size(), 1);
+    // Without a clock nothing is offered.
+    NotesManager untimed(defaults);
+    untimed.setItems(before);
+    untimed.clear();
+    EXPECT_FALSE(untimed.clearUndo().isOpen());
+    EXPECT_FALSE(untimed.undoClear());
 }

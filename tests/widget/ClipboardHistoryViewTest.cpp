@@ -141,11 +141,22 @@ TEST_F(ClipboardHistoryViewTest, ClearEmptiesTheHistoryPinnedEntriesTooAndTheEmp
     EXPECT_TRUE(view->clearButton()->isVisible());
     EXPECT_EQ(list()->rowIds().size(), 2);
 
+    const QList<QUuid> rows = list()->rowIds();
     QTest::mouseClick(view->clearButton(), Qt::LeftButton);
     EXPECT_TRUE(models.clipboard.items().isEmpty());
     EXPECT_TRUE(view->isShowingEmptyState());
-    EXPECT_FALSE(view->clearButton()->isVisible());
     EXPECT_TRUE(list()->rowIds().isEmpty());
+    // For a few seconds the button takes the clear back, pins and all.
+    EXPECT_TRUE(view->clearButton()->isVisible());
+    EXPECT_EQ(view->clearButton()->text(), QStringLiteral("Undo"));
+    QTest::mouseClick(view->clearButton(), Qt::LeftButton);
+    EXPECT_EQ(list()->rowIds(), rows);
+    EXPECT_EQ(view->clearButton()->text(), QStringLiteral("Clear"));
+
+    QTest::mouseClick(view->clearButton(), Qt::LeftButton);
+    models.queue.advance(UndoOffer::duration);
+    EXPECT_FALSE(view->clearButton()->isVisible());
+    EXPECT_TRUE(models.clipboard.items().isEmpty());
 }
 
 TEST_F(ClipboardHistoryViewTest, ImageThumbnailsAreDecodedOnceOnAWorkerForEveryViewOfTheEntry) {

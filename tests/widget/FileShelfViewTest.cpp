@@ -72,7 +72,19 @@ TEST_F(FileShelfViewTest, TheDropAreaGivesWayToTheGridAndClearAllBringsItBack) {
     QTest::mouseClick(view->clearAllButton(), Qt::LeftButton);
     EXPECT_TRUE(models.shelf.files().isEmpty());
     EXPECT_TRUE(view->isShowingEmptyState());
+    // For a few seconds "Undo" stands in its place, and Ctrl+Z does the same.
+    EXPECT_EQ(view->clearAllButton()->text(), QStringLiteral("Undo"));
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    QTest::keyClick(view.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(models.shelf.files().size(), 2);
+    EXPECT_EQ(view->clearAllButton()->text(), QStringLiteral("Clear All"));
+
+    QTest::mouseClick(view->clearAllButton(), Qt::LeftButton);
+    models.queue.advance(UndoOffer::duration);
     EXPECT_FALSE(view->clearAllButton()->isVisible());
+    QTest::keyClick(view.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(models.shelf.files().isEmpty());
 }
 
 TEST_F(FileShelfViewTest, OnlyTheHoveredCellsRemoveButtonTakesTheFileOff) {

@@ -44,7 +44,7 @@ struct NotesTab {
         shots = std::make_unique<ScreenshotManager>(fake.mainQueue, fake.directoryWatcher,
                                                     fake.screenCapture);
         fake.userDefaults.values.insert(key, encodeNotes(stored));
-        notes = std::make_unique<NotesManager>(fake.userDefaults);
+        notes = std::make_unique<NotesManager>(fake.userDefaults, &fake.mainQueue);
         panel.setPendingNoteText(pending);
         ctx = std::make_unique<DrawerContext>(DrawerContext{clipboard, shelf, *notes, *shots, panel,
                                                             fake.notificationCenter, fake.mainQueue,
@@ -220,6 +220,37 @@ TEST(NotesView, ClearLeavesOneFocusedEmptyLineAndAnEmptyListShowsNoClear) {
     EXPECT_EQ(empty.focused(), std::nullopt);
 }
 
+TEST(NotesView, UndoInTheHeaderOrCtrlZInTheEmptyLineBringsTheClearedNotesBack) {
+    const QList<NoteItem> before{line(QStringLiteral("a"), 1, true), line(QStringLiteral("b"))};
+    NotesTab tab(before);
+    QAbstractButton* button = tab.view->clearButton();
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(button->text(), QStringLiteral("Undo"));
+    ASSERT_TRUE(tab.field()->hasFocus());
+    // The line left by the clear has nothing of its own to undo: Ctrl+Z is the drawer's.
+    QTest::keyClick(tab.field(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(tab.notes->items(), before);
+    EXPECT_EQ(tab.stored(), before);
+    EXPECT_EQ(button->text(), QStringLiteral("Clear"));
+    EXPECT_EQ(tab.focused(), before.last().id);
+
+    // Typed into the line, Ctrl+Z is the line's own first; the header's Undo still works.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::keyClick(tab.field(), Qt::Key_X);
+    QTest::keyClick(tab.field(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(tab.field()->text(), QString());
+    EXPECT_EQ(tab.notes->items().size(), 1);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(tab.notes->items(), before);
+
+    // A few seconds later the clear is for good.
+    QTest::mouseClick(button, Qt::LeftButton);
+    tab.fake.mainQueue.advance(UndoOffer::duration);
+    EXPECT_EQ(button->text(), QStringLiteral("Clear"));
+    QTest::keyClick(tab.field(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(tab.notes->items().size(), 1);
+}
+
 TEST(NotesView, ClearedLinesFadeOutOverTheFreshLineWhichIsReadyAtOnce) {
     NotesTab tab({line(QStringLiteral("first")), line(QStringLiteral("second"), 1),
                   line(QStringLiteral("third"))});
@@ -246,7 +277,8 @@ TEST(NotesView, ClearedLinesFadeOutOverTheFreshLineWhichIsReadyAtOnce) {
     plain.fill(DrawerStyle::background());
     EXPECT_EQ(after, plain);
 
-    // A tab that is not on screen changes at once.
+    // A tab that is not on screen changes at once (once the first clear is for good).
+    tab.fake.mainQueue.advance(UndoOffer::duration);
     tab.window.hide();
     tab.notes->setItems({line(QStringLiteral("a")), line(QStringLiteral("b"))});
     tab.view->clearButton()->click();

@@ -35,7 +35,7 @@ struct TabViewModels {
     }();
     ClipboardManager clipboard{pasteboard, workspace, queue};
     FileShelfManager shelf{&workspace, queue};
-    NotesManager notes{defaults};
+    NotesManager notes{defaults, &queue};
     ScreenshotManager screenshots{queue, watcher, capture};
     PanelState panelState{queue};
 
