@@ -12,7 +12,7 @@ run=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libicu-dev
     # lupdate, for the translation template the build writes
     qt6-l10n-tools
-    libxcb-xinput-dev libxcb-xkb-dev libxcb-res0-dev libxkbcommon-x11-dev
+    libxcb-xinput-dev libxcb-xkb-dev libxcb-res0-dev libxcb-screensaver0-dev libxkbcommon-x11-dev
     # run: Qt's X11 platform and image plugins, the symbol font, text and emoji fonts
     qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6
     fonts-font-awesome fonts-dejavu-core fonts-noto-color-emoji

@@ -9,7 +9,9 @@
 #include "drawer/PanelContentView.h"
 #include "notch/NotchWindow.h"
 #include "panel/PanelState.h"
+#include "platform/DesktopActivity.h"
 #include "platform/MainQueue.h"
+#include "platform/Screens.h"
 #include "platform/StatusItem.h"
 #include "settings/SettingsManager.h"
 #include "settings/SettingsWindow.h"
@@ -17,6 +19,20 @@
 
 #include <QAction>
 #include <QCoreApplication>
+
+namespace {
+
+// The pill keeps out of the way while the screen is locked or blanked, and while the active
+// window is fullscreen on the pill's own screen (a video, a game, a slide show).
+bool pillStepsAside(const DesktopActivity& desktop, const std::optional<Screen>& pillScreen) {
+    if (desktop.isScreenLocked()) {
+        return true;
+    }
+    const std::optional<QRectF> fullscreen = desktop.fullscreenWindow();
+    return fullscreen && pillScreen && pillScreen->geometry.contains(fullscreen->center());
+}
+
+} // namespace
 
 AppDelegate::AppDelegate(const Platform& platform, AppModels& models, AutostartEntry& autostart,
                          QObject* parent)
@@ -40,6 +56,9 @@ void AppDelegate::start() {
     }
     connect(&models_.settings(), &SettingsManager::showNotchChanged, this,
             &AppDelegate::setNotchVisible);
+    connect(platform_.desktopActivity, &DesktopActivity::changed, this,
+            &AppDelegate::updateNotchPresence);
+    connect(platform_.screens, &Screens::screensChanged, this, &AppDelegate::updateNotchPresence);
     setupHotkey();
     models_.clipboard().startPolling();
     // The screenshot list was built with the other models and already watches its folder.
@@ -72,6 +91,15 @@ void AppDelegate::createNotchWindow() {
     connect(panel_.get(), &DropdownPanel::shownChanged, notchWindow_.get(),
             &NotchWindow::setPanelVisible);
     hover_->setNotch(notchWindow_.get());
+    platform_.desktopActivity->keepOnTop(notchWindow_->windowHandle());
+    updateNotchPresence();
+}
+
+void AppDelegate::updateNotchPresence() {
+    if (notchWindow_) {
+        notchWindow_->stepAside(
+            pillStepsAside(*platform_.desktopActivity, platform_.screens->builtInScreen()));
+    }
 }
 
 void AppDelegate::setNotchVisible(bool visible) {

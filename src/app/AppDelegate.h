@@ -60,6 +60,8 @@ private:
     void setupPanel();
     void createNotchWindow();
     void setupHotkey();
+    // Hides the pill while it would be in the way, and shows it again after.
+    void updateNotchPresence();
 
     Platform platform_;
     AppModels& models_;

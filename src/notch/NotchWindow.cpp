@@ -52,7 +52,6 @@ NotchWindow::NotchWindow(const DrawerContext& context, Screens& screens, Desktop
         setFrame(restingRect(*screen));
     }
     show();
-    X11Overlay::keepOnTop(this);
     connect(&screens_, &Screens::screensChanged, this, &NotchWindow::screensChanged);
 }
 
@@ -126,8 +125,20 @@ void NotchWindow::recheckPointer() {
     }
 }
 
+void NotchWindow::stepAside(bool aside) {
+    if (aside == isHidden()) {
+        return;
+    }
+    if (aside) {
+        unhover();
+        hide();
+    } else {
+        show();
+    }
+}
+
 void NotchWindow::trackMouse(const QPointF& location) {
-    if (!screens_.builtInScreen()) {
+    if (isHidden() || !screens_.builtInScreen()) {
         return;
     }
     if (isInZone(location)) {

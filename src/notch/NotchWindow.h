@@ -47,6 +47,9 @@ public:
     bool isHovered() const { return hovered_; }
     // The owner's word that the hover is over (the drawer closed): the pill shrinks back.
     void unhover();
+    // Hides the pill (a fullscreen window is in front, the screen is locked), or shows it
+    // again. A hidden pill is not hovered.
+    void stepAside(bool aside);
 
     // Where the window stands, in the desktop's coordinates.
     QRectF frame() const { return frame_; }

@@ -10,6 +10,7 @@ class DirectoryWatcher;
 class ScreenCapture;
 class Screens;
 class EventMonitors;
+class DesktopActivity;
 
 // The platform services of this process, handed to whatever needs them: the real program builds
 // its X11 implementation once at start, tests build fakes.
@@ -24,4 +25,5 @@ struct Platform {
     ScreenCapture* screenCapture = nullptr;
     Screens* screens = nullptr;
     EventMonitors* eventMonitors = nullptr;
+    DesktopActivity* desktopActivity = nullptr;
 };

@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -35,6 +36,12 @@ bool drawerVisible(const QJsonObject& s) {
 }
 bool drawerHidden(const QJsonObject& s) {
     return !drawerVisible(s);
+}
+bool pillShown(const QJsonObject& s) {
+    return part(s, "notch").value(QStringLiteral("shown")).toBool();
+}
+bool pillHidden(const QJsonObject& s) {
+    return !pillShown(s);
 }
 bool notchHovered(const QJsonObject& s) {
     return part(s, "notch").value(QStringLiteral("hovered")).toBool();
@@ -405,6 +412,70 @@ TEST_P(Desktop, AFileDraggedOverThePillAndDroppedIntoTheDrawerLandsOnTheShelf) {
     source.kill();
     source.waitForFinished(3000);
     movePointer(300, 800);
+}
+
+TEST_P(Desktop, AWindowBroughtOverThePillIsPushedBelowIt) {
+    const QString other = otherWindow();
+    ASSERT_FALSE(other.isEmpty());
+    xdotool({QStringLiteral("windowmove"), other, QStringLiteral("800"), QStringLiteral("0")});
+    xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), other});
+    QImage screen;
+    EXPECT_TRUE(E2eSession::waitUntil(
+        [&] {
+            screen = grabScreen(*s);
+            // Beside the counters the pill may show in its middle.
+            return !screen.isNull() && screen.pixelColor(885, 8) == QColor(Qt::black) &&
+                   screen.pixelColor(1050, 100) != QColor(Qt::black);
+        },
+        5000))
+        << "the window brought over the pill stayed over it: "
+        << screen.pixelColor(885, 8).name().toStdString() << " on the pill, "
+        << screen.pixelColor(1050, 100).name().toStdString() << " on the window";
+    xdotool({QStringLiteral("windowmove"), other, QStringLiteral("1400"), QStringLiteral("600")});
+}
+
+TEST_P(Desktop, AFullscreenWindowInFrontHidesThePillUntilItLeavesFullscreen) {
+    QProcess window;
+    window.setProcessEnvironment(s->environment());
+    window.start(QStringLiteral(HODGEBIN_FULLSCREEN_WINDOW), QStringList());
+    ASSERT_TRUE(window.waitForStarted(5000));
+    struct Stop {
+        QProcess& p;
+        ~Stop() {
+            p.kill();
+            p.waitForFinished(3000);
+        }
+    } stop{window};
+    EXPECT_TRUE(until(pillHidden)) << "the pill stayed over the fullscreen window";
+    QImage screen;
+    EXPECT_TRUE(E2eSession::waitUntil(
+        [&] {
+            screen = grabScreen(*s);
+            return !screen.isNull() && screen.pixelColor(960, 5) == QColor(Qt::white) &&
+                   screen.pixelColor(960, 12) == QColor(Qt::white);
+        },
+        5000))
+        << "black at the top centre of a white fullscreen window";
+    // Where the pill was, the pointer opens nothing.
+    movePointer(960, 5);
+    EXPECT_FALSE(until(drawerVisible, 1000)) << "the hidden pill opened the drawer";
+    movePointer(300, 800);
+    // The key still opens the drawer over the fullscreen program.
+    xdotool({QStringLiteral("key"), QStringLiteral("grave")});
+    EXPECT_TRUE(until(drawerVisible)) << "the key did not open the drawer";
+    closeWithToggle();
+
+    window.write("normal\n");
+    window.waitForBytesWritten(2000);
+    EXPECT_TRUE(until(pillShown)) << "the pill did not come back after fullscreen";
+}
+
+TEST_P(Desktop, TheScreenSaverHidesThePillAndItComesBackAfter) {
+    ASSERT_TRUE(until(pillShown));
+    s->run(QStringLiteral("xset"), {QStringLiteral("s"), QStringLiteral("activate")});
+    EXPECT_TRUE(until(pillHidden)) << "the pill stayed while the screen saver ran";
+    s->run(QStringLiteral("xset"), {QStringLiteral("s"), QStringLiteral("reset")});
+    EXPECT_TRUE(until(pillShown)) << "the pill did not come back after the screen saver";
 }
 
 // Last in the suite: it restarts Hodgebin on two monitors and leaves it on one.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fakes/FakeDesktopActivity.h"
 #include "fakes/FakeDirectoryWatcher.h"
 #include "fakes/FakeEventMonitors.h"
 #include "fakes/FakePasteboard.h"
@@ -24,6 +25,7 @@ struct FakePlatform {
     FakeScreenCapture screenCapture;
     FakeScreens screens;
     FakeEventMonitors eventMonitors;
+    FakeDesktopActivity desktopActivity;
 
     Platform services() {
         Platform p;
@@ -37,6 +39,7 @@ struct FakePlatform {
         p.screenCapture = &screenCapture;
         p.screens = &screens;
         p.eventMonitors = &eventMonitors;
+        p.desktopActivity = &desktopActivity;
         return p;
     }
 };

@@ -215,6 +215,42 @@ TEST(AppDelegateHover, WhenTheDrawerGoesThePillLooksWhereThePointerIsWithoutAMov
     EXPECT_TRUE(app.notch().isHovered());
 }
 
+TEST(AppDelegateHover, ThePillStepsAsideForAFullscreenWindowOnItsScreenAndWhileLocked) {
+    HoverApp app([](FakePlatform& fake) {
+        fake.screens.list = {FakeScreens::standard(),
+                             FakeScreens::standard(QStringLiteral("HDMI-2"), 1920)};
+    });
+    FakeDesktopActivity& desktop = app.fake.desktopActivity;
+    EXPECT_EQ(desktop.keptOnTop, app.notch().windowHandle());
+    const auto pillShown = [&] { return notchStatus(app).value(QStringLiteral("shown")).toBool(); };
+    ASSERT_TRUE(pillShown());
+
+    desktop.setFullscreen(QRectF(1920, 0, 1920, 1080));
+    EXPECT_TRUE(pillShown()) << "a fullscreen window on the other screen";
+
+    // On the pill's own screen: the pill goes, and its place opens nothing; the key and the
+    // tray still do.
+    desktop.setFullscreen(QRectF(0, 0, 1920, 1080));
+    EXPECT_FALSE(pillShown());
+    app.hoverNotch();
+    EXPECT_FALSE(app.panel().isVisible());
+    app.pressKey(grave());
+    EXPECT_TRUE(app.shown());
+    app.fake.statusBar.lastItem->click();
+    EXPECT_FALSE(app.shown());
+    desktop.setFullscreen(std::nullopt);
+    EXPECT_TRUE(pillShown());
+
+    // Locked: gone, whatever the active window does meanwhile, until unlocked.
+    desktop.setLocked(true);
+    EXPECT_FALSE(pillShown());
+    desktop.setFullscreen(QRectF(0, 0, 1920, 1080));
+    desktop.setFullscreen(std::nullopt);
+    EXPECT_FALSE(pillShown());
+    desktop.setLocked(false);
+    EXPECT_TRUE(pillShown());
+}
+
 TEST(AppDelegateHover, TheKeyLeftOfOneTogglesTheDrawerOnlyWithNoModifierAndNoCapsLock) {
     HoverApp app;
     EXPECT_EQ(app.fake.eventMonitors.count(InputEvent::KeyPress), 1);

@@ -6,6 +6,7 @@
 #include "platform/linux/QtMainQueue.h"
 #include "platform/linux/SettingsFileDefaults.h"
 #include "platform/x11/TrayStatusItem.h"
+#include "platform/x11/X11DesktopActivity.h"
 #include "platform/x11/X11EventMonitors.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/X11Screens.h"
@@ -28,7 +29,8 @@ X11Platform::X11Platform()
     , directoryWatcher_(std::make_unique<InotifyDirectoryWatcher>())
     , screenCapture_(std::make_unique<DesktopScreenCapture>(*defaults_))
     , screens_(std::make_unique<X11Screens>())
-    , eventMonitors_(std::make_unique<X11EventMonitors>()) {
+    , eventMonitors_(std::make_unique<X11EventMonitors>())
+    , desktopActivity_(std::make_unique<X11DesktopActivity>()) {
     services_.mainQueue = mainQueue_.get();
     services_.notificationCenter = notificationCenter_.get();
     services_.userDefaults = defaults_.get();
@@ -39,6 +41,7 @@ X11Platform::X11Platform()
     services_.screenCapture = screenCapture_.get();
     services_.screens = screens_.get();
     services_.eventMonitors = eventMonitors_.get();
+    services_.desktopActivity = desktopActivity_.get();
 }
 
 X11Platform::~X11Platform() = default;

@@ -14,6 +14,7 @@ class InotifyDirectoryWatcher;
 class DesktopScreenCapture;
 class X11Screens;
 class X11EventMonitors;
+class X11DesktopActivity;
 
 // Owns the real platform services of the running program.
 class X11Platform {
@@ -40,5 +41,6 @@ private:
     std::unique_ptr<DesktopScreenCapture> screenCapture_;
     std::unique_ptr<X11Screens> screens_;
     std::unique_ptr<X11EventMonitors> eventMonitors_;
+    std::unique_ptr<X11DesktopActivity> desktopActivity_;
     Platform services_;
 };
