@@ -17,6 +17,7 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -59,10 +60,10 @@ NoteRowList::NoteRowList(NotesManager& notes, NotesEditor& editor, QWidget* pare
     connect(field_, &BulletTextField::contentHeightChanged, this, [this] { relayout(); });
     // Each key acts on the line the field shows when it is pressed, even if the key then moves
     // the focus to another line.
-    const auto onLine = [this](void (NotesEditor::*action)(const QUuid&)) {
-        return [this, action] {
+    const auto onLine = [this](std::function<void(NotesEditor&, const QUuid&)> action) {
+        return [this, action = std::move(action)] {
             if (fieldId_) {
-                (editor_.*action)(*fieldId_);
+                action(editor_, *fieldId_);
             }
         };
     };
