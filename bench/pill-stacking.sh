@@ -14,40 +14,16 @@ binary=$(cd "$build/bin" && pwd)/hodgebin
 cover=$(cd "$build/bin" && pwd)/bench_pill_cover
 [ -x "$binary" ] || { echo "no $binary; build first" >&2; exit 1; }
 
-root=$(mktemp -d)
-export HOME=$root/home XDG_CONFIG_HOME=$root/home/.config XDG_RUNTIME_DIR=$root/run
-mkdir -p "$HOME/Desktop" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-n=$((300 + $$ % 200))
-while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-export DISPLAY=:$n
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-        wait "${pids[i]}" 2>/dev/null || true
-    done
-    rm -rf "$root"
-}
-trap cleanup EXIT INT TERM
-
-Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+source "$(dirname "$0")/../scripts/throwaway-desktop.sh"
 if [ "$compositor" = --compositor ]; then
-    xcompmgr >/dev/null 2>&1 &
-    pids+=($!)
-    sleep 0.5
+    start_desktop xcompmgr
+else
+    start_desktop
 fi
+sleep 1
 xsetroot -solid '#4a6fa5'
-"$binary" >/dev/null 2>&1 &
-hb=$!
-pids+=($hb)
-for _ in $(seq 100); do "$binary" --status >/dev/null 2>&1 && break; sleep 0.1; done
+start_hodgebin "$binary"
+hb=$app
 
 # The window to drag, well away from the pill; its title bar is above its client area.
 xev -geometry 400x200+200+500 -name dragged >/dev/null 2>&1 &
@@ -81,12 +57,12 @@ moves=$(awk -v n="$steps" 'BEGIN {
 xdotool mousemove $((X + 150)) $((Y - title / 2)) sleep 0.3
 before=$(cpu_ns)
 start=$(date +%s.%N)
-(sleep 1.3; where >"$root/midway") &
+(sleep 1.3; where >"$work/midway") &
 # shellcheck disable=SC2086
 xdotool mousedown 1 $moves mouseup 1
 end=$(date +%s.%N)
 after=$(cpu_ns)
-echo "(the window was at $X,$Y, and at $(cat "$root/midway") after 1.3 s of it)"
+echo "(the window was at $X,$Y, and at $(cat "$work/midway") after 1.3 s of it)"
 awk -v a="$after" -v b="$before" -v s="$start" -v e="$end" 'BEGIN {
     printf "window dragged by its title bar for %.1f s: hodgebin used %.1f ms of processor time\n", e - s, (a - b) / 1e6 }'
 

@@ -1,6 +1,7 @@
 #include "platform/x11/X11DesktopActivity.h"
 
 #include "platform/Logging.h"
+#include "platform/x11/X11OwnConnection.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -75,24 +76,13 @@ X11DesktopActivity::~X11DesktopActivity() {
 }
 
 bool X11DesktopActivity::connectToDisplay() {
-    int screenNumber = 0;
-    xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
-    if (c == nullptr || xcb_connection_has_error(c) != 0) {
-        if (c != nullptr) {
-            xcb_disconnect(c);
-        }
+    const std::optional<X11OwnConnection> own = X11OwnConnection::open();
+    if (!own) {
         return false;
     }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && it.rem > 0; ++i) {
-        xcb_screen_next(&it);
-    }
-    if (it.rem == 0) {
-        xcb_disconnect(c);
-        return false;
-    }
+    xcb_connection_t* c = own->connection;
     connection_ = c;
-    root_ = it.data->root;
+    root_ = own->root;
     activeWindowAtom_ = atom("_NET_ACTIVE_WINDOW");
     stateAtom_ = atom("_NET_WM_STATE");
     fullscreenAtom_ = atom("_NET_WM_STATE_FULLSCREEN");

@@ -1,6 +1,7 @@
 #include "platform/x11/X11EventMonitors.h"
 
 #include "platform/Logging.h"
+#include "platform/x11/X11OwnConnection.h"
 
 #include <QGuiApplication>
 #include <QSocketNotifier>
@@ -112,14 +113,11 @@ bool X11EventMonitors::ensureConnection() {
         return false;
     }
     connectionFailed_ = true;
-    int screenNumber = 0;
-    xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
-    if (c == nullptr || xcb_connection_has_error(c) != 0) {
-        if (c != nullptr) {
-            xcb_disconnect(c);
-        }
+    const std::optional<X11OwnConnection> own = X11OwnConnection::open();
+    if (!own) {
         return false;
     }
+    xcb_connection_t* c = own->connection;
     const xcb_query_extension_reply_t* xinput = xcb_get_extension_data(c, &xcb_input_id);
     if (xinput == nullptr || xinput->present == 0) {
         xcb_disconnect(c);
@@ -136,17 +134,9 @@ bool X11EventMonitors::ensureConnection() {
         xcb_disconnect(c);
         return false;
     }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && it.rem > 0; ++i) {
-        xcb_screen_next(&it);
-    }
-    if (it.rem == 0) {
-        xcb_disconnect(c);
-        return false;
-    }
     connection_ = c;
     connectionFailed_ = false;
-    root_ = it.data->root;
+    root_ = own->root;
     xinputOpcode_ = xinput->major_opcode;
     setUpKeyboardState();
 
