@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QMap>
 #include <QTimer>
 
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <utility>
 
 // Resident memory of this process, after handing freed heap back to the system.
 inline long long residentBytes() {
@@ -25,6 +27,23 @@ inline long long residentBytes() {
     long long resident = 0;
     statm >> size >> resident;
     return resident * sysconf(_SC_PAGESIZE);
+}
+
+// Resident and peak resident memory of this process, in KB.
+inline std::pair<long, long> residentAndPeakKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    long rss = 0;
+    long peak = 0;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:")) {
+                rss = line.mid(6).trimmed().split(' ').first().toLong();
+            } else if (line.startsWith("VmHWM:")) {
+                peak = line.mid(6).trimmed().split(' ').first().toLong();
+            }
+        }
+    }
+    return {rss, peak};
 }
 
 inline double secondsSince(std::chrono::steady_clock::time_point start) {

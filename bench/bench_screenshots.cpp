@@ -83,23 +83,6 @@ void resetPeak() {
     }
 }
 
-// Resident and peak resident memory of this process, in KB.
-std::pair<long, long> residentKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    long rss = 0;
-    long peak = 0;
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:")) {
-                rss = line.mid(6).trimmed().split(' ').first().toLong();
-            } else if (line.startsWith("VmHWM:")) {
-                peak = line.mid(6).trimmed().split(' ').first().toLong();
-            }
-        }
-    }
-    return {rss, peak};
-}
-
 // Something like a desktop: a gradient, windows, and lines of "text".
 QImage screenLikePicture() {
     QImage image(screenSize, QImage::Format_RGB32);
@@ -137,7 +120,7 @@ void measureStartup(const char* label, const QString& folder, QtMainQueue& queue
                     InotifyDirectoryWatcher& watcher) {
     malloc_trim(0);
     resetPeak();
-    const long rssBefore = residentKb().first;
+    const long rssBefore = residentAndPeakKb().first;
     FixedScreenCapture capture(folder);
     QElapsedTimer timer;
     timer.start();
@@ -149,9 +132,9 @@ void measureStartup(const char* label, const QString& folder, QtMainQueue& queue
     const double ms = timer.nsecsElapsed() / 1e6;
     const double cpu = cpuMs() - cpuBefore;
     const double mainCpu = threadCpuMs() - mainCpuBefore;
-    const auto [rssAfter, peakAfter] = residentKb();
+    const auto [rssAfter, peakAfter] = residentAndPeakKb();
     malloc_trim(0);
-    const long rssTrimmed = residentKb().first;
+    const long rssTrimmed = residentAndPeakKb().first;
 
     // The thumbnails a view shows are made when it asks for them.
     QElapsedTimer thumbnailTimer;

@@ -201,23 +201,7 @@ void measureOpening(const char* label, Models& models) {
     std::printf("  resident after closing it     %+.1f KB\n", (residentBytes() - before) / 1024.0);
 }
 
-// Resident and peak resident memory of this process, in KB; resetPeak starts a new peak.
-std::pair<long, long> residentAndPeakKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    long rss = 0;
-    long peak = 0;
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:")) {
-                rss = line.mid(6).trimmed().split(' ').first().toLong();
-            } else if (line.startsWith("VmHWM:")) {
-                peak = line.mid(6).trimmed().split(' ').first().toLong();
-            }
-        }
-    }
-    return {rss, peak};
-}
-
+// Starts a new peak for residentAndPeakKb.
 void resetPeak() {
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     if (clear.open(QIODevice::WriteOnly)) {
