@@ -72,6 +72,8 @@ void AppDelegate::setupPanel() {
     panel_ = std::make_unique<DropdownPanel>(models_.drawerContext());
     hover_ = std::make_unique<HoverController>(*panel_, *platform_.screens,
                                                *platform_.eventMonitors, *platform_.mainQueue);
+    hover_->setPointerMayLeaveUnseen(platform_.screens->seesPointerOnlyOverItsWindows() &&
+                                     DesktopSession::fromEnvironment().isGnomeShell());
     PanelContentView* content = panel_->content();
     connect(content->settingsAction(), &QAction::triggered, this, &AppDelegate::openSettings);
     connect(content->quitAction(), &QAction::triggered, QCoreApplication::instance(),

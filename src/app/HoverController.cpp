@@ -31,6 +31,11 @@ private:
     MainQueue& queue_;
 };
 
+QRectF withHoverMargin(const QRectF& r) {
+    const double m = HoverController::hoverMargin;
+    return r.adjusted(-m, -m, m, m);
+}
+
 } // namespace
 
 HoverController::HoverController(DropdownPanel& panel, Screens& screens,
@@ -40,14 +45,29 @@ HoverController::HoverController(DropdownPanel& panel, Screens& screens,
     , panel_(panel)
     , screens_(screens)
     , eventMonitors_(eventMonitors)
-    , mainQueue_(mainQueue) {}
+    , mainQueue_(mainQueue) {
+    panel_.installEventFilter(this);
+}
 
 HoverController::~HoverController() {
     stopHoverTracking();
 }
 
 void HoverController::setNotch(NotchWindow* notch) {
+    if (notch_) {
+        notch_->removeEventFilter(this);
+    }
     notch_ = notch;
+    if (notch_) {
+        notch_->installEventFilter(this);
+    }
+}
+
+bool HoverController::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Leave && openedViaHover_) {
+        checkHoverHide();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void HoverController::showPanelFromHover() {
@@ -72,11 +92,13 @@ void HoverController::showPanelFromHover() {
     // Raw pointer motion is watched only from now until the drawer closes or is pinned.
     const auto check = [self = QPointer<HoverController>(this)](const InputEvent&) {
         if (self) {
-            self->checkHoverHide();
+            self->pointerMoved();
         }
     };
     globalMonitor_ = eventMonitors_.addGlobalMonitor(InputEvent::MouseMove, check);
     localMonitor_ = eventMonitors_.addLocalMonitor(InputEvent::MouseMove, check);
+    // The pointer is on the pill now: that counts as its last move.
+    pointerMoved();
 }
 
 void HoverController::panelShownElsewhere() {
@@ -95,14 +117,60 @@ void HoverController::unhoverNotch() {
     }
 }
 
+bool HoverController::nearNotch(const QPointF& location) const {
+    return notch_ && withHoverMargin(notch_->frame()).contains(location);
+}
+
 bool HoverController::pointerNearNotchOrPanel() const {
-    const QPointF location = screens_.cursorPosition();
-    const auto grown = [](const QRectF& r) {
-        return r.adjusted(-hoverMargin, -hoverMargin, hoverMargin, hoverMargin);
-    };
-    const bool nearNotch = notch_ && grown(notch_->frame()).contains(location);
-    const bool nearPanel = grown(QRectF(panel_.geometry())).contains(location);
-    return nearNotch || nearPanel;
+    const std::optional<QPointF> location = screens_.cursorPosition();
+    if (!location) {
+        return false;
+    }
+    const bool nearPanel = withHoverMargin(QRectF(panel_.geometry())).contains(*location);
+    return nearPanel || nearNotch(*location);
+}
+
+bool HoverController::pointerLastSeenOnTheWayOut() const {
+    const std::optional<QPointF> location = screens_.cursorPosition();
+    if (!location) {
+        return true;
+    }
+    if (nearNotch(*location)) {
+        return true;
+    }
+    const QRectF deepInside =
+        QRectF(panel_.geometry()).adjusted(exitBand, exitBand, -exitBand, -exitBand);
+    return !deepInside.contains(*location);
+}
+
+void HoverController::pointerMoved() {
+    lastMotion_ = mainQueue_.uptime();
+    if (pointerMayLeaveUnseen_ && !quietTimer_) {
+        scheduleQuietCheck(quietCloseDelay);
+    }
+    checkHoverHide();
+}
+
+void HoverController::scheduleQuietCheck(double delay) {
+    quietTimer_ = mainQueue_.scheduledTimer(
+        delay, false, weakly(this, [](HoverController* self) { self->quietCheckFired(); }));
+}
+
+void HoverController::quietCheckFired() {
+    quietTimer_.reset();
+    if (!panel_.isVisible() || !openedViaHover_) {
+        return;
+    }
+    // One timer for the whole stillness: a move meanwhile only pushes the check back.
+    const double still = mainQueue_.uptime() - lastMotion_;
+    if (still < quietCloseDelay) {
+        scheduleQuietCheck(quietCloseDelay - still);
+        return;
+    }
+    if (pointerLastSeenOnTheWayOut()) {
+        qCDebug(lcNotch) << "drawer hidden: the pointer stood still on its way out";
+        closeHoverOpened();
+    }
 }
 
 void HoverController::cancelHoverHideTimer() {
@@ -142,12 +210,20 @@ void HoverController::hoverHideTimerFired() {
         return;
     }
     qCDebug(lcNotch) << "drawer hidden after hover at" << mainQueue_.uptime();
+    closeHoverOpened();
+}
+
+void HoverController::closeHoverOpened() {
     panel_.animateOut();
     panelClosed();
 }
 
 void HoverController::stopHoverTracking() {
     cancelHoverHideTimer();
+    if (quietTimer_) {
+        quietTimer_->invalidate();
+        quietTimer_.reset();
+    }
     if (globalMonitor_) {
         eventMonitors_.removeMonitor(*globalMonitor_);
         globalMonitor_.reset();

@@ -16,12 +16,18 @@ class Timer;
 
 // Opens the drawer under the pill while the pointer is on the pill, and closes a drawer opened
 // that way once the pointer has stayed away from both for a moment. Raw pointer motion is
-// watched only while such a drawer shows; clicking into it pins it open like any other.
+// watched only while such a drawer shows; clicking into it pins it open like any other. The
+// pointer leaving the pill or the drawer is looked at too: through XWayland no motion follows
+// once it is over a Wayland window.
 class HoverController final : public QObject {
     Q_OBJECT
 public:
     static constexpr double hoverMargin = 15.0;
     static constexpr double hoverHideDelay = 0.06;
+    // Where the pointer may leave unseen: how long it must stand still, and how near the way
+    // out (the pill, or this close to the drawer's edge) it must have been last seen.
+    static constexpr double quietCloseDelay = 2.5;
+    static constexpr double exitBand = 40.0;
 
     HoverController(DropdownPanel& panel, Screens& screens, EventMonitors& eventMonitors,
                     MainQueue& mainQueue, QObject* parent = nullptr);
@@ -29,6 +35,11 @@ public:
 
     // The pill the pointer is measured against; none while the overlay is switched off.
     void setNotch(NotchWindow* notch);
+
+    // The display may lose the pointer without telling (GNOME Shell's XWayland): a
+    // hover-opened drawer then also closes once the pointer has stood still where it was last
+    // seen on its way out, for it may well be gone.
+    void setPointerMayLeaveUnseen(bool mayLeave) { pointerMayLeaveUnseen_ = mayLeave; }
 
     // Whether the drawer showing was opened by hovering and is not pinned yet.
     bool isTracking() const { return openedViaHover_; }
@@ -45,9 +56,18 @@ public:
     void panelClickedInto();
     void panelDeactivated();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    bool nearNotch(const QPointF& location) const;
     bool pointerNearNotchOrPanel() const;
+    bool pointerLastSeenOnTheWayOut() const;
+    void pointerMoved();
     void checkHoverHide();
+    void scheduleQuietCheck(double delay);
+    void quietCheckFired();
+    void closeHoverOpened();
     void startHoverHideTimer();
     void cancelHoverHideTimer();
     void hoverHideTimerFired();
@@ -62,5 +82,8 @@ private:
     std::optional<EventMonitors::Token> globalMonitor_;
     std::optional<EventMonitors::Token> localMonitor_;
     std::shared_ptr<Timer> hideTimer_;
+    std::shared_ptr<Timer> quietTimer_;
+    double lastMotion_ = 0;
     bool openedViaHover_ = false;
+    bool pointerMayLeaveUnseen_ = false;
 };

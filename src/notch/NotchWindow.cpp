@@ -104,17 +104,17 @@ void NotchWindow::setPanelVisible(bool visible) {
     }
 }
 
-bool NotchWindow::isInZone(const QPointF& location) const {
+bool NotchWindow::isInZone(const std::optional<QPointF>& location) const {
     const std::optional<Screen> screen = screens_.builtInScreen();
-    if (!screen) {
+    if (!screen || !location) {
         return false;
     }
     // The pill as it stands (a slim one grows on hover) and the row of pixels just under it.
     QRectF zone = hovered_ ? notchRect(*screen) : restingRect(*screen);
     zone.setHeight(zone.height() + 1);
     // QRectF::contains includes the far edges; the zone is half-open.
-    return location.x() >= zone.left() && location.x() < zone.right() &&
-           location.y() >= zone.top() && location.y() < zone.bottom();
+    return location->x() >= zone.left() && location->x() < zone.right() &&
+           location->y() >= zone.top() && location->y() < zone.bottom();
 }
 
 void NotchWindow::recheckPointer() {
@@ -137,7 +137,7 @@ void NotchWindow::stepAside(bool aside) {
     }
 }
 
-void NotchWindow::trackMouse(const QPointF& location) {
+void NotchWindow::trackMouse(const std::optional<QPointF>& location) {
     if (isHidden() || !screens_.builtInScreen()) {
         return;
     }
@@ -207,12 +207,10 @@ void NotchWindow::updateMask() {
     setMask(QRegion(covered.toFillPolygon().toPolygon()));
 }
 
-void NotchWindow::enterEvent(QEnterEvent* event) {
-    QWidget::enterEvent(event);
-    trackMouse(screens_.cursorPosition());
-}
-
 void NotchWindow::mouseMoveEvent(QMouseEvent* event) {
+    // The pill grows on a move, never on the pointer merely entering: a pill that appears
+    // under a still pointer is not hovered, and through XWayland the pointer found there may
+    // be a stale one, left behind when it went to a Wayland window.
     QWidget::mouseMoveEvent(event);
     trackMouse(screens_.cursorPosition());
 }

@@ -63,10 +63,10 @@ public:
     bool isSlim() const { return slim_; }
     // Where the pill rests on a screen: the notch, or its top strip when slim.
     QRectF restingRect(const Screen& screen) const;
-    // Reacts to the pointer at this position.
-    void trackMouse(const QPointF& location);
+    // Reacts to the pointer at this position; none when it is nowhere the display can see.
+    void trackMouse(const std::optional<QPointF>& location);
     // Whether the position is in the hover zone: the notch and the row just under it.
-    bool isInZone(const QPointF& location) const;
+    bool isInZone(const std::optional<QPointF>& location) const;
 
     NotchPillView* pillView() const { return pillView_; }
     NotchPillContent* pillContent() const { return pillContent_; }
@@ -79,7 +79,6 @@ Q_SIGNALS:
     void hovered();
 
 protected:
-    void enterEvent(QEnterEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -3,6 +3,10 @@
 #include <QStringList>
 
 bool DesktopSession::barHoldsTopCentre() const {
+    return isGnomeShell();
+}
+
+bool DesktopSession::isGnomeShell() const {
     // Ubuntu's and other GNOME Shell sessions name GNOME among theirs ("ubuntu:GNOME").
     return currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts)
         .contains(QStringLiteral("GNOME"), Qt::CaseInsensitive);

@@ -33,7 +33,14 @@ public:
     virtual QList<Screen> screens() const = 0;
     // None when there is no screen at all.
     virtual std::optional<Screen> primaryScreen() const = 0;
-    virtual QPointF cursorPosition() const = 0;
+    // None while the pointer is where this display cannot see it: over a Wayland window or
+    // the compositor's own bar when we run through XWayland. The display then still reports
+    // the last place it saw, which is no longer true.
+    virtual std::optional<QPointF> cursorPosition() const = 0;
+
+    // Whether this display is XWayland's, in a Wayland session: it sees the pointer only while
+    // it is over an X window, and is not always told when it leaves.
+    virtual bool seesPointerOnlyOverItsWindows() const { return false; }
 
     // The first built-in display, else the primary screen: where the notch and a hover-opened
     // drawer go.

@@ -16,12 +16,20 @@ struct NestedWeston {
     explicit NestedWeston(E2eSession& session)
         : session(session) {
         log = session.home() + QStringLiteral("/weston.log");
+        // No panel: Weston's own bar along the top would take the pointer over the pill.
+        const QString config = session.home() + QStringLiteral("/weston.ini");
+        QFile ini(config);
+        if (ini.open(QIODevice::WriteOnly)) {
+            ini.write("[shell]\npanel-position=none\n");
+            ini.close();
+        }
         process =
             session.spawn(QStringLiteral("weston"),
                           {QStringLiteral("--backend=x11-backend.so"), QStringLiteral("--xwayland"),
                            QStringLiteral("--socket=") + socket, QStringLiteral("--width=1024"),
                            QStringLiteral("--height=640"), QStringLiteral("--use-pixman"),
-                           QStringLiteral("--idle-time=0"), QStringLiteral("--log=") + log});
+                           QStringLiteral("--idle-time=0"), QStringLiteral("--config=") + config,
+                           QStringLiteral("--log=") + log});
         // Weston names the X display it keeps for XWayland once it is ready for clients.
         static const QRegularExpression listening(
             QStringLiteral("xserver listening on display (:\\d+)"));
@@ -37,19 +45,21 @@ struct NestedWeston {
             15000);
     }
 
-    // A Wayland client gets keyboard focus, which wl-copy needs, once Weston's window has it:
-    // a click into that window on the outer X server.
-    void focus() {
+    // Moves the real pointer, which Weston hands to a Wayland surface or to XWayland, to a
+    // place on Weston's output.
+    void movePointer(int x, int y) {
+        onOuterDisplay({QStringLiteral("search"), QStringLiteral("--class"),
+                        QStringLiteral("^Weston Compositor$"), QStringLiteral("mousemove"),
+                        QStringLiteral("--window"), QStringLiteral("%1"), QString::number(x),
+                        QString::number(y)});
+    }
+
+    void onOuterDisplay(const QStringList& xdotoolArguments) {
         QProcessEnvironment env = session.environment();
         env.insert(QStringLiteral("DISPLAY"), session.display());
         QProcess xdotool;
         xdotool.setProcessEnvironment(env);
-        xdotool.start(QStringLiteral("xdotool"),
-                      {QStringLiteral("search"), QStringLiteral("--name"),
-                       QStringLiteral("^Weston Compositor"), QStringLiteral("windowactivate"),
-                       QStringLiteral("--sync"), QStringLiteral("mousemove"),
-                       QStringLiteral("--window"), QStringLiteral("%1"), QStringLiteral("500"),
-                       QStringLiteral("400"), QStringLiteral("click"), QStringLiteral("1")});
+        xdotool.start(QStringLiteral("xdotool"), xdotoolArguments);
         xdotool.waitForFinished(10000);
     }
 
@@ -109,17 +119,16 @@ TEST(Wayland, CopiesFromWaylandProgramsReachTheHistoryThroughXWayland) {
     ASSERT_TRUE(session.startHodgebin(30000));
 
     // wl-copy serves the selection until it is replaced; the session stops it at the end. It
-    // sets the selection once its surface has the keyboard, given by a click after it is up.
-    // On a loaded machine the click can come before the surface is up: click again, and after
-    // a few clicks start another wl-copy.
+    // sets the selection once its surface has the keyboard, which Weston gives a new surface
+    // while its own window has the focus the window manager gave it. On a loaded machine that
+    // can come late: after a few waits start another wl-copy.
     std::optional<QJsonObject> status;
-    for (int click = 0; click < 8 && !(status && !kinds(*status).isEmpty()); ++click) {
-        if (click % 3 == 0) {
+    for (int wait = 0; wait < 8 && !(status && !kinds(*status).isEmpty()); ++wait) {
+        if (wait % 3 == 0) {
             session.spawn(
                 QStringLiteral("wl-copy"),
                 {QStringLiteral("--foreground"), QStringLiteral("copied in a Wayland program")});
         }
-        weston.focus();
         status = session.waitForStatus(
             [](const QJsonObject& s) { return kinds(s) == QStringList{QStringLiteral("text")}; },
             4000);
@@ -198,4 +207,64 @@ TEST(Wayland, CopiesFromWaylandProgramsReachTheHistoryThroughXWayland) {
     // Weston's output (1024 x 640).
     EXPECT_TRUE(QRect(0, 0, 1024, 640).contains(frame))
         << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+}
+
+// Through XWayland the X server sees the pointer only over X windows; once it goes to a Wayland
+// surface the server keeps the last place it saw, here on the pill. Leaving must still close a
+// hover-opened drawer, and a Hodgebin started later must not take that stale place for a hover.
+TEST(Wayland, LeavingThePillForAWaylandSurfaceClosesTheDrawerAndAStalePointerIsNoHover) {
+    E2eSession session;
+    ASSERT_TRUE(session.ok()) << session.error().toStdString();
+    NestedWeston weston(session);
+    ASSERT_FALSE(weston.xwaylandDisplay.isEmpty()) << "weston did not start; see its log";
+    session.setEnvironment(QStringLiteral("DISPLAY"), weston.xwaylandDisplay);
+    session.setEnvironment(QStringLiteral("WAYLAND_DISPLAY"), weston.socket);
+    ASSERT_TRUE(session.startHodgebin(30000));
+
+    const auto drawerAndPill = [](bool visible, bool hovered) {
+        return [=](const QJsonObject& s) {
+            return s.value(QStringLiteral("drawer"))
+                           .toObject()
+                           .value(QStringLiteral("visible"))
+                           .toBool() == visible &&
+                   s.value(QStringLiteral("notch"))
+                           .toObject()
+                           .value(QStringLiteral("hovered"))
+                           .toBool() == hovered;
+        };
+    };
+    const auto pillShown = [](const QJsonObject& s) {
+        return s.value(QStringLiteral("notch")).toObject().value(QStringLiteral("shown")).toBool();
+    };
+    ASSERT_TRUE(session.waitForStatus(pillShown).has_value());
+    // The pill at the top centre of Weston's 1024-wide output; far from it, Weston's desktop.
+    // Weston follows the pointer once it has come into its window from outside.
+    weston.onOuterDisplay({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+    weston.movePointer(800, 500);
+    weston.movePointer(512, 3);
+    ASSERT_TRUE(session.waitForStatus(drawerAndPill(true, true), 10000).has_value());
+    weston.movePointer(800, 500);
+    EXPECT_TRUE(session.waitForStatus(drawerAndPill(false, false), 5000).has_value());
+
+    // Once more, elsewhere on the pill: the server keeps that place after the pointer left,
+    // and a new pill appears there.
+    weston.movePointer(500, 4);
+    ASSERT_TRUE(session.waitForStatus(drawerAndPill(true, true), 10000).has_value());
+    weston.movePointer(800, 480);
+    ASSERT_TRUE(session.waitForStatus(drawerAndPill(false, false), 5000).has_value());
+    ASSERT_EQ(session.runHodgebin({QStringLiteral("--quit")}).exitCode, 0);
+    ASSERT_TRUE(session.hodgebin()->waitForFinished(10000));
+    ASSERT_TRUE(session.startHodgebin(30000));
+    ASSERT_TRUE(session.waitForStatus(pillShown).has_value());
+    EXPECT_FALSE(session
+                     .waitForStatus(
+                         [](const QJsonObject& s) {
+                             return s.value(QStringLiteral("notch"))
+                                 .toObject()
+                                 .value(QStringLiteral("hovered"))
+                                 .toBool();
+                         },
+                         1500)
+                     .has_value())
+        << "the new pill took the stale pointer for a hover";
 }

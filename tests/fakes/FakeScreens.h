@@ -24,7 +24,9 @@ public:
         }
         return list[primary];
     }
-    QPointF cursorPosition() const override { return pointer; }
+    std::optional<QPointF> cursorPosition() const override { return pointer; }
+
+    bool seesPointerOnlyOverItsWindows() const override { return throughXWayland; }
 
     void rearrange(QList<Screen> screens, int primaryIndex = 0) {
         list = std::move(screens);
@@ -34,5 +36,7 @@ public:
 
     QList<Screen> list;
     int primary = 0;
-    QPointF pointer{0, 0};
+    // None: the pointer is over something the display cannot see.
+    std::optional<QPointF> pointer = QPointF(0, 0);
+    bool throughXWayland = false;
 };

@@ -132,6 +132,29 @@ TEST(AppDelegateHover, ACheckThatFindsThePointerBackLetsTheNextDepartureCloseThe
     EXPECT_FALSE(app.shown());
 }
 
+// Through XWayland the pointer can leave for a Wayland window, where the display no longer
+// sees it and keeps a stale position that may lie inside the drawer: the leave itself closes
+// the drawer, whether the pointer left the drawer or the pill.
+TEST(AppDelegateHover, APointerLeavingForWhatTheDisplayCannotSeeClosesAHoverOpenedDrawer) {
+    HoverApp app;
+    for (const bool fromPill : {false, true}) {
+        SCOPED_TRACE(fromPill ? "from the pill" : "from the drawer");
+        app.hoverNotch();
+        app.panel().finishAnimation();
+        if (!fromPill) {
+            app.moveTo(960, 180);
+        }
+        app.fake.screens.pointer = std::nullopt;
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(fromPill ? static_cast<QWidget*>(&app.notch()) : &app.panel(),
+                                    &leave);
+        app.fake.mainQueue.advance(0.1);
+        EXPECT_FALSE(app.shown());
+        EXPECT_FALSE(app.notch().isHovered());
+        app.panel().finishAnimation();
+    }
+}
+
 TEST(AppDelegateHover, OnlyAPressOrAKeyInAHoverOpenedDrawerPinsItNeverTheKeyboardAlone) {
     HoverApp app;
     // Some window managers hand the keyboard to the drawer although it was shown without

@@ -52,3 +52,61 @@ TEST(HoverController, APillSwitchedOffUnderAHoverOpenedDrawerLeavesItClosingOnTh
     EXPECT_EQ(panel.geometry().top(), 0);
     EXPECT_EQ(fake.eventMonitors.count(InputEvent::MouseMove), 2);
 }
+
+// Where the display may lose the pointer without a word, a hover-opened drawer also closes
+// once the pointer has stood still where it was last seen on its way out: on the pill or near
+// the drawer's edge. Resting deep inside keeps it, and elsewhere stillness never closes it.
+TEST(HoverController, WhereThePointerMayLeaveUnseenStillnessOnTheWayOutClosesTheDrawer) {
+    QTemporaryDir shots;
+    FakePlatform fake;
+    fake.screenCapture.answer = shots.path();
+    const Platform platform = fake.services();
+    AppModels models(platform);
+    DropdownPanel panel(models.drawerContext());
+    HoverController hover(panel, fake.screens, fake.eventMonitors, fake.mainQueue);
+    NotchWindow notch(models.drawerContext(), fake.screens);
+    hover.setNotch(&notch);
+    QObject::connect(&notch, &NotchWindow::hovered, &hover, &HoverController::showPanelFromHover);
+    const auto openFromPill = [&] {
+        panel.finishAnimation();
+        fake.screens.pointer = notch.frame().center();
+        notch.trackMouse(fake.screens.pointer);
+        panel.finishAnimation();
+        ASSERT_TRUE(hover.isTracking());
+    };
+    const auto moveTo = [&](QPointF to) {
+        fake.screens.pointer = to;
+        fake.eventMonitors.moveMouse();
+    };
+    const double stillFor = HoverController::quietCloseDelay;
+
+    // Told nothing, the display is trusted: a pointer resting on the pill keeps the drawer.
+    openFromPill();
+    fake.mainQueue.advance(stillFor * 4);
+    EXPECT_TRUE(panel.isVisible() && !panel.isHiding());
+    panel.animateOut();
+    hover.panelClosed();
+
+    hover.setPointerMayLeaveUnseen(true);
+    openFromPill();
+    fake.mainQueue.advance(stillFor * 0.9);
+    EXPECT_FALSE(panel.isHiding());
+    fake.mainQueue.advance(stillFor * 0.2);
+    EXPECT_TRUE(panel.isHiding());
+    EXPECT_FALSE(notch.isHovered());
+
+    openFromPill();
+    const QRectF drawer(panel.geometry());
+    moveTo(drawer.center());
+    fake.mainQueue.advance(stillFor * 4);
+    EXPECT_FALSE(panel.isHiding()) << "resting deep inside the drawer";
+
+    // Near the left edge; a move meanwhile starts the stillness over.
+    moveTo(QPointF(drawer.left() + HoverController::exitBand / 2, drawer.center().y()));
+    fake.mainQueue.advance(stillFor * 0.5);
+    moveTo(QPointF(drawer.left() + HoverController::exitBand / 2 + 1, drawer.center().y()));
+    fake.mainQueue.advance(stillFor * 0.9);
+    EXPECT_FALSE(panel.isHiding());
+    fake.mainQueue.advance(stillFor * 0.2);
+    EXPECT_TRUE(panel.isHiding());
+}

@@ -4,6 +4,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
 X11Screens::X11Screens(QObject* parent)
     : Screens(parent) {
     for (QScreen* screen : QGuiApplication::screens()) {
@@ -51,6 +55,43 @@ std::optional<Screen> X11Screens::primaryScreen() const {
     return describe(*screen);
 }
 
-QPointF X11Screens::cursorPosition() const {
+namespace {
+
+// XWayland names its outputs XWAYLAND0, XWAYLAND1, ...: the X server is then rootless, and its
+// root window is never seen.
+bool throughXWayland() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr && screen->name().startsWith(QLatin1String("XWAYLAND"));
+}
+
+// Whether the X server has the pointer over one of its top-level windows, not over the bare
+// root.
+bool pointerOverAWindow() {
+    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+                                   : nullptr;
+    if (x11 == nullptr || x11->connection() == nullptr) {
+        return true;
+    }
+    xcb_connection_t* connection = x11->connection();
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    xcb_query_pointer_reply_t* reply =
+        xcb_query_pointer_reply(connection, xcb_query_pointer(connection, screen->root), nullptr);
+    const bool over = reply == nullptr || reply->child != XCB_NONE;
+    std::free(reply);
+    return over;
+}
+
+} // namespace
+
+bool X11Screens::seesPointerOnlyOverItsWindows() const {
+    return throughXWayland();
+}
+
+std::optional<QPointF> X11Screens::cursorPosition() const {
+    // When the pointer leaves the X windows for a Wayland surface, XWayland moves it onto the
+    // root window and keeps its last position there, which may be in the middle of the drawer.
+    if (throughXWayland() && !pointerOverAWindow()) {
+        return std::nullopt;
+    }
     return QPointF(QCursor::pos());
 }

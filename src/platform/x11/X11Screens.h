@@ -12,7 +12,8 @@ public:
 
     QList<Screen> screens() const override;
     std::optional<Screen> primaryScreen() const override;
-    QPointF cursorPosition() const override;
+    std::optional<QPointF> cursorPosition() const override;
+    bool seesPointerOnlyOverItsWindows() const override;
 
     static Screen describe(const QScreen& screen);
 
