@@ -2,6 +2,7 @@
 
 #include "platform/Logging.h"
 #include "platform/x11/X11OwnConnection.h"
+#include "platform/x11/X11Requests.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -17,12 +18,6 @@
 #include <vector>
 
 namespace {
-
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T> Reply<T> reply(T* r) {
-    return Reply<T>(r, &std::free);
-}
 
 // A screen's rectangle in X's pixels: Qt keeps each screen's origin and divides its size by the
 // screen's scale.
@@ -94,7 +89,7 @@ bool X11DesktopActivity::connectToDisplay() {
         hasSaver_ = true;
         saverEvent_ = saver->first_event + XCB_SCREENSAVER_NOTIFY;
         xcb_screensaver_select_input(c, root_, XCB_SCREENSAVER_EVENT_NOTIFY_MASK);
-        auto info = reply(
+        auto info = xcbReply(
             xcb_screensaver_query_info_reply(c, xcb_screensaver_query_info(c, root_), nullptr));
         saverOn_ = info && (info->state == XCB_SCREENSAVER_STATE_ON ||
                             info->state == XCB_SCREENSAVER_STATE_CYCLE);
@@ -106,9 +101,7 @@ bool X11DesktopActivity::connectToDisplay() {
 }
 
 quint32 X11DesktopActivity::atom(const char* name) const {
-    auto r = reply(xcb_intern_atom_reply(
-        connection_, xcb_intern_atom(connection_, 0, uint16_t(std::strlen(name)), name), nullptr));
-    return r ? r->atom : quint32(XCB_ATOM_NONE);
+    return internAtom(connection_, name);
 }
 
 void X11DesktopActivity::keepOnTop(QWindow* window) {
@@ -236,7 +229,7 @@ void X11DesktopActivity::handle(const void* raw) {
 }
 
 void X11DesktopActivity::followActiveWindow() {
-    auto property = reply(xcb_get_property_reply(
+    auto property = xcbReply(xcb_get_property_reply(
         connection_,
         xcb_get_property(connection_, 0, root_, activeWindowAtom_, XCB_ATOM_WINDOW, 0, 1),
         nullptr));
@@ -257,7 +250,7 @@ void X11DesktopActivity::followActiveWindow() {
 void X11DesktopActivity::readFullscreen() {
     std::optional<QRectF> fullscreen;
     if (active_ != 0) {
-        auto state = reply(xcb_get_property_reply(
+        auto state = xcbReply(xcb_get_property_reply(
             connection_,
             xcb_get_property(connection_, 0, active_, stateAtom_, XCB_ATOM_ATOM, 0, 64), nullptr));
         bool isFullscreen = false;
@@ -272,8 +265,8 @@ void X11DesktopActivity::readFullscreen() {
             const xcb_get_geometry_cookie_t size = xcb_get_geometry(connection_, active_);
             const xcb_translate_coordinates_cookie_t place =
                 xcb_translate_coordinates(connection_, active_, root_, 0, 0);
-            auto geometry = reply(xcb_get_geometry_reply(connection_, size, nullptr));
-            auto origin = reply(xcb_translate_coordinates_reply(connection_, place, nullptr));
+            auto geometry = xcbReply(xcb_get_geometry_reply(connection_, size, nullptr));
+            auto origin = xcbReply(xcb_translate_coordinates_reply(connection_, place, nullptr));
             if (geometry && origin) {
                 fullscreen = toLogical(
                     QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height));
@@ -294,7 +287,7 @@ void X11DesktopActivity::restack() {
         return;
     }
     auto tree =
-        reply(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr));
+        xcbReply(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr));
     if (!tree) {
         return;
     }
@@ -321,8 +314,8 @@ void X11DesktopActivity::restack() {
     xcb_window_t locker = 0;
     for (size_t i = 0; i < above.size(); ++i) {
         auto attributes =
-            reply(xcb_get_window_attributes_reply(connection_, attributeCookies[i], nullptr));
-        auto geometry = reply(xcb_get_geometry_reply(connection_, geometryCookies[i], nullptr));
+            xcbReply(xcb_get_window_attributes_reply(connection_, attributeCookies[i], nullptr));
+        auto geometry = xcbReply(xcb_get_geometry_reply(connection_, geometryCookies[i], nullptr));
         // Windows that cannot be seen (a window manager's edge and guard windows) cover
         // nothing.
         if (!attributes || !geometry || attributes->map_state != XCB_MAP_STATE_VIEWABLE ||

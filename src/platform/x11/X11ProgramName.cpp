@@ -1,5 +1,7 @@
 #include "platform/x11/X11ProgramName.h"
 
+#include "platform/x11/X11Requests.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -14,11 +16,6 @@
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
-
 xcb_get_property_cookie_t askProperty(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name,
                                       xcb_atom_t type) {
     return xcb_get_property(c, 0, window, name, type, 0, 256);
@@ -28,7 +25,7 @@ xcb_get_property_cookie_t askProperty(xcb_connection_t* c, xcb_window_t window, 
 // now: the error is taken here, so that it does not reach the connection's other readers.
 QByteArray valueOf(xcb_connection_t* c, xcb_get_property_cookie_t cookie, xcb_atom_t type) {
     xcb_generic_error_t* error = nullptr;
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, &error));
+    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, &error));
     std::free(error);
     if (!reply || reply->type != type) {
         return {};
@@ -80,7 +77,7 @@ WindowProgram windowProgram(xcb_connection_t* c, xcb_window_t window, xcb_atom_t
     }
     if (askServer) {
         xcb_generic_error_t* error = nullptr;
-        const Reply<xcb_res_query_client_ids_reply_t> reply(
+        const XcbReply<xcb_res_query_client_ids_reply_t> reply(
             xcb_res_query_client_ids_reply(c, ids, &error));
         std::free(error);
         if (reply && program.pid == 0) {

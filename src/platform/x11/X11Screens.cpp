@@ -1,12 +1,10 @@
 #include "platform/x11/X11Screens.h"
 
+#include "platform/x11/X11Requests.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
-
-#include <xcb/xcb.h>
-
-#include <cstdlib>
 
 X11Screens::X11Screens(QObject* parent)
     : Screens(parent) {
@@ -67,18 +65,14 @@ bool throughXWayland() {
 // Whether the X server has the pointer over one of its top-level windows, not over the bare
 // root.
 bool pointerOverAWindow() {
-    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                                   : nullptr;
-    if (x11 == nullptr || x11->connection() == nullptr) {
+    xcb_connection_t* connection = qtX11Connection();
+    if (connection == nullptr) {
         return true;
     }
-    xcb_connection_t* connection = x11->connection();
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    xcb_query_pointer_reply_t* reply =
-        xcb_query_pointer_reply(connection, xcb_query_pointer(connection, screen->root), nullptr);
-    const bool over = reply == nullptr || reply->child != XCB_NONE;
-    std::free(reply);
-    return over;
+    const auto reply = xcbReply(
+        xcb_query_pointer_reply(connection, xcb_query_pointer(connection, screen->root), nullptr));
+    return !reply || reply->child != XCB_NONE;
 }
 
 } // namespace

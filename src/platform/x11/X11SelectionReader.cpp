@@ -2,6 +2,7 @@
 
 #include "platform/MainQueue.h"
 #include "platform/x11/X11ProgramName.h"
+#include "platform/x11/X11Requests.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -14,11 +15,6 @@
 #include <memory>
 
 namespace {
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 // Other programs name rich text differently; all of them carry RTF.
 const QList<QByteArray> rtfTargets = {"text/rtf", "application/rtf", "text/richtext"};
@@ -214,7 +210,7 @@ std::optional<QString> X11SelectionReader::Connection::ownerName(qint64 change) 
     if (change != currentChange || stopping_ || window_ == 0) {
         return std::nullopt;
     }
-    const Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+    const XcbReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
         connection_, xcb_get_selection_owner(connection_, clipboard_), nullptr));
     if (!owner || owner->owner == XCB_WINDOW_NONE) {
         return std::nullopt;
@@ -270,10 +266,8 @@ xcb_atom_t X11SelectionReader::Connection::atom(const QByteArray& name) {
     if (const auto it = atoms_.constFind(name); it != atoms_.cend()) {
         return *it;
     }
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection_, xcb_intern_atom(connection_, 0, uint16_t(name.size()), name.constData()),
-        nullptr));
-    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    const xcb_atom_t a =
+        internAtom(connection_, std::string_view(name.constData(), size_t(name.size())));
     atoms_.insert(name, a);
     return a;
 }
@@ -282,7 +276,7 @@ QByteArray X11SelectionReader::Connection::atomName(xcb_atom_t atom) {
     if (const auto it = names_.constFind(atom); it != names_.cend()) {
         return *it;
     }
-    const Reply<xcb_get_atom_name_reply_t> reply(
+    const XcbReply<xcb_get_atom_name_reply_t> reply(
         xcb_get_atom_name_reply(connection_, xcb_get_atom_name(connection_, atom), nullptr));
     QByteArray name;
     if (reply) {
@@ -394,7 +388,7 @@ std::optional<QByteArray> X11SelectionReader::Connection::takeProperty(xcb_atom_
     while (true) {
         // A quarter megabyte per request: the server answers other clients (our main thread
         // among them) between the pieces of a large property.
-        const Reply<xcb_get_property_reply_t> reply(
+        const XcbReply<xcb_get_property_reply_t> reply(
             xcb_get_property_reply(connection_,
                                    xcb_get_property(connection_, 0, window_, property_,
                                                     XCB_GET_PROPERTY_TYPE_ANY, offset, 1u << 16),

@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QWidget>
 
+#include "platform/x11/X11Requests.h"
+
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -10,31 +12,17 @@
 #include <cstring>
 #include <vector>
 
-namespace {
-
-xcb_atom_t intern(xcb_connection_t* connection, const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(reply);
-    return atom;
-}
-
-} // namespace
-
 namespace X11WindowState {
 
 void skipTaskbarAndPager(QWidget* window) {
-    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                                   : nullptr;
-    if (x11 == nullptr || x11->connection() == nullptr || window == nullptr) {
+    xcb_connection_t* connection = qtX11Connection();
+    if (connection == nullptr || window == nullptr) {
         return;
     }
-    xcb_connection_t* connection = x11->connection();
     const auto id = xcb_window_t(window->winId());
-    const xcb_atom_t state = intern(connection, "_NET_WM_STATE");
-    const xcb_atom_t wanted[] = {intern(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                 intern(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    const xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
+    const xcb_atom_t wanted[] = {internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                 internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
 
     // Qt adds its own states to what the property holds when it maps the window: keep both.
     std::vector<xcb_atom_t> atoms;

@@ -2,6 +2,7 @@
 
 #include "platform/linux/FileManagerReveal.h"
 #include "platform/x11/X11ProgramName.h"
+#include "platform/x11/X11Requests.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeDatabase>
-#include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 
@@ -19,36 +19,16 @@
 #include <cstdlib>
 #include <memory>
 
-namespace {
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter>;
-
-xcb_connection_t* x11Connection() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 != nullptr ? x11->connection() : nullptr;
-}
-
-xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
-    XcbReply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-} // namespace
-
 X11Workspace::X11Workspace(QObject* parent)
     : QObject(parent) {}
 
 std::optional<QString> X11Workspace::activeApplicationName() const {
-    xcb_connection_t* c = x11Connection();
+    xcb_connection_t* c = qtX11Connection();
     if (c == nullptr) {
         return std::nullopt;
     }
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    const xcb_atom_t activeAtom = internAtom(c, "_NET_ACTIVE_WINDOW");
+    const xcb_atom_t activeAtom = internAtom(c, "_NET_ACTIVE_WINDOW", true);
     if (screen == nullptr || activeAtom == XCB_ATOM_NONE) {
         return std::nullopt;
     }
@@ -63,7 +43,7 @@ std::optional<QString> X11Workspace::activeApplicationName() const {
         return std::nullopt;
     }
     const X11ProgramName::WindowProgram program =
-        X11ProgramName::windowProgram(c, window, internAtom(c, "_NET_WM_PID"));
+        X11ProgramName::windowProgram(c, window, internAtom(c, "_NET_WM_PID", true));
     // With our own drawer in front, the user copies in some other program; naming ourselves
     // would be wrong whenever the copy was not ours.
     if (program.pid == ::getpid()) {
