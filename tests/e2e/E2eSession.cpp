@@ -133,11 +133,24 @@ bool E2eSession::startServer(const Options& options) {
     case WindowManager::openbox:
         spawn(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         break;
-    case WindowManager::xfwm4:
+    case WindowManager::xfwm4: {
         env_.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("XFCE"));
+        // On a bus of its own, so that the settings daemon it starts keeps its files in this
+        // session's home: one started on the shared bus writes them to the real home, and a
+        // second run then finds settings left by the first. Stopping the bus at the end stops
+        // whatever it started.
+        const QString bus = root_.path() + QStringLiteral("/xfwm4-bus");
+        spawn(QStringLiteral("dbus-daemon"),
+              {QStringLiteral("--session"), QStringLiteral("--nofork"),
+               QStringLiteral("--address=unix:path=") + bus});
+        waitUntil([&] { return QFileInfo::exists(bus); }, 5000);
+        const QProcessEnvironment shared = env_;
+        env_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + bus);
         spawn(QStringLiteral("xfwm4"),
               {QStringLiteral("--compositor=on"), QStringLiteral("--sm-client-disable")});
+        env_ = shared;
         break;
+    }
     case WindowManager::mutter:
         spawn(QStringLiteral("mutter"), {QStringLiteral("--x11"), QStringLiteral("--sm-disable")});
         break;
