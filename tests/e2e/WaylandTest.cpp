@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 // Weston nested in the virtual X server, with XWayland for X programs: a Wayland session as
@@ -104,20 +106,27 @@ QRect windowFrame(E2eSession& session, const QString& name) {
                  values.value("HEIGHT"));
 }
 
+// Hodgebin running in Weston's session.
+class Wayland : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(session.ok()) << session.error().toStdString();
+        weston = std::make_unique<NestedWeston>(session);
+        ASSERT_FALSE(weston->xwaylandDisplay.isEmpty()) << "weston did not start; see its log";
+        // Hodgebin is an X program here, as in a GNOME or KDE Wayland session; the Wayland
+        // clients find the compositor by its socket.
+        session.setEnvironment(QStringLiteral("DISPLAY"), weston->xwaylandDisplay);
+        session.setEnvironment(QStringLiteral("WAYLAND_DISPLAY"), weston->socket);
+        ASSERT_TRUE(session.startHodgebin(30000));
+    }
+
+    E2eSession session;
+    std::unique_ptr<NestedWeston> weston;
+};
+
 } // namespace
 
-TEST(Wayland, CopiesFromWaylandProgramsReachTheHistoryThroughXWayland) {
-    E2eSession session;
-    ASSERT_TRUE(session.ok()) << session.error().toStdString();
-    NestedWeston weston(session);
-    ASSERT_FALSE(weston.xwaylandDisplay.isEmpty()) << "weston did not start; see its log";
-
-    // Hodgebin is an X program here, as in a GNOME or KDE Wayland session; the Wayland
-    // clients find the compositor by its socket.
-    session.setEnvironment(QStringLiteral("DISPLAY"), weston.xwaylandDisplay);
-    session.setEnvironment(QStringLiteral("WAYLAND_DISPLAY"), weston.socket);
-    ASSERT_TRUE(session.startHodgebin(30000));
-
+TEST_F(Wayland, CopiesFromWaylandProgramsReachTheHistoryThroughXWayland) {
     // wl-copy serves the selection until it is replaced; the session stops it at the end. It
     // sets the selection once its surface has the keyboard, which Weston gives a new surface
     // while its own window has the focus the window manager gave it. On a loaded machine that
@@ -135,7 +144,7 @@ TEST(Wayland, CopiesFromWaylandProgramsReachTheHistoryThroughXWayland) {
     }
     if (!status || kinds(*status).isEmpty()) {
         for (const QString& name :
-             {weston.log, session.home() + QStringLiteral("/../hodgebin.log")}) {
+             {weston->log, session.home() + QStringLiteral("/../hodgebin.log")}) {
             QFile file(name);
             file.open(QIODevice::ReadOnly);
             ADD_FAILURE() << name.toStdString() << ":\n"
@@ -212,15 +221,7 @@ TEST(Wayland, CopiesFromWaylandProgramsReachTheHistoryThroughXWayland) {
 // Through XWayland the X server sees the pointer only over X windows; once it goes to a Wayland
 // surface the server keeps the last place it saw, here on the pill. Leaving must still close a
 // hover-opened drawer, and a Hodgebin started later must not take that stale place for a hover.
-TEST(Wayland, LeavingThePillForAWaylandSurfaceClosesTheDrawerAndAStalePointerIsNoHover) {
-    E2eSession session;
-    ASSERT_TRUE(session.ok()) << session.error().toStdString();
-    NestedWeston weston(session);
-    ASSERT_FALSE(weston.xwaylandDisplay.isEmpty()) << "weston did not start; see its log";
-    session.setEnvironment(QStringLiteral("DISPLAY"), weston.xwaylandDisplay);
-    session.setEnvironment(QStringLiteral("WAYLAND_DISPLAY"), weston.socket);
-    ASSERT_TRUE(session.startHodgebin(30000));
-
+TEST_F(Wayland, LeavingThePillForAWaylandSurfaceClosesTheDrawerAndAStalePointerIsNoHover) {
     const auto drawerAndPill = [](bool visible, bool hovered) {
         return [=](const QJsonObject& s) {
             return s.value(QStringLiteral("drawer"))
@@ -239,18 +240,18 @@ TEST(Wayland, LeavingThePillForAWaylandSurfaceClosesTheDrawerAndAStalePointerIsN
     ASSERT_TRUE(session.waitForStatus(pillShown).has_value());
     // The pill at the top centre of Weston's 1024-wide output; far from it, Weston's desktop.
     // Weston follows the pointer once it has come into its window from outside.
-    weston.onOuterDisplay({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
-    weston.movePointer(800, 500);
-    weston.movePointer(512, 3);
+    weston->onOuterDisplay({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")});
+    weston->movePointer(800, 500);
+    weston->movePointer(512, 3);
     ASSERT_TRUE(session.waitForStatus(drawerAndPill(true, true), 10000).has_value());
-    weston.movePointer(800, 500);
+    weston->movePointer(800, 500);
     EXPECT_TRUE(session.waitForStatus(drawerAndPill(false, false), 5000).has_value());
 
     // Once more, elsewhere on the pill: the server keeps that place after the pointer left,
     // and a new pill appears there.
-    weston.movePointer(500, 4);
+    weston->movePointer(500, 4);
     ASSERT_TRUE(session.waitForStatus(drawerAndPill(true, true), 10000).has_value());
-    weston.movePointer(800, 480);
+    weston->movePointer(800, 480);
     ASSERT_TRUE(session.waitForStatus(drawerAndPill(false, false), 5000).has_value());
     ASSERT_EQ(session.runHodgebin({QStringLiteral("--quit")}).exitCode, 0);
     ASSERT_TRUE(session.hodgebin()->waitForFinished(10000));

@@ -10,24 +10,46 @@
 
 #include <memory>
 
+namespace {
+
+// A drawer and a pill over the fakes, the controller between them.
+struct HoverRig {
+    HoverRig() {
+        QObject::connect(notch.get(), &NotchWindow::hovered, &hover,
+                         &HoverController::showPanelFromHover);
+        hover.setNotch(notch.get());
+    }
+
+    // The pointer arrives on the pill and the drawer has dropped.
+    void openFromPill() {
+        panel.finishAnimation();
+        fake.screens.pointer = notch->frame().center();
+        notch->trackMouse(fake.screens.pointer);
+        panel.finishAnimation();
+    }
+
+    QTemporaryDir shots;
+    FakePlatform fake;
+    // Screenshots are looked for in a folder of the test's own from the start.
+    Platform platform = [this] {
+        fake.screenCapture.answer = shots.path();
+        return fake.services();
+    }();
+    AppModels models{platform};
+    DropdownPanel panel{models.drawerContext()};
+    HoverController hover{panel, fake.screens, fake.eventMonitors, fake.mainQueue};
+    std::unique_ptr<NotchWindow> notch =
+        std::make_unique<NotchWindow>(models.drawerContext(), fake.screens);
+};
+
+} // namespace
+
 // The pill can be switched off while a drawer it opened still shows: the controller then
 // measures the pointer against the drawer alone, and closes it as before.
 TEST(HoverController, APillSwitchedOffUnderAHoverOpenedDrawerLeavesItClosingOnTheDrawerAlone) {
-    QTemporaryDir shots;
-    FakePlatform fake;
-    fake.screenCapture.answer = shots.path();
-    const Platform platform = fake.services();
-    AppModels models(platform);
-    DropdownPanel panel(models.drawerContext());
-    HoverController hover(panel, fake.screens, fake.eventMonitors, fake.mainQueue);
-    auto notch = std::make_unique<NotchWindow>(models.drawerContext(), fake.screens);
-    hover.setNotch(notch.get());
-    QObject::connect(notch.get(), &NotchWindow::hovered, &hover,
-                     &HoverController::showPanelFromHover);
-
-    fake.screens.pointer = notch->frame().center();
-    notch->trackMouse(fake.screens.pointer);
-    panel.finishAnimation();
+    HoverRig rig;
+    auto [fake, panel, hover, notch] = std::tie(rig.fake, rig.panel, rig.hover, rig.notch);
+    rig.openFromPill();
     ASSERT_TRUE(panel.isVisible());
     ASSERT_TRUE(hover.isTracking());
     // Just off the pill on the side away from the drawer: near the pill, not the drawer.
@@ -57,21 +79,10 @@ TEST(HoverController, APillSwitchedOffUnderAHoverOpenedDrawerLeavesItClosingOnTh
 // once the pointer has stood still where it was last seen on its way out: on the pill or near
 // the drawer's edge. Resting deep inside keeps it, and elsewhere stillness never closes it.
 TEST(HoverController, WhereThePointerMayLeaveUnseenStillnessOnTheWayOutClosesTheDrawer) {
-    QTemporaryDir shots;
-    FakePlatform fake;
-    fake.screenCapture.answer = shots.path();
-    const Platform platform = fake.services();
-    AppModels models(platform);
-    DropdownPanel panel(models.drawerContext());
-    HoverController hover(panel, fake.screens, fake.eventMonitors, fake.mainQueue);
-    NotchWindow notch(models.drawerContext(), fake.screens);
-    hover.setNotch(&notch);
-    QObject::connect(&notch, &NotchWindow::hovered, &hover, &HoverController::showPanelFromHover);
+    HoverRig rig;
+    auto [fake, panel, hover, notch] = std::tie(rig.fake, rig.panel, rig.hover, rig.notch);
     const auto openFromPill = [&] {
-        panel.finishAnimation();
-        fake.screens.pointer = notch.frame().center();
-        notch.trackMouse(fake.screens.pointer);
-        panel.finishAnimation();
+        rig.openFromPill();
         ASSERT_TRUE(hover.isTracking());
     };
     const auto moveTo = [&](QPointF to) {
@@ -93,7 +104,7 @@ TEST(HoverController, WhereThePointerMayLeaveUnseenStillnessOnTheWayOutClosesThe
     EXPECT_FALSE(panel.isHiding());
     fake.mainQueue.advance(stillFor * 0.2);
     EXPECT_TRUE(panel.isHiding());
-    EXPECT_FALSE(notch.isHovered());
+    EXPECT_FALSE(notch->isHovered());
 
     openFromPill();
     const QRectF drawer(panel.geometry());
