@@ -130,17 +130,20 @@ bool HoverController::pointerNearNotchOrPanel() const {
     return nearPanel || nearNotch(*location);
 }
 
-bool HoverController::pointerLastSeenOnTheWayOut() const {
+std::optional<double> HoverController::stillnessTakenAsLeaving() const {
     const std::optional<QPointF> location = screens_.cursorPosition();
     if (!location) {
-        return true;
+        return 0.0;
     }
     if (nearNotch(*location)) {
-        return true;
+        return quietOnPillDelay;
     }
     const QRectF deepInside =
         QRectF(panel_.geometry()).adjusted(exitBand, exitBand, -exitBand, -exitBand);
-    return !deepInside.contains(*location);
+    if (deepInside.contains(*location)) {
+        return std::nullopt;
+    }
+    return quietCloseDelay;
 }
 
 void HoverController::pointerMoved() {
@@ -161,16 +164,18 @@ void HoverController::quietCheckFired() {
     if (!panel_.isVisible() || !openedViaHover_) {
         return;
     }
-    // One timer for the whole stillness: a move meanwhile only pushes the check back.
-    const double still = mainQueue_.uptime() - lastMotion_;
-    if (still < quietCloseDelay) {
-        scheduleQuietCheck(quietCloseDelay - still);
+    const std::optional<double> needed = stillnessTakenAsLeaving();
+    if (!needed) {
         return;
     }
-    if (pointerLastSeenOnTheWayOut()) {
-        qCDebug(lcNotch) << "drawer hidden: the pointer stood still on its way out";
-        closeHoverOpened();
+    // One timer for the whole stillness: a move meanwhile only pushes the check back.
+    const double still = mainQueue_.uptime() - lastMotion_;
+    if (still < *needed) {
+        scheduleQuietCheck(*needed - still);
+        return;
     }
+    qCDebug(lcNotch) << "drawer hidden: the pointer stood still on its way out";
+    closeHoverOpened();
 }
 
 void HoverController::cancelHoverHideTimer() {

@@ -24,9 +24,11 @@ class HoverController final : public QObject {
 public:
     static constexpr double hoverMargin = 15.0;
     static constexpr double hoverHideDelay = 0.06;
-    // Where the pointer may leave unseen: how long it must stand still, and how near the way
-    // out (the pill, or this close to the drawer's edge) it must have been last seen.
+    // Where the pointer may leave unseen: how long it must stand still where it was last seen
+    // near the drawer's edge (within exitBand) or on the pill, where people also rest it to
+    // look at the drawer, before the drawer is taken as left.
     static constexpr double quietCloseDelay = 2.5;
+    static constexpr double quietOnPillDelay = 5.0;
     static constexpr double exitBand = 40.0;
 
     HoverController(DropdownPanel& panel, Screens& screens, EventMonitors& eventMonitors,
@@ -62,7 +64,9 @@ protected:
 private:
     bool nearNotch(const QPointF& location) const;
     bool pointerNearNotchOrPanel() const;
-    bool pointerLastSeenOnTheWayOut() const;
+    // How long the pointer must have stood still where it was last seen for the drawer to be
+    // taken as left; none deep inside the drawer.
+    std::optional<double> stillnessTakenAsLeaving() const;
     void pointerMoved();
     void checkHoverHide();
     void scheduleQuietCheck(double delay);

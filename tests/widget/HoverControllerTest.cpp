@@ -98,11 +98,13 @@ TEST(HoverController, WhereThePointerMayLeaveUnseenStillnessOnTheWayOutClosesThe
     panel.animateOut();
     hover.panelClosed();
 
+    // On the pill people also rest the pointer to look at the drawer: a longer wait there.
     hover.setPointerMayLeaveUnseen(true);
     openFromPill();
-    fake.mainQueue.advance(stillFor * 0.9);
+    const double onPill = HoverController::quietOnPillDelay;
+    fake.mainQueue.advance(onPill * 0.95);
     EXPECT_FALSE(panel.isHiding());
-    fake.mainQueue.advance(stillFor * 0.2);
+    fake.mainQueue.advance(onPill * 0.1);
     EXPECT_TRUE(panel.isHiding());
     EXPECT_FALSE(notch->isHovered());
 
