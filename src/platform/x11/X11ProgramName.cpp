@@ -54,9 +54,9 @@ WindowProgram windowProgram(xcb_connection_t* c, xcb_window_t window, xcb_atom_t
     // known to the server, when they run on this machine.
     const xcb_query_extension_reply_t* res = xcb_get_extension_data(c, &xcb_res_id);
     const bool askServer = res != nullptr && res->present != 0;
-    xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    xcb_res_client_id_spec_t wanted{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     const auto ids =
-        askServer ? xcb_res_query_client_ids(c, 1, &spec) : xcb_res_query_client_ids_cookie_t{};
+        askServer ? xcb_res_query_client_ids(c, 1, &wanted) : xcb_res_query_client_ids_cookie_t{};
 
     WindowProgram program;
     // WM_CLASS holds two NUL-terminated strings: the instance name, then the class name.
