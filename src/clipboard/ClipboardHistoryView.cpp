@@ -2,6 +2,7 @@
 
 #include "clipboard/ClipboardHistoryList.h"
 #include "clipboard/ClipboardManager.h"
+#include "widgets/ClearOrUndo.h"
 #include "widgets/DrawerSearchField.h"
 #include "widgets/DrawerStyle.h"
 #include "widgets/DrawerTabHeader.h"
@@ -28,17 +29,11 @@ ClipboardHistoryView::ClipboardHistoryView(const DrawerContext& ctx, QWidget* pa
     const DrawerTabHeader top = makeDrawerTabHeader(tr("Clear"), this);
     header_ = top.header;
     clearButton_ = top.button;
-    // For a few seconds after a clear the button takes it back, as Ctrl+Z does.
-    connect(clearButton_, &QAbstractButton::clicked, this, [this] {
-        if (!ctx_.clipboard.undoClear()) {
-            ctx_.clipboard.clearAll();
-        }
-    });
-    undoAction_ = new QAction(tr("Undo"), this);
-    undoAction_->setShortcut(QKeySequence::Undo);
-    undoAction_->setShortcutContext(Qt::WindowShortcut);
-    connect(undoAction_, &QAction::triggered, this, [this] { ctx_.clipboard.undoClear(); });
-    addAction(undoAction_);
+    clearOrUndo_ = new ClearOrUndo(clearButton_, tr("Clear"), this);
+    connect(clearOrUndo_, &ClearOrUndo::clearRequested, this,
+            [this] { ctx_.clipboard.clearAll(); });
+    connect(clearOrUndo_, &ClearOrUndo::undoRequested, this,
+            [this] { ctx_.clipboard.undoClear(); });
     connect(&ctx_.clipboard.clearUndo(), &UndoOffer::openChanged, this,
             &ClipboardHistoryView::sync);
 
@@ -126,10 +121,7 @@ bool ClipboardHistoryView::isShowingEmptyState() const {
 
 void ClipboardHistoryView::sync() {
     const bool empty = ctx_.clipboard.items().isEmpty();
-    const bool undo = ctx_.clipboard.clearUndo().isOpen();
-    clearButton_->setText(undo ? tr("Undo") : tr("Clear"));
-    clearButton_->setVisible(undo || !empty);
-    undoAction_->setEnabled(undo);
+    clearOrUndo_->show(ctx_.clipboard.clearUndo().isOpen(), !empty);
     list_->setVisible(!empty);
     update();
 }

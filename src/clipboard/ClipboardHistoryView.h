@@ -3,6 +3,7 @@
 #include "panel/DrawerContext.h"
 #include "widgets/DrawerTabView.h"
 
+class ClearOrUndo;
 class ClipboardHistoryList;
 class DrawerSearchField;
 class DrawerTextButton;
@@ -42,6 +43,6 @@ private:
     DrawerSearchField* search_;
     QWidget* header_;
     DrawerTextButton* clearButton_;
-    QAction* undoAction_;
+    ClearOrUndo* clearOrUndo_;
     ClipboardHistoryList* list_;
 };

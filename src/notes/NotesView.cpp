@@ -4,10 +4,10 @@
 #include "notes/NotesEditor.h"
 #include "notes/NotesManager.h"
 #include "panel/PanelState.h"
+#include "widgets/ClearOrUndo.h"
 #include "widgets/DrawerStyle.h"
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -73,20 +73,12 @@ NotesView::NotesView(const DrawerContext& ctx, QWidget* parent)
     column->addLayout(header);
     column->addWidget(list_, 1);
 
-    // For a few seconds after a clear the button takes it back, as Ctrl+Z does.
-    connect(clearButton_, &QAbstractButton::clicked, this, [this] {
-        if (ctx_.notes.clearUndo().isOpen()) {
-            editor_->undoClear();
-        } else {
-            list_->fadeOutCurrentLines(clearAnimationDuration);
-            editor_->clear();
-        }
+    clearOrUndo_ = new ClearOrUndo(clearButton_, tr("Clear"), this);
+    connect(clearOrUndo_, &ClearOrUndo::clearRequested, this, [this] {
+        list_->fadeOutCurrentLines(clearAnimationDuration);
+        editor_->clear();
     });
-    undoAction_ = new QAction(tr("Undo"), this);
-    undoAction_->setShortcut(QKeySequence::Undo);
-    undoAction_->setShortcutContext(Qt::WindowShortcut);
-    connect(undoAction_, &QAction::triggered, editor_, &NotesEditor::undoClear);
-    addAction(undoAction_);
+    connect(clearOrUndo_, &ClearOrUndo::undoRequested, editor_, &NotesEditor::undoClear);
     connect(&ctx.notes.clearUndo(), &UndoOffer::openChanged, this, &NotesView::updateHeader);
     connect(&ctx.notes, &NotesManager::itemsChanged, this, &NotesView::updateHeader);
     connect(&ctx.notes, &NotesManager::cannotSaveChanged, this, &NotesView::updateHeader);
@@ -94,10 +86,7 @@ NotesView::NotesView(const DrawerContext& ctx, QWidget* parent)
 }
 
 void NotesView::updateHeader() {
-    const bool undo = ctx_.notes.clearUndo().isOpen();
-    clearButton_->setText(undo ? tr("Undo") : tr("Clear"));
-    clearButton_->setVisible(undo || !ctx_.notes.items().isEmpty());
-    undoAction_->setEnabled(undo);
+    clearOrUndo_->show(ctx_.notes.clearUndo().isOpen(), !ctx_.notes.items().isEmpty());
     notice_->setVisible(ctx_.notes.cannotSave());
 }
 

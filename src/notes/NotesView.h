@@ -4,10 +4,10 @@
 
 #include <QWidget>
 
+class ClearOrUndo;
 class NoteRowList;
 class NotesEditor;
 class QAbstractButton;
-class QAction;
 class QLabel;
 
 // The notes tab: a header with "Clear" ("Undo" in its place for a few seconds after a clear, as
@@ -44,6 +44,6 @@ private:
     NotesEditor* editor_;
     NoteRowList* list_;
     QAbstractButton* clearButton_;
-    QAction* undoAction_;
+    ClearOrUndo* clearOrUndo_;
     QLabel* notice_;
 };

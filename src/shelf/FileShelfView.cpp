@@ -3,12 +3,12 @@
 #include "platform/Workspace.h"
 #include "shelf/FileShelfGrid.h"
 #include "shelf/FileShelfManager.h"
+#include "widgets/ClearOrUndo.h"
 #include "widgets/DrawerStyle.h"
 #include "widgets/DrawerTabHeader.h"
 #include "widgets/DrawerTextButton.h"
 #include "widgets/SymbolCatalogue.h"
 
-#include <QAction>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -21,17 +21,9 @@ FileShelfView::FileShelfView(const DrawerContext& ctx, QWidget* parent)
     const DrawerTabHeader top = makeDrawerTabHeader(tr("Clear All"), this);
     header_ = top.header;
     clearAllButton_ = top.button;
-    // For a few seconds after a clear the button takes it back, as Ctrl+Z does.
-    connect(clearAllButton_, &QAbstractButton::clicked, this, [this] {
-        if (!ctx_.shelf.undoClear()) {
-            ctx_.shelf.clearAll();
-        }
-    });
-    undoAction_ = new QAction(tr("Undo"), this);
-    undoAction_->setShortcut(QKeySequence::Undo);
-    undoAction_->setShortcutContext(Qt::WindowShortcut);
-    connect(undoAction_, &QAction::triggered, this, [this] { ctx_.shelf.undoClear(); });
-    addAction(undoAction_);
+    clearOrUndo_ = new ClearOrUndo(clearAllButton_, tr("Clear All"), this);
+    connect(clearOrUndo_, &ClearOrUndo::clearRequested, this, [this] { ctx_.shelf.clearAll(); });
+    connect(clearOrUndo_, &ClearOrUndo::undoRequested, this, [this] { ctx_.shelf.undoClear(); });
     connect(&ctx_.shelf.clearUndo(), &UndoOffer::openChanged, this, &FileShelfView::sync);
 
     grid_ = new FileShelfGrid(ctx_.shelf, this);
@@ -61,10 +53,7 @@ bool FileShelfView::isShowingEmptyState() const {
 
 void FileShelfView::sync() {
     const bool empty = ctx_.shelf.files().isEmpty();
-    const bool undo = ctx_.shelf.clearUndo().isOpen();
-    clearAllButton_->setText(undo ? tr("Undo") : tr("Clear All"));
-    clearAllButton_->setVisible(undo || !empty);
-    undoAction_->setEnabled(undo);
+    clearOrUndo_->show(ctx_.shelf.clearUndo().isOpen(), !empty);
     grid_->setVisible(!empty);
     update();
 }

@@ -3,9 +3,9 @@
 #include "panel/DrawerContext.h"
 #include "widgets/DrawerTabView.h"
 
+class ClearOrUndo;
 class DrawerTextButton;
 class FileShelfGrid;
-class QAction;
 
 // The shelf tab: a header with "Clear All" (while the shelf has files, and "Undo" in its place
 // for a few seconds after a clear, as Ctrl+Z), then the grid of files
@@ -31,6 +31,6 @@ private:
     DrawerContext ctx_;
     QWidget* header_;
     DrawerTextButton* clearAllButton_;
-    QAction* undoAction_;
+    ClearOrUndo* clearOrUndo_;
     FileShelfGrid* grid_;
 };
