@@ -65,6 +65,11 @@ ClipboardHistoryView::ClipboardHistoryView(const DrawerContext& ctx, QWidget* pa
     layout->addWidget(searchRow);
     layout->addWidget(header_);
     layout->addWidget(list_, 1);
+    // Hidden while the history is empty, the list keeps its room: the header stays at the top,
+    // where "Undo" shows after a clear.
+    QSizePolicy listPolicy = list_->sizePolicy();
+    listPolicy.setRetainSizeWhenHidden(true);
+    list_->setSizePolicy(listPolicy);
     searchRow->setVisible(false);
     searchRow_ = searchRow;
 

@@ -36,6 +36,11 @@ FileShelfView::FileShelfView(const DrawerContext& ctx, QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(header_);
     layout->addWidget(grid_, 1);
+    // Hidden while the shelf is empty, the grid keeps its room: the header stays at the top,
+    // where "Undo" shows after a clear.
+    QSizePolicy gridPolicy = grid_->sizePolicy();
+    gridPolicy.setRetainSizeWhenHidden(true);
+    grid_->setSizePolicy(gridPolicy);
 
     connect(&ctx_.shelf, &FileShelfManager::filesChanged, this, &FileShelfView::sync);
     sync();

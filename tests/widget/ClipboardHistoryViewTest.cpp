@@ -142,6 +142,7 @@ TEST_F(ClipboardHistoryViewTest, ClearEmptiesTheHistoryPinnedEntriesTooAndTheEmp
     EXPECT_EQ(list()->rowIds().size(), 2);
 
     const QList<QUuid> rows = list()->rowIds();
+    const int clearAt = view->clearButton()->mapTo(view.get(), QPoint()).y();
     QTest::mouseClick(view->clearButton(), Qt::LeftButton);
     EXPECT_TRUE(models.clipboard.items().isEmpty());
     EXPECT_TRUE(view->isShowingEmptyState());
@@ -149,6 +150,8 @@ TEST_F(ClipboardHistoryViewTest, ClearEmptiesTheHistoryPinnedEntriesTooAndTheEmp
     // For a few seconds the button takes the clear back, pins and all.
     EXPECT_TRUE(view->clearButton()->isVisible());
     EXPECT_EQ(view->clearButton()->text(), QStringLiteral("Undo"));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(view->clearButton()->mapTo(view.get(), QPoint()).y(), clearAt) << "where Clear stood";
     QTest::mouseClick(view->clearButton(), Qt::LeftButton);
     EXPECT_EQ(list()->rowIds(), rows);
     EXPECT_EQ(view->clearButton()->text(), QStringLiteral("Clear"));

@@ -69,11 +69,15 @@ TEST_F(FileShelfViewTest, TheDropAreaGivesWayToTheGridAndClearAllBringsItBack) {
     // Newest first.
     EXPECT_LT(view->grid()->cellRect(idOf(b)).left(), view->grid()->cellRect(idOf(a)).left());
 
+    QCoreApplication::sendPostedEvents();
+    const int clearAt = view->clearAllButton()->mapTo(view.get(), QPoint()).y();
     QTest::mouseClick(view->clearAllButton(), Qt::LeftButton);
     EXPECT_TRUE(models.shelf.files().isEmpty());
     EXPECT_TRUE(view->isShowingEmptyState());
     // For a few seconds "Undo" stands in its place, and Ctrl+Z does the same.
     EXPECT_EQ(view->clearAllButton()->text(), QStringLiteral("Undo"));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(view->clearAllButton()->mapTo(view.get(), QPoint()).y(), clearAt);
     view->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
     QTest::keyClick(view.get(), Qt::Key_Z, Qt::ControlModifier);
