@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QWidget>
 
 namespace {
 
@@ -59,6 +60,8 @@ void AppDelegate::start() {
     connect(platform_.desktopActivity, &DesktopActivity::changed, this,
             &AppDelegate::updateNotchPresence);
     connect(platform_.screens, &Screens::screensChanged, this, &AppDelegate::updateNotchPresence);
+    connect(platform_.desktopActivity, &DesktopActivity::activeWindowChanged, this,
+            &AppDelegate::otherWindowActivated);
     setupHotkey();
     models_.clipboard().startPolling();
     // The screenshot list was built with the other models and already watches its folder.
@@ -95,6 +98,19 @@ void AppDelegate::createNotchWindow() {
     hover_->setNotch(notchWindow_.get());
     platform_.desktopActivity->keepOnTop(notchWindow_->windowHandle());
     updateNotchPresence();
+}
+
+void AppDelegate::otherWindowActivated(quint64 window) {
+    // Some window managers (xfwm4, at times) make the drawer their active window without Qt
+    // ever seeing it take the keyboard, so Qt never sees it lose the keyboard either: the window
+    // manager's word that another program is active closes it as a lost keyboard would. A
+    // drawer Qt knows to be active closes on its own; one still following the pointer is left
+    // to the hover rules.
+    if (window == 0 || !panel_ || !panel_->isShown() || panel_->isActiveWindow() ||
+        hover_->isTracking() || QWidget::find(WId(window)) != nullptr) {
+        return;
+    }
+    panel_->hideUnlessAttached();
 }
 
 void AppDelegate::updateNotchPresence() {

@@ -62,6 +62,7 @@ private:
     void setupHotkey();
     // Hides the pill while it would be in the way, and shows it again after.
     void updateNotchPresence();
+    void otherWindowActivated(quint64 window);
 
     Platform platform_;
     AppModels& models_;

@@ -29,4 +29,6 @@ public:
 Q_SIGNALS:
     // fullscreenWindow() or isScreenLocked() changed.
     void changed();
+    // The window manager made another window the active one (its X window id; 0 for none).
+    void activeWindowChanged(quint64 window);
 };

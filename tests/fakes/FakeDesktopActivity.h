@@ -16,6 +16,7 @@ public:
         fullscreen = frame;
         Q_EMIT changed();
     }
+    void activate(quint64 window) { Q_EMIT activeWindowChanged(window); }
     void setLocked(bool on) {
         locked = on;
         Q_EMIT changed();

@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/AppModels.h"
+#include "app/HoverController.h"
 #include "clipboard/ClipboardHistoryList.h"
 #include "clipboard/ClipboardHistoryView.h"
 #include "clipboard/ClipboardManager.h"
@@ -9,6 +10,7 @@
 #include "drawer/PanelContentView.h"
 #include "drawer/TabButton.h"
 #include "fakes/FakePlatform.h"
+#include "notch/NotchWindow.h"
 #include "notes/NotesManager.h"
 #include "panel/PanelNotifications.h"
 #include "panel/PanelState.h"
@@ -329,6 +331,26 @@ TEST_F(ToggleTest, LosingTheKeyboardHidesTheDrawerUnlessAWindowOfItsOwnIsOpen) {
     EXPECT_TRUE(drawer->isHiding());
     drawer->finishAnimation();
     EXPECT_FALSE(drawer->isVisible());
+}
+
+// Some window managers make the drawer active without Qt seeing it take the keyboard: their
+// word that another program is active closes a drawer that is not following the pointer.
+TEST_F(ToggleTest, AnotherWindowMadeActiveByTheWindowManagerClosesTheDrawer) {
+    DropdownPanel* drawer = delegate->panel();
+    delegate->togglePanel();
+    drawer->finishAnimation();
+    fake.desktopActivity.activate(quint64(drawer->winId()));
+    EXPECT_FALSE(drawer->isHiding()) << "the drawer itself";
+    fake.desktopActivity.activate(0x1234567);
+    EXPECT_TRUE(drawer->isHiding());
+    drawer->finishAnimation();
+
+    // Hover-opened and not clicked into: the pointer decides, as before.
+    delegate->notchWindow()->trackMouse(delegate->notchWindow()->frame().center());
+    drawer->finishAnimation();
+    ASSERT_TRUE(delegate->hover()->isTracking());
+    fake.desktopActivity.activate(0x1234567);
+    EXPECT_FALSE(drawer->isHiding());
 }
 
 TEST(SymbolCatalogue, EverySymbolTheDrawerNamesIsAGlyphOfTheInstalledFontAtItsWeight) {

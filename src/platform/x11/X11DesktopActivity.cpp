@@ -243,6 +243,7 @@ void X11DesktopActivity::followActiveWindow() {
         active_ = window;
         selectOn(previous);
         selectOn(active_);
+        Q_EMIT activeWindowChanged(active_);
     }
     readFullscreen();
 }
